@@ -1,0 +1,389 @@
+#include "platform/sim/simulated_handset.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/text_encoding.h"
+
+namespace {
+
+thread_local SimulatedHandset* activeHandset = nullptr;
+
+// Results of the dial-up functions, as the system defines them.
+const unsigned int kRasSuccess = 0;
+const unsigned int kRasBufferTooSmall = 603;
+const unsigned int kRasInvalidSize = 632;
+const unsigned int kRasNoConnection = 668;
+
+const unsigned int kCloseMessage = 16;  // WM_CLOSE
+
+unsigned int POSRELAY_WINAPI SimulatedRasEnumConnections(RasConnectionRecord* records,
+                                                         unsigned int* bufferBytes,
+                                                         unsigned int* connectionCount) {
+  return activeHandset->EnumerateConnections(records, bufferBytes, connectionCount);
+}
+
+unsigned int POSRELAY_WINAPI SimulatedRasHangUp(void* connection) {
+  return activeHandset->HangUpConnection(connection);
+}
+
+const char kProbePage[] = "<!doctype html><html><head><title>Probe</title></head></html>\n";
+
+}  // namespace
+
+SimulatedHandset::SimulatedHandset(HandsetScenario scenario) : scenario_(std::move(scenario)) {
+  activeHandset = this;
+  if (scenario_.map.running) windows_.push_back(Window{nextWindow_, 0, std::nullopt});
+  unsigned int nextConnection = 0x5000;
+  for (const ConnectionScenario& connection : scenario_.connections) {
+    nextConnection += 0x10;
+    connections_.push_back(Connection{connection.name, connection.handle.value_or(nextConnection),
+                                      connection.hangUpSucceeds});
+  }
+}
+
+SimulatedHandset::~SimulatedHandset() {
+  if (activeHandset == this) activeHandset = nullptr;
+}
+
+std::vector<std::string> SimulatedHandset::Messages() const {
+  std::vector<std::string> shown;
+  for (const auto& [title, text] : messages_) shown.push_back(WideToUtf8(title + L": " + text));
+  return shown;
+}
+
+TimelineEvent& SimulatedHandset::Record(std::string op) {
+  return timeline_.Record(now_, std::move(op));
+}
+
+std::wstring SimulatedHandset::ExecutablePath() {
+  Record("executable_path").Text("path", WideToUtf8(scenario_.executablePath));
+  return scenario_.executablePath;
+}
+
+FileHandle SimulatedHandset::OpenTextFile(const std::wstring& path) {
+  std::wstring folder = scenario_.executablePath;
+  folder.resize(folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
+  const bool exists = scenario_.settingsFile.has_value() && path == folder + L"\\posrelay.ini";
+  Record("open_file").Text("path", WideToUtf8(path)).Boolean("ok", exists);
+  if (!exists) return 0;
+  // Text mode: each carriage return and line feed pair reads as a line feed.
+  std::string text;
+  const std::string& bytes = *scenario_.settingsFile;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  }
+  const FileHandle file = ledger_.Issue("file");
+  files_[file] = OpenFile{text, 0};
+  return file;
+}
+
+int SimulatedHandset::ReadTextLine(FileHandle file, int maxBytes, std::string& line) {
+  auto found = files_.find(file);
+  if (found == files_.end() || !ledger_.IsOpen(file, "file") || maxBytes <= 0) {
+    Record("read_line").Boolean("ok", false);
+    return 0;
+  }
+  OpenFile& open = found->second;
+  if (open.position >= open.text.size()) {
+    Record("read_line").Boolean("ok", false);
+    return 0;
+  }
+  std::size_t end = open.text.find('\n', open.position);
+  end = end == std::string::npos ? open.text.size() : end + 1;
+  end = std::min(end, open.position + static_cast<std::size_t>(maxBytes));
+  line = open.text.substr(open.position, end - open.position);
+  open.position = end;
+  Record("read_line").Text("text", WideToUtf8(Cp932ToWide(line))).Boolean("ok", true);
+  return 1;
+}
+
+void SimulatedHandset::CloseTextFile(FileHandle file) {
+  Record("close_file");
+  if (ledger_.Release(file, "file")) files_.erase(file);
+}
+
+std::wstring SimulatedHandset::AnsiToWide(const std::string& bytes) { return Cp932ToWide(bytes); }
+
+std::string SimulatedHandset::WideToAnsi(const std::wstring& text) { return WideToCp932(text); }
+
+std::string SimulatedHandset::DeviceText(const std::string& bytes) {
+  return WideToUtf8(Cp932ToWide(bytes));
+}
+
+DeviceHandle SimulatedHandset::OpenDevice(const std::wstring& name) {
+  // Not shared: a second open of the port fails while the first holds it.
+  const bool inUse = openPort_ && ledger_.IsOpen(openPort_, "device");
+  const bool ok = scenario_.module.portExists && name == scenario_.module.port && !inUse;
+  Record("open_device").Text("name", WideToUtf8(name)).Boolean("ok", ok);
+  if (!ok) return 0;
+  moduleInput_.clear();
+  moduleOutput_.clear();
+  openPort_ = ledger_.Issue("device");
+  return openPort_;
+}
+
+std::string SimulatedHandset::ModuleReplyTo(const std::string& command) {
+  if (command == "ATI4") return scenario_.module.identification;
+  if (command == "AT@LBC?" && !scenario_.module.positionReplies.empty()) {
+    const std::vector<std::string>& replies = scenario_.module.positionReplies;
+    return replies[std::min(positionQueries_++, replies.size() - 1)];
+  }
+  return "\r\nOK\r\n";
+}
+
+int SimulatedHandset::WriteDevice(DeviceHandle device, const char* bytes, int count) {
+  const bool ok = ledger_.IsOpen(device, "device") && count >= 0;
+  const std::string written = ok ? std::string(bytes, static_cast<std::size_t>(count)) : "";
+  Record("write").Text("text", DeviceText(written)).Number("count", ok ? count : 0);
+  if (!ok) return 0;
+  // The module answers each command when its carriage return arrives.
+  moduleInput_ += written;
+  for (std::size_t end; (end = moduleInput_.find('\r')) != std::string::npos;) {
+    moduleOutput_ += ModuleReplyTo(moduleInput_.substr(0, end));
+    moduleInput_.erase(0, end + 1);
+  }
+  return count;
+}
+
+int SimulatedHandset::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
+  if (!ledger_.IsOpen(device, "device") || capacity <= 0) {
+    Record("read").Text("text", "").Number("count", 0);
+    return 0;
+  }
+  const std::size_t count = std::min(moduleOutput_.size(), static_cast<std::size_t>(capacity));
+  std::memcpy(buffer, moduleOutput_.data(), count);
+  Record("read").Text("text", DeviceText(moduleOutput_.substr(0, count))).Number("count", count);
+  moduleOutput_.erase(0, count);
+  return static_cast<int>(count);
+}
+
+void SimulatedHandset::CloseDevice(DeviceHandle device) {
+  Record("close_device");
+  ledger_.Release(device, "device");
+}
+
+void SimulatedHandset::SleepFor(unsigned int milliseconds) {
+  Record("sleep").Number("ms", milliseconds);
+  now_ += milliseconds;
+}
+
+SimulatedHandset::Window* SimulatedHandset::PresentMapWindow() {
+  for (Window& window : windows_) {
+    if (window.appearsAt <= now_ && (!window.vanishesAt || now_ < *window.vanishesAt)) {
+      return &window;
+    }
+  }
+  return nullptr;
+}
+
+WindowHandle SimulatedHandset::FindTopWindow(const std::wstring& className) {
+  const Window* window = className == kSimulatedMapClass ? PresentMapWindow() : nullptr;
+  Record("find_window")
+      .Text("class", WideToUtf8(className))
+      .Boolean("found", window != nullptr)
+      .Number("window", window ? window->handle : 0);
+  return window ? window->handle : 0;
+}
+
+void SimulatedHandset::SetForeground(WindowHandle window) {
+  Record("foreground").Number("window", static_cast<long long>(window));
+}
+
+int SimulatedHandset::PostWindowMessage(WindowHandle window, unsigned int message,
+                                        std::size_t wParam, std::ptrdiff_t lParam) {
+  Window* target = PresentMapWindow();
+  if (target && target->handle != window) target = nullptr;
+  Record("post_message")
+      .Number("window", static_cast<long long>(window))
+      .Number("message", message)
+      .Number("wparam", static_cast<long long>(wParam))
+      .Number("lparam", lParam)
+      .Boolean("ok", target != nullptr);
+  if (!target) return 0;
+  if (message == kCloseMessage && scenario_.map.closesAfterMs && !target->vanishesAt) {
+    target->vanishesAt = now_ + *scenario_.map.closesAfterMs;
+  }
+  return 1;
+}
+
+int SimulatedHandset::StartProcess(const std::wstring& executable,
+                                   const std::wstring& commandLine) {
+  const bool ok = scenario_.map.executableExists;
+  Record("create_process")
+      .Text("exe", WideToUtf8(executable))
+      .Text("cmdline", WideToUtf8(commandLine))
+      .Boolean("ok", ok);
+  if (!ok) return 0;
+  // A second start of a running map shows no second window.
+  if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
+    nextWindow_ += 0x100;
+    windows_.push_back(Window{nextWindow_, now_ + *scenario_.map.appearsAfterMs, std::nullopt});
+  }
+  return 1;
+}
+
+void SimulatedHandset::SendKeyEvent(unsigned char virtualKey, bool keyUp) {
+  Record("key").Number("vk", virtualKey).Boolean("down", !keyUp);
+}
+
+void SimulatedHandset::PreKeyCall() { Record("pre_key"); }
+
+void SimulatedHandset::PostKeyCall() { Record("post_key"); }
+
+RegistryKey SimulatedHandset::OpenCurrentUserKey(const std::wstring& path) {
+  const bool ok = scenario_.registryKeyExists && path == kSimulatedStatusKey;
+  Record("registry_open").Text("path", WideToUtf8(path)).Boolean("ok", ok);
+  return ok ? ledger_.Issue("registry") : 0;
+}
+
+int SimulatedHandset::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
+  const bool ok = ledger_.IsOpen(key, "registry");
+  Record("registry_set").Text("name", WideToUtf8(name)).Number("value", value).Boolean("ok", ok);
+  if (ok) registryValues_[name] = value;
+  return ok ? 1 : 0;
+}
+
+void SimulatedHandset::CloseRegistryKey(RegistryKey key) {
+  Record("registry_close");
+  ledger_.Release(key, "registry");
+}
+
+LibraryHandle SimulatedHandset::OpenLibrary(const std::wstring& name) {
+  const bool ok = scenario_.rasLibrary && name == L"coredll.dll";
+  Record("load_library").Text("name", WideToUtf8(name)).Boolean("ok", ok);
+  return ok ? ledger_.Issue("library") : 0;
+}
+
+LibraryFunction SimulatedHandset::FindFunction(LibraryHandle library, const std::wstring& name) {
+  LibraryFunction function = nullptr;
+  if (ledger_.IsOpen(library, "library") && !scenario_.missingFunctions.count(name)) {
+    if (name == L"RasEnumConnections") {
+      function = reinterpret_cast<LibraryFunction>(&SimulatedRasEnumConnections);
+    } else if (name == L"RasHangUp") {
+      function = reinterpret_cast<LibraryFunction>(&SimulatedRasHangUp);
+    }
+  }
+  Record("find_function").Text("name", WideToUtf8(name)).Boolean("ok", function != nullptr);
+  return function;
+}
+
+void SimulatedHandset::ReleaseLibrary(LibraryHandle library) {
+  Record("release_library");
+  ledger_.Release(library, "library");
+}
+
+unsigned int SimulatedHandset::EnumerateConnections(RasConnectionRecord* records,
+                                                    unsigned int* bufferBytes,
+                                                    unsigned int* connectionCount) {
+  unsigned int result = kRasSuccess;
+  const unsigned int needed =
+      static_cast<unsigned int>(connections_.size() * sizeof(RasConnectionRecord));
+  if (!records || !bufferBytes || !connectionCount ||
+      records[0].size != sizeof(RasConnectionRecord)) {
+    result = kRasInvalidSize;
+  } else if (*bufferBytes < needed) {
+    *bufferBytes = needed;
+    result = kRasBufferTooSmall;
+  } else {
+    for (std::size_t i = 0; i < connections_.size(); ++i) {
+      RasConnectionRecord& record = records[i];
+      std::memset(&record, 0, sizeof record);
+      record.size = sizeof(RasConnectionRecord);
+      record.connection = connections_[i].handle;
+      std::wstring name;
+      Utf8ToWide(connections_[i].name, name);
+      for (std::size_t c = 0; c < name.size() && c < kRasEntryNameCharacters; ++c) {
+        record.entryName[c] = static_cast<unsigned short>(name[c]);
+      }
+    }
+    *connectionCount = static_cast<unsigned int>(connections_.size());
+  }
+  Record("ras_enumerate")
+      .Number("count", result == kRasSuccess ? static_cast<long long>(connections_.size()) : 0)
+      .Number("result", result);
+  return result;
+}
+
+unsigned int SimulatedHandset::HangUpConnection(void* connection) {
+  const unsigned int handle =
+      static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(connection));
+  auto found = std::find_if(connections_.begin(), connections_.end(),
+                            [&](const Connection& c) { return c.handle == handle && handle; });
+  const bool ok = found != connections_.end() && found->hangUpSucceeds;
+  Record("ras_hang_up")
+      .Text("entry", found != connections_.end() ? found->name : "")
+      .Number("handle", handle)
+      .Boolean("ok", ok);
+  if (!ok) return kRasNoConnection;
+  connections_.erase(found);
+  return kRasSuccess;
+}
+
+InternetHandle SimulatedHandset::OpenInternet(const std::wstring& agent, unsigned int accessType) {
+  const bool ok = scenario_.internet.opens;
+  Record("internet_open")
+      .Text("agent", WideToUtf8(agent))
+      .Number("access", accessType)
+      .Boolean("ok", ok);
+  if (!ok) return 0;
+  const InternetHandle handle = ledger_.Issue("internet");
+  internetIsUrl_[handle] = false;
+  return handle;
+}
+
+int SimulatedHandset::SetInternetOption(InternetHandle handle, unsigned int option,
+                                        const void* value, unsigned int size) {
+  long long number = 0;
+  if (value && size == 4) {
+    unsigned int four;
+    std::memcpy(&four, value, 4);
+    number = four;
+  }
+  const bool ok = ledger_.IsOpen(handle, "internet");
+  Record("internet_set_option")
+      .Number("option", option)
+      .Number("value", number)
+      .Number("size", size)
+      .Boolean("ok", ok);
+  return ok ? 1 : 0;
+}
+
+InternetHandle SimulatedHandset::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
+  const bool ok = ledger_.IsOpen(internet, "internet") && !internetIsUrl_[internet] &&
+                  scenario_.internet.reachable;
+  Record("open_url").Text("url", WideToUtf8(url)).Boolean("ok", ok);
+  if (!ok) return 0;
+  const InternetHandle handle = ledger_.Issue("internet");
+  internetIsUrl_[handle] = true;
+  return handle;
+}
+
+int SimulatedHandset::ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
+                                       unsigned int& bytesRead) {
+  bytesRead = 0;
+  const bool ok = ledger_.IsOpen(url, "internet") && internetIsUrl_[url];
+  if (ok) {
+    const unsigned int available = static_cast<unsigned int>(
+        std::clamp(scenario_.internet.bytes, 0, static_cast<int>(sizeof kProbePage - 1)));
+    bytesRead = std::min(toRead, available);
+    std::memcpy(buffer, kProbePage, bytesRead);
+  }
+  Record("internet_read").Number("bytes", bytesRead).Boolean("ok", ok);
+  return ok ? 1 : 0;
+}
+
+int SimulatedHandset::CloseInternetHandle(InternetHandle handle) {
+  Record("internet_close").Text("handle", internetIsUrl_[handle] ? "url" : "internet");
+  return ledger_.Release(handle, "internet") ? 1 : 0;
+}
+
+void SimulatedHandset::ShowMessage(const std::wstring& title, const std::wstring& text) {
+  Record("message").Text("title", WideToUtf8(title)).Text("text", WideToUtf8(text));
+  messages_.emplace_back(title, text);
+}
+
+void SimulatedHandset::RequestQuit(int exitCode) {
+  Record("quit").Number("code", exitCode);
+  quitCode_ = exitCode;
+}

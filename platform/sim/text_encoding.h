@@ -1,0 +1,18 @@
+#ifndef POSRELAY_PLATFORM_SIM_TEXT_ENCODING_H
+#define POSRELAY_PLATFORM_SIM_TEXT_ENCODING_H
+
+#include <string>
+#include <string_view>
+
+// The handset's ANSI code page is Japanese Shift-JIS (932). Bytes it cannot
+// decode become U+30FB, characters it cannot encode become '?', as the
+// system's own conversions do by default.
+std::wstring Cp932ToWide(std::string_view bytes);
+std::string WideToCp932(std::wstring_view text);
+
+// UTF-8 for what the simulated handset prints and reads from its scenarios.
+std::string WideToUtf8(std::wstring_view text);
+// Returns false for bytes that are not UTF-8.
+bool Utf8ToWide(std::string_view bytes, std::wstring& text);
+
+#endif

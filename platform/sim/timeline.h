@@ -1,0 +1,52 @@
+#ifndef POSRELAY_PLATFORM_SIM_TIMELINE_H
+#define POSRELAY_PLATFORM_SIM_TIMELINE_H
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One argument or result of a recorded operation. Text is UTF-8.
+struct TimelineField {
+  enum Kind { kNumber, kBoolean, kText };
+  std::string name;
+  Kind kind;
+  long long number;
+  std::string text;
+};
+
+// One platform operation, at the virtual time it was made.
+struct TimelineEvent {
+  std::uint64_t timeMs = 0;
+  std::string op;
+  std::vector<TimelineField> fields;
+
+  TimelineEvent& Number(std::string name, long long value);
+  TimelineEvent& Boolean(std::string name, bool value);
+  TimelineEvent& Text(std::string name, std::string value);
+
+  const TimelineField* Field(std::string_view name) const;
+  // "op name=value ...", text quoted with C escapes for control characters.
+  std::string Describe() const;
+};
+
+class Timeline {
+ public:
+  TimelineEvent& Record(std::uint64_t timeMs, std::string op);
+  const std::vector<TimelineEvent>& Events() const { return events_; }
+
+  // "<ms> <description>" for each event, or only for the named operations.
+  std::vector<std::string> Lines() const;
+  std::vector<std::string> Lines(std::initializer_list<std::string_view> ops) const;
+  // Events of one operation.
+  std::vector<const TimelineEvent*> Find(std::string_view op) const;
+
+ private:
+  std::vector<TimelineEvent> events_;
+};
+
+// Text with C escapes for quotes, backslashes and control bytes.
+std::string QuoteText(std::string_view text);
+
+#endif

@@ -1,0 +1,15 @@
+#ifndef POSRELAY_SETTINGS_READ_INTEGER_H
+#define POSRELAY_SETTINGS_READ_INTEGER_H
+
+#include <cstddef>
+
+// Reads an integer from the first `length` characters of `text` by the
+// wide-string-to-integer rule: leading white space skipped, an optional sign,
+// then decimal digits up to the first character that is not one. No digits
+// give 0; a number beyond 32 bits saturates at the nearest limit. Returns the
+// count of digits read, so a caller can tell "0" from "no number".
+// The rule is ours rather than the C library's so that every build reads the
+// same text the same way.
+int ReadInteger(const wchar_t* text, std::size_t length, int& value);
+
+#endif

@@ -1,0 +1,126 @@
+#include "settings/settings_file.h"
+
+#include "settings/read_integer.h"
+
+namespace {
+
+const wchar_t kSettingsFileName[] = L"\\posrelay.ini";
+const int kSettingsPieceBytes = 255;
+
+const wchar_t* const kKeyNames[kSettingsKeyCount] = {
+    L"gpath",     L"greset",   L"gclear",  L"wait",      L"waitloop",
+    L"waitstart", L"wsimdcon", L"wsimcon", L"gzoomtime", L"comport"};
+
+int MatchSettingsKey(const std::wstring& line) {
+  for (int key = 0; key < kSettingsKeyCount; ++key) {
+    if (line.find(std::wstring(kKeyNames[key]) + L"=") != std::wstring::npos) return key;
+  }
+  return kNoSettingsKey;
+}
+
+// The second token of the line split at runs of "=", the way the value of a
+// key is found; zero when the line has no second token. `toEnd` tells whether
+// the token runs to the end of the line.
+int SecondToken(const std::wstring& line, std::wstring& token, bool& toEnd) {
+  const std::wstring::size_type first = line.find_first_not_of(L'=');
+  if (first == std::wstring::npos) return 0;
+  const std::wstring::size_type firstEnd = line.find(L'=', first);
+  if (firstEnd == std::wstring::npos) return 0;
+  const std::wstring::size_type second = line.find_first_not_of(L'=', firstEnd);
+  if (second == std::wstring::npos) return 0;
+  const std::wstring::size_type secondEnd = line.find(L'=', second);
+  toEnd = secondEnd == std::wstring::npos;
+  token = line.substr(second, secondEnd == std::wstring::npos ? secondEnd : secondEnd - second);
+  return 1;
+}
+
+SettingsLineOutcome SetTextField(std::wstring& field, const std::wstring& value, bool cut,
+                                 std::wstring::size_type capacity) {
+  const std::wstring::size_type begin = value.find_first_not_of(L'\n');
+  if (begin == std::wstring::npos) return kLineHadNoValue;
+  const std::wstring::size_type end = value.find(L'\n', begin);
+  if (cut && end == std::wstring::npos) return kLineValueTooLong;
+  const std::wstring text = value.substr(begin, end == std::wstring::npos ? end : end - begin);
+  if (text.size() > capacity) return kLineValueTooLong;
+  field = text;
+  return kLineApplied;
+}
+
+int* NumericField(LauncherSettings& settings, int key) {
+  switch (key) {
+    case kKeyGreset:
+      return &settings.greset;
+    case kKeyGclear:
+      return &settings.gclear;
+    case kKeyWait:
+      return &settings.wait;
+    case kKeyWaitloop:
+      return &settings.waitloop;
+    case kKeyWaitstart:
+      return &settings.waitstart;
+    case kKeyWsimdcon:
+      return &settings.wsimdcon;
+    case kKeyWsimcon:
+      return &settings.wsimcon;
+    case kKeyGzoomtime:
+      return &settings.gzoomtime;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+const wchar_t* SettingsKeyName(int key) {
+  return key >= 0 && key < kSettingsKeyCount ? kKeyNames[key] : L"";
+}
+
+std::wstring SettingsPath(PlatformServices& platform) {
+  const std::wstring executable = platform.ExecutablePath();
+  if (executable.empty()) return std::wstring();
+  const std::wstring::size_type slash = executable.rfind(L'\\');
+  const std::wstring folder =
+      slash == std::wstring::npos ? executable : executable.substr(0, slash);
+  return folder + kSettingsFileName;
+}
+
+int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut) {
+  std::string bytes;
+  if (!platform.ReadTextLine(file, kSettingsPieceBytes, bytes)) return 0;
+  cut = bytes.size() >= static_cast<std::string::size_type>(kSettingsPieceBytes) &&
+        bytes[bytes.size() - 1] != '\n';
+  // The text of a piece ends at a zero byte, as a C string would.
+  const std::string::size_type zero = bytes.find('\0');
+  if (zero != std::string::npos) bytes.resize(zero);
+  piece = bytes.empty() ? std::wstring() : platform.AnsiToWide(bytes);
+  return 1;
+}
+
+SettingsLineOutcome ApplySettingsLine(LauncherSettings& settings, const std::wstring& line,
+                                      bool cut, int& key) {
+  key = MatchSettingsKey(line);
+  if (key == kNoSettingsKey) return kLineMatchedNoKey;
+  std::wstring value;
+  bool toEnd = false;
+  if (!SecondToken(line, value, toEnd)) return kLineHadNoValue;
+  const bool valueCut = cut && toEnd;
+  if (key == kKeyGpath) return SetTextField(settings.gpath, value, valueCut, kGpathCapacity);
+  if (key == kKeyComport) return SetTextField(settings.comport, value, valueCut, kComportCapacity);
+  ReadInteger(value.c_str(), value.size(), *NumericField(settings, key));
+  return kLineApplied;
+}
+
+void ReadSettings(PlatformServices& platform, LauncherSettings& settings) {
+  SetDefaultSettings(settings);
+  const std::wstring path = SettingsPath(platform);
+  if (path.empty()) return;
+  const FileHandle file = platform.OpenTextFile(path);
+  if (!file) return;
+  std::wstring piece;
+  bool cut = false;
+  while (ReadSettingsPiece(platform, file, piece, cut)) {
+    int key;
+    ApplySettingsLine(settings, piece, cut, key);
+  }
+  platform.CloseTextFile(file);
+}

@@ -1,0 +1,57 @@
+#ifndef POSRELAY_SETTINGS_SETTINGS_FILE_H
+#define POSRELAY_SETTINGS_SETTINGS_FILE_H
+
+#include <string>
+
+#include "platform/platform_services.h"
+#include "settings/launcher_settings.h"
+
+// The keys in the order they are tested against a line; the first one whose
+// text occurs anywhere in the line is the one the line sets.
+enum SettingsKey {
+  kKeyGpath,
+  kKeyGreset,
+  kKeyGclear,
+  kKeyWait,
+  kKeyWaitloop,
+  kKeyWaitstart,
+  kKeyWsimdcon,
+  kKeyWsimcon,
+  kKeyGzoomtime,
+  kKeyComport,
+  kSettingsKeyCount,
+  kNoSettingsKey = -1
+};
+
+// What one line did to the record.
+enum SettingsLineOutcome {
+  kLineMatchedNoKey,  // no key text in the line: ignored
+  kLineApplied,       // the key's field took the line's value
+  kLineHadNoValue,    // nothing after the "=", or a text value that is only a line end
+  kLineValueTooLong   // a text value longer than its field, or cut by the end of a piece
+};
+
+// Name of a key without its "=", such as L"wait".
+const wchar_t* SettingsKeyName(int key);
+
+// Full path of posrelay.ini beside the executable; empty when the platform
+// cannot say where the executable is.
+std::wstring SettingsPath(PlatformServices& platform);
+
+// Fills the record with the defaults, then overrides fields from the file.
+// Never fails: a missing file leaves the defaults.
+void ReadSettings(PlatformServices& platform, LauncherSettings& settings);
+
+// Reads the next piece of the open file (at most 255 bytes, up to and
+// including a line feed) as text; zero at the end of the file. `cut` is set
+// when the piece filled its 255 bytes without a line feed, so that the line
+// goes on in the next piece.
+int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut);
+
+// Applies one piece of the file to the record; `key` receives the key the
+// line matched, or kNoSettingsKey. A text value that runs into the end of a
+// cut piece is not whole and is not taken.
+SettingsLineOutcome ApplySettingsLine(LauncherSettings& settings, const std::wstring& line,
+                                      bool cut, int& key);
+
+#endif

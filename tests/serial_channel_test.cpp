@@ -1,0 +1,79 @@
+#include "position/serial_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/sim/simulated_handset.h"
+#include "platform/sim/text_encoding.h"
+
+namespace {
+
+// A handset whose module answers "ATI4" with the given bytes.
+struct ChannelScene {
+  explicit ChannelScene(std::string identification)
+      : handset([&] {
+          HandsetScenario scenario;
+          scenario.module.identification = std::move(identification);
+          return scenario;
+        }()),
+        port(handset.OpenDevice(L"COM1:")) {}
+  ~ChannelScene() {
+    handset.CloseDevice(port);
+    EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+    EXPECT_TRUE(handset.Ledger().Faults().empty());
+  }
+  SimulatedHandset handset;
+  DeviceHandle port;
+};
+
+TEST(SendCommand, WritesOneByteACharacter) {
+  ChannelScene scene("");
+  EXPECT_EQ(SendCommand(scene.handset, scene.port, L"ATI4\r"), 5);
+  EXPECT_EQ(scene.handset.GetTimeline().Lines({"write"}),
+            std::vector<std::string>{"0 write text=\"ATI4\\r\" count=5"});
+}
+
+TEST(ReadResponse, TurnsOneReadIntoText) {
+  const std::string sjis = WideToCp932(L"位置");
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::wstring reply;
+    int count;
+  } cases[] = {
+      {"nothing arrived", "", L"", 0},
+      {"plain reply", "\r\nRX410\r\n", L"\r\nRX410\r\n", 9},
+      {"zero byte ends the text", std::string("AB\0CD", 5), L"AB", 5},
+      {"double-byte characters", sjis, L"位置", 4},
+      {"full buffer gives 256 characters", std::string(256, 'x'), std::wstring(256, L'x'), 256},
+      {"longer reply: first 256 bytes", std::string(300, 'y'), std::wstring(256, L'y'), 256},
+  };
+  for (const auto& c : cases) {
+    ChannelScene scene(c.bytes);
+    SendCommand(scene.handset, scene.port, L"ATI4\r");
+    std::wstring reply = L"left over";
+    EXPECT_EQ(ReadResponse(scene.handset, scene.port, reply), c.count) << c.name;
+    EXPECT_EQ(WideToUtf8(reply), WideToUtf8(c.reply)) << c.name;
+  }
+}
+
+TEST(ReadResponse, LeavesTheRestOfALongReplyForTheNextRead) {
+  ChannelScene scene(std::string(300, 'z'));
+  SendCommand(scene.handset, scene.port, L"ATI4\r");
+  std::wstring reply;
+  ReadResponse(scene.handset, scene.port, reply);
+  EXPECT_EQ(ReadResponse(scene.handset, scene.port, reply), 44);
+  EXPECT_EQ(reply, std::wstring(44, L'z'));
+  EXPECT_EQ(ReadResponse(scene.handset, scene.port, reply), 0);
+  EXPECT_EQ(reply, L"");
+}
+
+TEST(ReadResponse, FailedReadOnAClosedPortIsAnEmptyReply) {
+  SimulatedHandset handset;
+  std::wstring reply = L"old";
+  EXPECT_EQ(ReadResponse(handset, 0x999, reply), 0);
+  EXPECT_EQ(reply, L"");
+}
+
+}  // namespace

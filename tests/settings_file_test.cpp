@@ -1,0 +1,222 @@
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/sim/simulated_handset.h"
+#include "platform/sim/text_encoding.h"
+
+namespace {
+
+std::string Describe(const LauncherSettings& s) {
+  return "gpath=" + WideToUtf8(s.gpath) + " greset=" + std::to_string(s.greset) +
+         " gclear=" + std::to_string(s.gclear) + " wait=" + std::to_string(s.wait) +
+         " waitloop=" + std::to_string(s.waitloop) + " waitstart=" + std::to_string(s.waitstart) +
+         " wsimdcon=" + std::to_string(s.wsimdcon) + " wsimcon=" + std::to_string(s.wsimcon) +
+         " gzoomtime=" + std::to_string(s.gzoomtime) + " comport=" + WideToUtf8(s.comport);
+}
+
+LauncherSettings Defaults() {
+  LauncherSettings settings;
+  SetDefaultSettings(settings);
+  return settings;
+}
+
+// Reads the given file bytes (or no file) on a simulated handset and checks
+// that the file was closed again.
+LauncherSettings ReadFrom(std::optional<std::string> file) {
+  HandsetScenario scenario;
+  scenario.settingsFile = std::move(file);
+  SimulatedHandset handset(scenario);
+  LauncherSettings settings;
+  settings.wait = -1;  // ReadSettings must start from the defaults
+  ReadSettings(handset, settings);
+  EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+  EXPECT_TRUE(handset.Ledger().Faults().empty());
+  return settings;
+}
+
+struct SettingsCase {
+  const char* name;
+  std::optional<std::string> file;
+  std::function<void(LauncherSettings&)> change;  // applied to the defaults
+};
+
+void Unchanged(LauncherSettings&) {}
+
+TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
+  // The longest path a 255-byte piece can carry after "gpath=" and before its line feed.
+  const std::string gpath248(248, 'p');
+  const std::string sjisPath = WideToCp932(L"\\表示\\地図.exe");  // 表 ends in byte 0x5C
+  const SettingsCase cases[] = {
+      {"no file", std::nullopt, Unchanged},
+      {"empty file", "", Unchanged},
+      {"plain number", "gzoomtime=12\n", [](auto& s) { s.gzoomtime = 12; }},
+      {"leading blank", "gzoomtime= 12\n", [](auto& s) { s.gzoomtime = 12; }},
+      {"key anywhere in a line", "; wait=100\n", [](auto& s) { s.wait = 100; }},
+      {"wait= tested before waitloop=", "waitloop=5 wait=3\n", [](auto& s) { s.wait = 5; }},
+      {"waitloop alone", "waitloop=5\n", [](auto& s) { s.waitloop = 5; }},
+      {"run of = is one separator", "wait==500\n", [](auto& s) { s.wait = 500; }},
+      {"second token of a=b=c", "gclear=7=9\n", [](auto& s) { s.gclear = 7; }},
+      {"leading = skipped", "=wait=42\n", [](auto& s) { s.wait = 42; }},
+      {"text key", "comport=COM3:\n", [](auto& s) { s.comport = L"COM3:"; }},
+      {"path with blanks", "gpath=\\Storage Card\\Maps\\Map.exe\n",
+       [](auto& s) { s.gpath = L"\\Storage Card\\Maps\\Map.exe"; }},
+      {"path cut at its first =", "gpath=\\a=b.exe\n", [](auto& s) { s.gpath = L"\\a"; }},
+      {"later lines win", "wait=100\nwait=200\n", [](auto& s) { s.wait = 200; }},
+      {"CRLF file", "wait=100\r\ngpath=\\X.exe\r\ncomport=COM2:\r\n",
+       [](auto& s) {
+         s.wait = 100;
+         s.gpath = L"\\X.exe";
+         s.comport = L"COM2:";
+       }},
+      {"last line without a line feed", "waitstart=30", [](auto& s) { s.waitstart = 30; }},
+      {"unparsable number", "wait=abc\n", [](auto& s) { s.wait = 0; }},
+      {"number is only a line end", "wait=\n", [](auto& s) { s.wait = 0; }},
+      {"nothing after =", "wait=", Unchanged},
+      {"text value only a line end", "gpath=\n", Unchanged},
+      {"lines without a key", "[posrelay]\n# comment\nWAIT=5\n", Unchanged},
+      {"zero byte ends a line", std::string("wait=12\0 34\n", 12), [](auto& s) { s.wait = 12; }},
+      {"negative pause kept as read", "wsimcon=-5\n", [](auto& s) { s.wsimcon = -5; }},
+      {"overflow saturates", "waitloop=99999999999\ngreset=-2147483649\n",
+       [](auto& s) {
+         s.waitloop = INT_MAX;
+         s.greset = INT_MIN;
+       }},
+      {"longest path taken", "gpath=" + gpath248 + "\n",
+       [&](auto& s) { s.gpath = std::wstring(gpath248.begin(), gpath248.end()); }},
+      {"storage card path taken",
+       "gpath=\\Storage Card\\Program Files\\GoogleMaps\\GoogleMaps.exe\n",
+       [](auto& s) { s.gpath = L"\\Storage Card\\Program Files\\GoogleMaps\\GoogleMaps.exe"; }},
+      // One more character and the piece ends inside the path: never taken cut.
+      {"path cut by a piece boundary left alone", "gpath=" + gpath248 + "q\n", Unchanged},
+      {"value ended by = before the boundary", "gpath=\\a.exe=" + std::string(300, 'x') + "\n",
+       [](auto& s) { s.gpath = L"\\a.exe"; }},
+      {"longest port taken", "comport=\\\\.\\COM12345678\n",
+       [](auto& s) { s.comport = L"\\\\.\\COM12345678"; }},
+      {"overlong port left alone", "comport=\\\\.\\COM123456789\n", Unchanged},
+      {"Shift-JIS path", "gpath=" + sjisPath + "\n",
+       [](auto& s) { s.gpath = L"\\表示\\地図.exe"; }},
+      // 260 bytes before the key: the first 255-byte piece has no key, the
+      // rest of the line is a piece of its own and sets wait.
+      {"long line in pieces", std::string(260, 'x') + "wait=77\n", [](auto& s) { s.wait = 77; }},
+      // The key straddles the piece boundary, so neither piece holds it.
+      {"key split by a piece boundary", std::string(252, 'x') + "wait=77\n", Unchanged},
+  };
+  for (const SettingsCase& c : cases) {
+    LauncherSettings expected = Defaults();
+    c.change(expected);
+    EXPECT_EQ(Describe(ReadFrom(c.file)), Describe(expected)) << c.name;
+  }
+}
+
+TEST(ReadSettings, ReadsTheFileOncePieceByPieceAndClosesIt) {
+  HandsetScenario scenario;
+  scenario.settingsFile = "wait=1\r\n" + std::string(300, 'y') + "\n";
+  SimulatedHandset handset(scenario);
+  LauncherSettings settings;
+  ReadSettings(handset, settings);
+  EXPECT_EQ(handset.GetTimeline().Lines({"open_file", "close_file"}),
+            (std::vector<std::string>{
+                "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=true",
+                "0 close_file"}));
+  // One piece for the first line, two for the 301-byte one, then the end.
+  EXPECT_EQ(handset.GetTimeline().Find("read_line").size(), 4u);
+}
+
+TEST(ReadSettings, MissingFileIsOnlyLookedFor) {
+  SimulatedHandset handset;
+  LauncherSettings settings;
+  ReadSettings(handset, settings);
+  EXPECT_EQ(handset.GetTimeline().Lines(),
+            (std::vector<std::string>{
+                "0 executable_path path=\"\\\\Program Files\\\\posrelay\\\\posrelay.exe\"",
+                "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=false"}));
+}
+
+TEST(SettingsPath, LiesBesideTheExecutable) {
+  const struct {
+    std::wstring executable;
+    std::wstring settings;
+  } cases[] = {
+      {L"\\Program Files\\posrelay\\posrelay.exe", L"\\Program Files\\posrelay\\posrelay.ini"},
+      {L"\\posrelay.exe", L"\\posrelay.ini"},
+      // A path without any backslash is used whole.
+      {L"posrelay.exe", L"posrelay.exe\\posrelay.ini"},
+      {L"", L""},
+  };
+  for (const auto& c : cases) {
+    HandsetScenario scenario;
+    scenario.executablePath = c.executable;
+    SimulatedHandset handset(scenario);
+    EXPECT_EQ(WideToUtf8(SettingsPath(handset)), WideToUtf8(c.settings));
+  }
+}
+
+TEST(ApplySettingsLine, TellsWhatTheLineDid) {
+  const struct {
+    std::wstring line;
+    bool cut;
+    SettingsLineOutcome outcome;
+    int key;
+  } cases[] = {
+      {L"wait=5\n", false, kLineApplied, kKeyWait},
+      {L"wait=5", true, kLineApplied, kKeyWait},
+      {L"gpath=\\a.exe", false, kLineApplied, kKeyGpath},
+      {L"gpath=\\a.exe", true, kLineValueTooLong, kKeyGpath},
+      {L"gpath=" + std::wstring(259, L'p') + L"\n", false, kLineApplied, kKeyGpath},
+      {L"gpath=" + std::wstring(260, L'p') + L"\n", false, kLineValueTooLong, kKeyGpath},
+      {L"waitloop=5 wait=3\n", false, kLineApplied, kKeyWait},
+      {L"nothing here\n", false, kLineMatchedNoKey, kNoSettingsKey},
+      {L"gzoomtime=", false, kLineHadNoValue, kKeyGzoomtime},
+      {L"comport=\n", false, kLineHadNoValue, kKeyComport},
+      {L"comport=COM1234567890123:\n", false, kLineValueTooLong, kKeyComport},
+  };
+  for (const auto& c : cases) {
+    LauncherSettings settings = Defaults();
+    int key = 99;
+    EXPECT_EQ(ApplySettingsLine(settings, c.line, c.cut, key), c.outcome) << WideToUtf8(c.line);
+    EXPECT_EQ(key, c.key) << WideToUtf8(c.line);
+  }
+  EXPECT_STREQ(SettingsKeyName(kKeyWaitstart), L"waitstart");
+}
+
+}  // namespace
+
+namespace {
+
+// The sample shipped with the launcher: every note line must be ignored and
+// every setting line must set the key it starts with.
+TEST(SampleSettingsFile, ReadsAsItsNotesSay) {
+  std::ifstream sample(POSRELAY_SOURCE_DIR "/samples/posrelay.ini", std::ios::binary);
+  ASSERT_TRUE(sample);
+  std::string line;
+  int lines = 0;
+  while (std::getline(sample, line)) {
+    ++lines;
+    LauncherSettings settings = Defaults();
+    int key;
+    const SettingsLineOutcome outcome =
+        ApplySettingsLine(settings, std::wstring(line.begin(), line.end()) + L"\n", false, key);
+    if (line.empty() || line[0] == '#') {
+      EXPECT_EQ(outcome, kLineMatchedNoKey) << line;
+    } else {
+      EXPECT_EQ(outcome, kLineApplied) << line;
+      EXPECT_EQ(line.find(WideToUtf8(std::wstring(SettingsKeyName(key)) + L"=")), 0u) << line;
+    }
+  }
+  EXPECT_GT(lines, 20);
+
+  // The sample holds the defaults.
+  std::ifstream whole(POSRELAY_SOURCE_DIR "/samples/posrelay.ini", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(whole)),
+                          std::istreambuf_iterator<char>());
+  EXPECT_EQ(Describe(ReadFrom(bytes)), Describe(Defaults()));
+}
+
+}  // namespace

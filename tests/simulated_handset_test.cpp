@@ -1,0 +1,144 @@
+// The simulated handset is the ground every other test stands on, so its
+// model of the handset is checked here.
+#include "platform/sim/simulated_handset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(SimulatedHandset, OnlySleepingMovesTheClock) {
+  SimulatedHandset handset;
+  handset.FindTopWindow(L"GoogleMapsMobile");
+  handset.SleepFor(100);
+  handset.SleepFor(4000);
+  handset.RequestQuit(0);
+  EXPECT_EQ(handset.NowMs(), 4100u);
+  EXPECT_EQ(
+      handset.GetTimeline().Lines(),
+      (std::vector<std::string>{"0 find_window class=\"GoogleMapsMobile\" found=false window=0",
+                                "0 sleep ms=100", "100 sleep ms=4000", "4100 quit code=0"}));
+  EXPECT_EQ(handset.QuitCode(), 0);
+}
+
+TEST(SimulatedHandset, MapWindowVanishesAfterTheCloseRequest) {
+  HandsetScenario scenario;
+  scenario.map.running = true;
+  scenario.map.closesAfterMs = 300;
+  SimulatedHandset handset(scenario);
+  const WindowHandle window = handset.FindTopWindow(kSimulatedMapClass);
+  ASSERT_NE(window, 0u);
+  EXPECT_EQ(handset.PostWindowMessage(window, 16, 0, 0), 1);
+  handset.SleepFor(299);
+  EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass), window);
+  handset.SleepFor(1);
+  EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass), 0u);
+  EXPECT_EQ(handset.PostWindowMessage(window, 273, 206, 0), 0);
+}
+
+TEST(SimulatedHandset, MapThatNeverCloses) {
+  HandsetScenario scenario;
+  scenario.map.running = true;
+  scenario.map.closesAfterMs = std::nullopt;
+  SimulatedHandset handset(scenario);
+  const WindowHandle window = handset.FindTopWindow(kSimulatedMapClass);
+  handset.PostWindowMessage(window, 16, 0, 0);
+  handset.SleepFor(1000000);
+  EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass), window);
+}
+
+TEST(SimulatedHandset, StartedMapShowsItsWindowLater) {
+  HandsetScenario scenario;
+  scenario.map.appearsAfterMs = 500;
+  SimulatedHandset handset(scenario);
+  EXPECT_EQ(handset.StartProcess(L"\\map.exe", L"-x"), 1);
+  EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass), 0u);
+  handset.SleepFor(500);
+  EXPECT_NE(handset.FindTopWindow(kSimulatedMapClass), 0u);
+
+  scenario.map.executableExists = false;
+  SimulatedHandset missing(scenario);
+  EXPECT_EQ(missing.StartProcess(L"\\map.exe", L"-x"), 0);
+  missing.SleepFor(500);
+  EXPECT_EQ(missing.FindTopWindow(kSimulatedMapClass), 0u);
+}
+
+TEST(SimulatedHandset, ModuleAnswersEachCommandAndRepeatsItsLastPosition) {
+  HandsetScenario scenario;
+  scenario.module.positionReplies = {"ERROR", "N1"};
+  SimulatedHandset handset(scenario);
+  EXPECT_EQ(handset.OpenDevice(L"COM2:"), 0u);
+  const DeviceHandle port = handset.OpenDevice(L"COM1:");
+  ASSERT_NE(port, 0u);
+  EXPECT_EQ(handset.OpenDevice(L"COM1:"), 0u) << "the port is not shared";
+  char buffer[64];
+  std::string replies;
+  for (const char* command : {"AT@LBC?\r", "AT@K\r", "AT@LBC?\r", "AT@LBC?\r"}) {
+    handset.WriteDevice(port, command, static_cast<int>(std::strlen(command)));
+    replies += std::string(buffer, handset.ReadDevice(port, buffer, sizeof buffer)) + "|";
+  }
+  EXPECT_EQ(replies, "ERROR|\r\nOK\r\n|N1|N1|");
+  handset.CloseDevice(port);
+  EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+}
+
+TEST(SimulatedHandset, LedgerCatchesDoubleAndMismatchedReleases) {
+  HandsetScenario scenario;
+  scenario.settingsFile = "";
+  SimulatedHandset handset(scenario);
+  const FileHandle file = handset.OpenTextFile(L"\\Program Files\\posrelay\\posrelay.ini");
+  const LibraryHandle library = handset.OpenLibrary(L"coredll.dll");
+  EXPECT_EQ(handset.Ledger().Unreleased().size(), 2u);
+  handset.CloseTextFile(file);
+  handset.CloseTextFile(file);
+  handset.CloseDevice(library);
+  EXPECT_EQ(handset.Ledger().Faults().size(), 2u);
+  handset.ReleaseLibrary(library);
+  EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+}
+
+TEST(SimulatedHandset, CoreLibraryServesItsConnections) {
+  HandsetScenario scenario;
+  scenario.connections = {{"CLUB AIR-EDGE", true, std::nullopt}, {"Office", false, 0x77}};
+  SimulatedHandset handset(scenario);
+  const LibraryHandle library = handset.OpenLibrary(L"coredll.dll");
+  auto enumerate = reinterpret_cast<RasEnumConnectionsFunction>(
+      handset.FindFunction(library, L"RasEnumConnections"));
+  auto hangUp = reinterpret_cast<RasHangUpFunction>(handset.FindFunction(library, L"RasHangUp"));
+  ASSERT_TRUE(enumerate && hangUp);
+  EXPECT_EQ(handset.FindFunction(library, L"RasDial"), nullptr);
+
+  RasConnectionRecord records[10] = {};
+  records[0].size = 52;
+  unsigned int bytes = 52, count = 0;
+  EXPECT_EQ(enumerate(records, &bytes, &count), 603u) << "buffer too small";
+  bytes = sizeof records;
+  ASSERT_EQ(enumerate(records, &bytes, &count), 0u);
+  ASSERT_EQ(count, 2u);
+  EXPECT_EQ(records[1].connection, 0x77u);
+  EXPECT_EQ(records[1].entryName[0], 'O');
+  EXPECT_EQ(hangUp(reinterpret_cast<void*>(std::uintptr_t{records[1].connection})), 668u);
+  EXPECT_EQ(hangUp(reinterpret_cast<void*>(std::uintptr_t{records[0].connection})), 0u);
+  ASSERT_EQ(enumerate(records, &bytes, &count), 0u);
+  EXPECT_EQ(count, 1u);
+  handset.ReleaseLibrary(library);
+}
+
+TEST(SimulatedHandset, InternetYieldsAtMostWhatThePageHas) {
+  HandsetScenario scenario;
+  scenario.internet.bytes = 3;
+  SimulatedHandset handset(scenario);
+  const InternetHandle internet = handset.OpenInternet(L"posrelay", 1);
+  const InternetHandle url = handset.OpenInternetUrl(internet, L"http://www.example.com/");
+  char buffer[10];
+  unsigned int read = 0;
+  handset.ReadInternetFile(url, buffer, 10, read);
+  EXPECT_EQ(read, 3u);
+  handset.CloseInternetHandle(url);
+  handset.CloseInternetHandle(internet);
+  EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+  EXPECT_TRUE(handset.Ledger().Faults().empty());
+}
+
+}  // namespace
