@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  googletest libgtest-dev libgmock-dev
-  nlohmann-json3-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  clang libclang-rt-14-dev clang-format clang-tidy cppcheck
 )
 
 missing=()
