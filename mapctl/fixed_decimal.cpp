@@ -11,9 +11,9 @@ const int kIntegerCapacity = 320;
 // One digit beyond the six kept decides the rounding, with `sticky` telling
 // whether anything non-zero lies further right.
 const int kFractionDigits = kFixedDecimals + 1;
-// Bits of the mantissa of a double, and so the most a step may shift
-// without the digit arithmetic below leaving 32 bits.
 const int kMantissaBits = 53;
+// Powers of two are applied at most 2^16 at a time, so that a digit times
+// the power, plus the carry, stays far inside 32 bits.
 const int kShiftStep = 16;
 
 // A non-negative decimal number: integer digits least significant first,
