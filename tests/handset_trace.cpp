@@ -63,16 +63,22 @@ std::size_t Repeats(const std::vector<std::string>& words, std::size_t start, st
 
 }  // namespace
 
-std::string Trace(const SimulatedHandset& handset) {
+std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); }
+
+std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::string_view> ops) {
   std::vector<std::string> words;
-  for (const TimelineEvent& event : handset.GetTimeline().Events()) words.push_back(Word(event));
+  for (const TimelineEvent& event : handset.GetTimeline().Events()) {
+    if (ops.size() == 0 || std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
+      words.push_back(Word(event));
+    }
+  }
   const std::size_t kMinRepeats = 3;
   std::string trace;
   for (std::size_t i = 0; i < words.size();) {
     if (!trace.empty()) trace += ' ';
-    std::size_t group = 3;
+    std::size_t group = 1;
     std::size_t repeats = Repeats(words, i, group);
-    if (repeats < kMinRepeats) repeats = Repeats(words, i, group = 2);
+    while (repeats < kMinRepeats && group < 3) repeats = Repeats(words, i, ++group);
     if (repeats < kMinRepeats) {
       trace += words[i++];
       continue;
