@@ -87,15 +87,6 @@ TEST(ApplyZoomLevel, SetsTheStatusValueThenPressesThreeAndOne) {
   }
 }
 
-TEST(ApplyZoomLevel, OpensOnlyThePhoneStatusKey) {
-  SimulatedHandset handset;
-  ApplyZoomLevel(handset, 1);
-  EXPECT_EQ(
-      handset.GetTimeline().Lines({"registry_open", "registry_set"}),
-      (std::vector<std::string>{"0 registry_open path=\"Software\\\\Sharp\\\\PhoneStatus\" ok=true",
-                                "0 registry_set name=\"Status22\" value=7 ok=true"}));
-}
-
 TEST(ClearMapView, PostsTheClearCommandAfterAPause) {
   HandsetScenario scenario;
   scenario.map.running = true;
