@@ -1,16 +1,32 @@
-# Front door: `make test` sets up a fresh Debian 12 machine, builds and runs
-# every test.
-.PHONY: test deps host clean
+# Front door. `make test` sets up a fresh Debian 12 machine (installing only
+# what is missing), then builds and runs every test of every preset.
+TEST_PRESETS := host host-asan fuzz
 
-test: deps host
-	ctest --preset host
+.PHONY: test deps bench fuzz-long clean $(TEST_PRESETS)
+
+test: deps $(TEST_PRESETS)
 
 deps:
 	@tools/install-packages.sh
 
-host:
-	cmake --preset host
-	cmake --build --preset host
+$(TEST_PRESETS):
+	cmake --preset $@
+	cmake --build --preset $@
+	ctest --preset $@
+
+# Benchmarks of the logic's own cost; not part of the tests.
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench
+	build/bench/posrelay-bench
+
+# A longer fuzzing session: make fuzz-long FUZZ_SECONDS=600
+FUZZ_SECONDS ?= 600
+fuzz-long: deps
+	cmake --preset fuzz -DPOSRELAY_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+	cmake --preset fuzz -DPOSRELAY_FUZZ_SECONDS=30
 
 clean:
 	rm -rf build
