@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "app/launch_sequence.h"
 #include "platform/sim/simulated_handset.h"
+#include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
 #include "tools/posrelay_sim/settings_check.h"
 
@@ -133,6 +135,32 @@ int CheckSettings(const std::string& path) {
   return check.warnings.empty() ? 0 : 1;
 }
 
+int RunOnce(const Options& options) {
+  HandsetScenario scenario;
+  std::string problem;
+  if (options.scenario) {
+    std::string json;
+    if (!ReadWholeFile(*options.scenario, json, problem)) {
+      return Fail(*options.scenario + ": cannot be read: " + problem);
+    }
+    if (!LoadScenario(json, scenario, problem)) return Fail(*options.scenario + ": " + problem);
+  }
+  if (options.ini) {
+    std::string bytes;
+    if (!ReadWholeFile(*options.ini, bytes, problem)) {
+      return Fail(*options.ini + ": cannot be read: " + problem);
+    }
+    scenario.settingsFile = bytes;
+  }
+  SimulatedHandset handset(scenario);
+  RunLaunchSequence(handset);
+  const RunSummary summary = SummariseRun(handset);
+  const bool json = options.format && *options.format == "json";
+  std::cout << (json ? FormatJsonTimeline(handset.GetTimeline(), summary)
+                     : FormatTextTimeline(handset.GetTimeline(), summary));
+  return summary.message ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,10 +174,6 @@ int main(int argc, char** argv) {
     std::cout << kUsage << kHelp;
     return 0;
   }
-  if (!options.check) {
-    std::cerr << "posrelay-sim: running the launcher needs the launch sequence; --check and "
-                 "--help work\n";
-    return 2;
-  }
-  return CheckSettings(*options.check);
+  if (options.check) return CheckSettings(*options.check);
+  return RunOnce(options);
 }

@@ -7,6 +7,7 @@
 #include "platform/sim/text_encoding.h"
 #include "position/datum_conversion.h"
 #include "position/position_reply.h"
+#include "tools/posrelay_sim/display_text.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ std::string FieldText(const TimelineField& field) {
     case TimelineField::kBoolean:
       return field.number ? "true" : "false";
     case TimelineField::kText:
-      return QuoteText(field.text);
+      return DisplayText(field.text);
   }
   return std::string();
 }

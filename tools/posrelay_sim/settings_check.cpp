@@ -5,6 +5,7 @@
 
 #include "platform/sim/simulated_handset.h"
 #include "platform/sim/text_encoding.h"
+#include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 
 namespace {
@@ -30,23 +31,11 @@ int LeadingKey(const std::wstring& line) {
   return leading;
 }
 
-// The line as its author wrote it, quoted, without its line feed; only
-// control characters are escaped, so that paths keep their backslashes.
+// The line as its author wrote it, without its line feed.
 std::string Quoted(const std::wstring& piece) {
   std::wstring text = piece;
   if (!text.empty() && text.back() == L'\n') text.pop_back();
-  std::string quoted = "\"";
-  for (char c : WideToUtf8(text)) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      quoted += escape;
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "\"";
+  return DisplayText(WideToUtf8(text));
 }
 
 int NumericSetting(const LauncherSettings& settings, int key) {
