@@ -230,6 +230,13 @@ TEST(PosrelaySim, BadScenarioOrSettingsFileIsStatus2WithTheFieldNamed) {
     EXPECT_EQ(result.err.rfind(path + ": " + c.error, 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   }
+  const std::string endless = WriteTemp("waitloop=2000000000\n");
+  const ToolResult tooLong = RunTool("--ini '" + endless + "'");
+  std::remove(endless.c_str());
+  EXPECT_EQ(tooLong.status, 2);
+  EXPECT_EQ(tooLong.err, endless +
+                             ": waitloop 2000000000 and gzoomtime 0: posrelay-sim runs at "
+                             "most 100000 of each\n");
   const ToolResult noIni = RunTool("--ini /nonexistent/posrelay.ini");
   EXPECT_EQ(noIni.status, 2);
   EXPECT_EQ(noIni.err, "/nonexistent/posrelay.ini: cannot be read: No such file or directory\n");

@@ -33,7 +33,8 @@ const char kHelp[] =
     "                    with {\"t\":ms,\"op\":\"end\",\"outcome\":\"shown\"|\"message\",\n"
     "                    \"latitude\":...,\"longitude\":...} (position when one was had)\n"
     "Exit status: 0 after a normal end, 1 after one of the launcher's messages,\n"
-    "2 for bad usage or a file that cannot be read.\n"
+    "2 for bad usage or a file that cannot be read. Settings with a waitloop or\n"
+    "gzoomtime over 100000 are not run: every loop of the launcher is printed.\n"
     "\n"
     "  --check FILE      reads FILE as the launcher reads posrelay.ini and prints\n"
     "                    each setting's value and the line that set it, warnings\n"
@@ -109,6 +110,11 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
   return 1;
 }
 
+// The launcher loops as often as waitloop and gzoomtime say; the handset
+// records every call, so a run is only made when its loops stay within what
+// the tool can hold and print in about a second.
+const int kMostLoops = 100000;
+
 int ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return Problem(problem, std::strerror(errno));
@@ -149,6 +155,12 @@ int RunOnce(const Options& options) {
     std::string bytes;
     if (!ReadWholeFile(*options.ini, bytes, problem)) {
       return Fail(*options.ini + ": cannot be read: " + problem);
+    }
+    const LauncherSettings settings = CheckSettingsFile(bytes).settings;
+    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
+      return Fail(*options.ini + ": waitloop " + std::to_string(settings.waitloop) +
+                  " and gzoomtime " + std::to_string(settings.gzoomtime) +
+                  ": posrelay-sim runs at most " + std::to_string(kMostLoops) + " of each");
     }
     scenario.settingsFile = bytes;
   }
