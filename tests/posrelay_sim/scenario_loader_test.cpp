@@ -67,6 +67,7 @@ TEST(LoadScenario, NamesTheFieldThatIsWrong) {
       {"{'map': {'running': true},}",
        "malformed JSON: parse error at line 1, column 27: syntax error while parsing object key "
        "- unexpected '}'; expected string literal"},
+      {"{'map': {'closesAfterMs': 1e400}}", "malformed JSON: number overflow parsing '1e400'"},
       {"",
        "malformed JSON: parse error at line 1, column 1: syntax error while parsing value - "
        "unexpected end of input; expected '[', '{', or a literal"},

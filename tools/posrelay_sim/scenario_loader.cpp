@@ -248,8 +248,9 @@ int LoadScenario(std::string_view json, HandsetScenario& scenario, std::string& 
   Json value;
   try {
     value = Json::parse(json);
-  } catch (const Json::parse_error& fault) {
-    // The library's text says where: "parse error at line 2, column 5: ...".
+  } catch (const Json::exception& fault) {
+    // The library's text says where, "parse error at line 2, column 5: ...",
+    // or, for a number too large for a double, which number it was.
     std::string what = fault.what();
     const std::string::size_type tag = what.find("] ");
     if (tag != std::string::npos) what.erase(0, tag + 2);
