@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/launch_sequence.h"
 #include "platform/sim/simulated_handset.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
@@ -47,6 +48,17 @@ void QueryPositionFirstAttempt(benchmark::State& state) {
   }
 }
 BENCHMARK(QueryPositionFirstAttempt);
+
+// A whole run on the virtual clock: default settings, map not running, first
+// attempt answered: 3 s of pauses on the handset.
+void WholeRunOnTheVirtualClock(benchmark::State& state) {
+  for (auto _ : state) {
+    SimulatedHandset handset;
+    RunLaunchSequence(handset);
+    benchmark::DoNotOptimize(handset.NowMs());
+  }
+}
+BENCHMARK(WholeRunOnTheVirtualClock);
 
 }  // namespace
 
