@@ -1,24 +1,33 @@
-# Front door: `make test` sets up a fresh Debian 12 machine, builds and runs
-# every test: the host preset (logic on the simulated handset), then the
-# win32 preset (posrelay.exe, run under Wine).
-.PHONY: test deps host win32 clean
+# Front door. `make test` sets up a fresh Debian 12 machine (installing only
+# what is missing), then builds and runs every test of every preset, the
+# Windows build (win32, run under Wine) last.
+TEST_PRESETS := host host-asan fuzz win32
 
-test: deps
-	$(MAKE) host
-	ctest --preset host
-	$(MAKE) win32
-	ctest --preset win32
+.PHONY: test deps bench fuzz-long clean $(TEST_PRESETS)
+
+test: deps $(TEST_PRESETS)
 
 deps:
 	@tools/install-packages.sh
 
-host:
-	cmake --preset host
-	cmake --build --preset host
+$(TEST_PRESETS):
+	cmake --preset $@
+	cmake --build --preset $@
+	ctest --preset $@
 
-win32:
-	cmake --preset win32
-	cmake --build --preset win32
+# Benchmarks of the logic's own cost; not part of the tests.
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench
+	build/bench/posrelay-bench
+
+# A longer fuzzing session: make fuzz-long FUZZ_SECONDS=600
+FUZZ_SECONDS ?= 600
+fuzz-long: deps
+	cmake --preset fuzz -DPOSRELAY_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+	cmake --preset fuzz -DPOSRELAY_FUZZ_SECONDS=30
 
 clean:
 	rm -rf build

@@ -9,7 +9,7 @@
 // Frees the module's port, asks the module for its position over the port
 // named `portName` and converts it to WGS84. Returns 1 with `position` set,
 // or 0 with `position` untouched.
-int QueryPosition(PlatformServices& platform, const std::wstring& portName,
-                  int disconnectPauseMs, int connectPauseMs, GeoPosition& position);
+int QueryPosition(PlatformServices& platform, const std::wstring& portName, int disconnectPauseMs,
+                  int connectPauseMs, GeoPosition& position);
 
 #endif

@@ -1,9 +1,61 @@
 #include "platform/sim/text_encoding.h"
 
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
 
 #include <cerrno>
-#include <cstring>
+#endif
+
+#ifdef _WIN32
+
+namespace {
+
+const unsigned int kShiftJis = 932;
+
+// The system's own conversions, as on the handset; wchar_t is UTF-16 here.
+std::wstring ToWide(unsigned int codePage, std::string_view bytes, bool& valid) {
+  valid = true;
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  valid = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0) > 0;
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), size)));
+  return text;
+}
+
+std::string FromWide(unsigned int codePage, std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int bytes =
+      WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string converted(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, converted.data(), bytes, nullptr, nullptr);
+  return converted;
+}
+
+}  // namespace
+
+std::wstring Cp932ToWide(std::string_view bytes) {
+  bool valid;
+  return ToWide(kShiftJis, bytes, valid);
+}
+
+std::string WideToCp932(std::wstring_view text) { return FromWide(kShiftJis, text); }
+
+std::string WideToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+
+bool Utf8ToWide(std::string_view bytes, std::wstring& text) {
+  bool valid;
+  text = ToWide(CP_UTF8, bytes, valid);
+  return valid;
+}
+
+#else
 
 namespace {
 
@@ -71,3 +123,5 @@ bool Utf8ToWide(std::string_view bytes, std::wstring& text) {
   text = FromWcharBytes(Convert("WCHAR_T", "UTF-8", bytes, 1, AsBytes(invalid), &faults));
   return faults == 0;
 }
+
+#endif

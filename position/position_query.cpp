@@ -1,0 +1,73 @@
+#include "position/position_query.h"
+
+#include "platform/pause.h"
+#include "position/data_connection.h"
+#include "position/datum_conversion.h"
+#include "position/position_reply.h"
+#include "position/serial_channel.h"
+
+namespace {
+
+const wchar_t kIdentifyCommand[] = L"ATI4\r";
+const wchar_t kConnectCommand[] = L"AT@K\r";
+// One attempt: all four are sent every time; only the third one's reply
+// carries the position.
+const wchar_t* const kLocationCommands[] = {L"AT@LBC\r", L"AT@LBC1\r", L"AT@LBC?\r", L"AT@LBC2\r"};
+enum { kLocationCommandCount = 4, kPositionCommand = 2 };
+
+const wchar_t kFastModuleName[] = L"RX410";
+enum { kFastModuleAttempts = 10, kSlowModuleAttempts = 50 };
+const unsigned int kAttemptPauseMs = 100;
+const unsigned int kSlowModuleExtraPauseMs = 100;
+const unsigned int kReplyPauseMs = 200;
+
+// One attempt; returns the reply to the position command.
+std::wstring RunAttempt(PlatformServices& platform, DeviceHandle port, bool slowModule) {
+  platform.SleepFor(kAttemptPauseMs);
+  if (slowModule) platform.SleepFor(kSlowModuleExtraPauseMs);
+  std::wstring kept;
+  for (int i = 0; i < kLocationCommandCount; ++i) {
+    std::wstring reply;
+    SendCommand(platform, port, kLocationCommands[i]);
+    platform.SleepFor(kReplyPauseMs);
+    ReadResponse(platform, port, reply);
+    if (i == kPositionCommand) kept = reply;
+  }
+  return kept;
+}
+
+int AskModuleForPosition(PlatformServices& platform, DeviceHandle port, int connectPauseMs,
+                         DmsAngle& latitude, DmsAngle& longitude) {
+  std::wstring reply;
+  SendCommand(platform, port, kIdentifyCommand);
+  ReadResponse(platform, port, reply);
+  // A module that is not an RX410, or that has not answered yet, gets more
+  // attempts and more time for each.
+  const bool slowModule = reply.find(kFastModuleName) == std::wstring::npos;
+  const int attempts = slowModule ? kSlowModuleAttempts : kFastModuleAttempts;
+
+  SendCommand(platform, port, kConnectCommand);
+  Pause(platform, connectPauseMs);
+  ReadResponse(platform, port, reply);
+
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (ParsePositionReply(RunAttempt(platform, port, slowModule), latitude, longitude)) return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int QueryPosition(PlatformServices& platform, const std::wstring& portName, int disconnectPauseMs,
+                  int connectPauseMs, GeoPosition& position) {
+  ReleaseDataConnection(platform, disconnectPauseMs);
+  const DeviceHandle port = platform.OpenDevice(portName);
+  if (!port) return 0;
+  DmsAngle latitude;
+  DmsAngle longitude;
+  const int found = AskModuleForPosition(platform, port, connectPauseMs, latitude, longitude);
+  platform.CloseDevice(port);
+  if (!found) return 0;
+  position = TokyoToWgs84(DmsToDegrees(latitude), DmsToDegrees(longitude));
+  return 1;
+}

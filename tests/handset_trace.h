@@ -1,0 +1,28 @@
+#ifndef POSRELAY_TESTS_HANDSET_TRACE_H
+#define POSRELAY_TESTS_HANDSET_TRACE_H
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "platform/sim/simulated_handset.h"
+
+// The handset's timeline as one line of short words, one per call, so that a
+// table row can hold a whole run of the map control:
+//   sleep:4000  find:none  find:65536  front:65537  post:65536:16:0
+//   start:ok  start:failed  down:3  up:3  pre_key  post_key
+//   reg_open:ok  reg_set:Status22=7  reg_close  net_open:ok
+//   net_option:6=30000/4  open_url:ok  net_read:10  net_close:url
+//   message  quit:0
+// Other calls appear under their operation's name. A group of one, two or
+// three words (the smallest that fits) that occurs three times or more in a
+// row is written once with its count: (sleep:50 down:3 up:3)x17,
+// (find:65536 sleep:4000)x10, (read_line)x5.
+std::string Trace(const SimulatedHandset& handset);
+// The same for the named operations only.
+std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::string_view> ops);
+
+// Every handle given out was released once, through the right call.
+void ExpectLedgerClean(const SimulatedHandset& handset);
+
+#endif
