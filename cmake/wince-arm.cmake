@@ -6,3 +6,7 @@
 set(CMAKE_SYSTEM_NAME WindowsCE)
 set(CMAKE_SYSTEM_VERSION 4.20)
 set(CMAKE_SYSTEM_PROCESSOR arm)
+
+# CMake defines UNDER_CE and _WIN32_WCE=0x420 from the above; the wide
+# character set is the project's to choose, as on the desktop's -municode.
+set(CMAKE_CXX_FLAGS_INIT "/DUNICODE /D_UNICODE")
