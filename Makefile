@@ -1,6 +1,7 @@
 # Front door. `make test` sets up a fresh Debian 12 machine (installing only
-# what is missing), then builds and runs every test of every preset.
-TEST_PRESETS := host host-asan fuzz
+# what is missing), then builds and runs every test of every preset, the
+# Windows build (win32, run under Wine) last.
+TEST_PRESETS := host host-asan fuzz win32
 
 .PHONY: test deps bench fuzz-long clean $(TEST_PRESETS)
 
