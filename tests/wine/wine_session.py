@@ -134,11 +134,24 @@ class WineSession:
         if device is not None:
             os.symlink(device, self.com1_link)
 
-    def start(self, name, arguments, cwd=None):
+    def run_tool(self, arguments, check=True):
+        """Runs a Wine tool such as reg to its end; returns its output. The
+        output goes through a file: Wine's own services, started with the
+        first program of a session, would hold a pipe open long after."""
+        with open(os.path.join(self.work, "tool.out"), "w+b") as output:
+            result = subprocess.run([WINE] + arguments, env=self.env, stdout=output,
+                                    stderr=subprocess.STDOUT, timeout=60)
+            output.seek(0)
+            text = output.read().decode("cp932", errors="replace")
+        if check and result.returncode != 0:
+            raise WineError("%s failed with %d: %s" % (" ".join(arguments), result.returncode, text))
+        return text
+
+    def start(self, name, arguments, cwd=None, env=None):
         """Starts a Windows program, its output going to <name>.log in the
         test's folder; the session stops it if it is still running at the end."""
         with open(os.path.join(self.work, name + ".log"), "wb") as log:
-            process = subprocess.Popen([WINE] + arguments, env=self.env, cwd=cwd or self.work,
-                                       stdout=log, stderr=subprocess.STDOUT)
+            process = subprocess.Popen([WINE] + arguments, env=env or self.env,
+                                       cwd=cwd or self.work, stdout=log, stderr=subprocess.STDOUT)
         self.processes.append(process)
         return process
