@@ -194,15 +194,11 @@ void Win32Platform::PreKeyCall() {}
 void Win32Platform::PostKeyCall() {}
 
 RegistryKey Win32Platform::OpenCurrentUserKey(const std::wstring& path) {
-#ifdef UNDER_CE
-  // The device has no access rights on keys and asks for 0 here; every key
-  // it opens has full access.
-  const REGSAM access = 0;
-#else
-  const REGSAM access = KEY_ALL_ACCESS;
-#endif
+  // Full access; the device ignores the access mask and opens every key so.
   HKEY key = NULL;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    return 0;
+  }
   return ToHandle(key);
 }
 
