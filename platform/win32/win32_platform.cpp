@@ -194,9 +194,11 @@ void Win32Platform::PreKeyCall() {}
 void Win32Platform::PostKeyCall() {}
 
 RegistryKey Win32Platform::OpenCurrentUserKey(const std::wstring& path) {
+  // Full access; the device ignores the access mask and opens every key so.
   HKEY key = NULL;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
     return 0;
+  }
   return ToHandle(key);
 }
 

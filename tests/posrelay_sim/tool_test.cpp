@@ -1,0 +1,326 @@
+// posrelay-sim run as a process, the way its users run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ToolResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string TempPath() {
+  std::string path = testing::TempDir() + "posrelay_sim_XXXXXX";
+  const int fd = mkstemp(path.data());
+  if (fd >= 0) close(fd);
+  return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A file holding `bytes`, for options that take one.
+std::string WriteTemp(const std::string& bytes) {
+  const std::string path = TempPath();
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+ToolResult RunTool(const std::string& arguments) {
+  const std::string out = TempPath();
+  const std::string err = TempPath();
+  const std::string command =
+      std::string("'") + POSRELAY_SIM_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(command.c_str());
+  ToolResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+  std::remove(out.c_str());
+  std::remove(err.c_str());
+  return result;
+}
+
+std::string Data(const std::string& name) {
+  return std::string("'") + POSRELAY_SIM_TEST_DATA + "/" + name + "'";
+}
+
+// The JSON lines of a run, each parsed.
+std::vector<nlohmann::json> JsonLines(const std::string& out) {
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(nlohmann::json::parse(line, nullptr, false));
+  }
+  return lines;
+}
+
+int CountOp(const std::vector<nlohmann::json>& lines, const std::string& op) {
+  return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const nlohmann::json& l) {
+    return l.value("op", "") == op;
+  }));
+}
+
+TEST(PosrelaySim, RunsTheLauncherOnEachHandset) {
+  const char* const kCloseTimeout = "モバイル Google マップの停止でタイムアウトしました";
+  const char* const kNoPosition = "W-SIMからの位置情報取得に失敗しました";
+  const char* const kStartFailed = "モバイル Google マップの起動に失敗しました";
+  const char* const kStartTimeout = "モバイル Google マップの起動でタイムアウトしました";
+  const struct {
+    const char* scenario;  // under tests/posrelay_sim; null: the default handset
+    const char* ini;       // likewise; null: no settings file
+    int status;
+    const char* message;  // null: a normal end
+    bool position;
+    std::uint64_t totalMs;
+    std::map<std::string, int> opCounts;
+  } cases[] = {
+      // 100 ms, one hang-up (1 s), the connect pause (1 s), one attempt (900 ms).
+      {nullptr,
+       nullptr,
+       0,
+       nullptr,
+       true,
+       3000,
+       {{"ras_hang_up", 1}, {"create_process", 1}, {"open_url", 0}, {"message", 0}}},
+      {"map_never_closes.json",
+       nullptr,
+       1,
+       kCloseTimeout,
+       false,
+       100 + 11 * 4000,
+       {{"post_message", 1}, {"find_window", 11}, {"open_device", 0}}},
+      // ATI4, AT@K and 50 attempts of four commands, 1 s each.
+      {"slow_module_no_position.json",
+       nullptr,
+       1,
+       kNoPosition,
+       false,
+       100 + 1000 + 50 * 1000,
+       {{"write", 202}, {"close_device", 1}, {"create_process", 0}}},
+      {"map_does_not_start.json",
+       nullptr,
+       1,
+       kStartFailed,
+       true,
+       3000,
+       {{"create_process", 1}, {"find_window", 2}}},
+      {"map_shows_no_window.json",
+       nullptr,
+       1,
+       kStartTimeout,
+       true,
+       3000 + 10 * 4000,
+       {{"find_window", 12}, {"foreground", 0}}},
+      {"offline.json",
+       "zoom_and_clear.ini",
+       0,
+       nullptr,
+       true,
+       3000,
+       {{"open_url", 1}, {"key", 0}, {"post_message", 0}}},
+      // Zoom: 200 ms and 19 presses at 50 ms; clear: 100 ms.
+      {nullptr,
+       "zoom_and_clear.ini",
+       0,
+       nullptr,
+       true,
+       3000 + 1150 + 100,
+       {{"registry_set", 1}, {"key", 38}, {"pre_key", 1}, {"post_key", 1}, {"post_message", 1}}},
+      // Closed at the fifth check (6 s), two hang-ups, a slow module that
+      // answers at its second attempt, a window after three checks.
+      {"busy_handset.json",
+       "zoom_and_clear.ini",
+       0,
+       nullptr,
+       true,
+       100 + 6000 + 2000 + 1000 + 2000 + 3000 + 1150 + 100,
+       {{"ras_hang_up", 2}, {"registry_set", 0}, {"key", 38}, {"post_message", 2}}},
+  };
+  for (const auto& c : cases) {
+    const std::string name = std::string(c.scenario ? c.scenario : "default handset") + " / " +
+                             (c.ini ? c.ini : "no settings");
+    std::string arguments = "--format json";
+    if (c.scenario) arguments += " --scenario " + Data(c.scenario);
+    if (c.ini) arguments += " --ini " + Data(c.ini);
+    const ToolResult result = RunTool(arguments);
+    EXPECT_EQ(result.status, c.status) << name << "\n" << result.err;
+    const std::vector<nlohmann::json> lines = JsonLines(result.out);
+    ASSERT_FALSE(lines.empty()) << name;
+    for (const nlohmann::json& line : lines) {
+      ASSERT_TRUE(line.is_object() && line["t"].is_number_unsigned() && line["op"].is_string())
+          << name << "\n"
+          << result.out;
+    }
+    const nlohmann::json& end = lines.back();
+    EXPECT_EQ(end["op"], "end") << name;
+    EXPECT_EQ(end["t"], c.totalMs) << name;
+    EXPECT_EQ(end["outcome"], c.message ? "message" : "shown") << name;
+    EXPECT_EQ(end.contains("latitude") && end.contains("longitude"), c.position) << name;
+    EXPECT_EQ(CountOp(lines, "message"), c.message ? 1 : 0) << name;
+    if (c.message) {
+      for (const nlohmann::json& line : lines) {
+        if (line["op"] == "message") {
+          EXPECT_EQ(line["text"], c.message) << name;
+        }
+      }
+    }
+    EXPECT_EQ(lines[lines.size() - 2]["op"], "quit") << name;
+    for (const auto& [op, count] : c.opCounts) EXPECT_EQ(CountOp(lines, op), count) << name << op;
+  }
+}
+
+TEST(PosrelaySim, JsonLinesCarryTheLaunchAsTheHandsetSawIt) {
+  const ToolResult result = RunTool("--format json --scenario " + Data("busy_handset.json") +
+                                    " --ini " + Data("zoom_and_clear.ini"));
+  const std::vector<nlohmann::json> lines = JsonLines(result.out);
+  std::map<std::string, nlohmann::json> first;
+  for (const nlohmann::json& line : lines) first.emplace(line["op"], line);
+  EXPECT_EQ(first["create_process"]["exe"], "\\Program Files\\GoogleMaps\\GoogleMaps.exe");
+  EXPECT_EQ(first["create_process"]["cmdline"],
+            "-URL \"?action=locn&a=@latlon:35.692670,139.750125\"");
+  EXPECT_EQ(first["ras_enumerate"]["count"], 3);
+  EXPECT_EQ(first["end"]["latitude"], 35.69266981057444);
+  EXPECT_EQ(first["end"]["longitude"], 139.75012472663002);
+  // The module's Shift-JIS reply comes out as UTF-8 with its line ends escaped.
+  EXPECT_NE(result.out.find("\"text\":\"\\r\\n測位中\\r\\n\""), std::string::npos);
+}
+
+TEST(PosrelaySim, TextTimelineIsAlignedAndEndsWithTheOutcome) {
+  const ToolResult result = RunTool("");
+  EXPECT_EQ(result.status, 0);
+  std::istringstream in(result.out);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ(lines.front().substr(0, 14), "0.000  executa");
+  EXPECT_EQ(lines[lines.size() - 2].substr(0, 13), "3.000  quit  ");
+  EXPECT_EQ(lines.back(), "end: map shown at 35.692670, 139.750125, after 3.000 s");
+}
+
+TEST(PosrelaySim, BadScenarioOrSettingsFileIsStatus2WithTheFieldNamed) {
+  const struct {
+    const char* json;
+    const char* error;  // what follows "FILE: "
+  } cases[] = {
+      {"{\"map\": {", "malformed JSON: parse error at line 1, column 10: syntax error"},
+      {"{\"map\": {\"runing\": true}}", "map.runing: unknown field"},
+      {"{\"module\": {\"positionReplies\": [\"N\", 1]}}",
+       "module.positionReplies[1]: expected a string"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteTemp(c.json);
+    const ToolResult result = RunTool("--scenario '" + path + "'");
+    std::remove(path.c_str());
+    EXPECT_EQ(result.status, 2) << c.json;
+    EXPECT_EQ(result.out, "") << c.json;
+    EXPECT_EQ(result.err.rfind(path + ": " + c.error, 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  }
+  const std::string endless = WriteTemp("waitloop=2000000000\n");
+  const ToolResult tooLong = RunTool("--ini '" + endless + "'");
+  std::remove(endless.c_str());
+  EXPECT_EQ(tooLong.status, 2);
+  EXPECT_EQ(tooLong.err, endless +
+                             ": waitloop 2000000000 and gzoomtime 0: posrelay-sim runs at "
+                             "most 100000 of each\n");
+  const ToolResult noIni = RunTool("--ini /nonexistent/posrelay.ini");
+  EXPECT_EQ(noIni.status, 2);
+  EXPECT_EQ(noIni.err, "/nonexistent/posrelay.ini: cannot be read: No such file or directory\n");
+}
+
+TEST(PosrelaySim, HelpShowsBothUsesAndAScenario) {
+  const ToolResult result = RunTool("--help");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("posrelay-sim --check FILE"), std::string::npos);
+  EXPECT_NE(result.out.find("\"positionReplies\""), std::string::npos);
+}
+
+TEST(PosrelaySim, BadUsageIsOneLineAndStatus2) {
+  for (const char* arguments : {"--frobnicate", "--ini", "--format xml", "--check a --format json",
+                                "--scenario a --scenario b"}) {
+    const ToolResult result = RunTool(arguments);
+    EXPECT_EQ(result.status, 2) << arguments;
+    EXPECT_EQ(result.out, "") << arguments;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << arguments;
+  }
+}
+
+TEST(PosrelaySim, CheckReportsValuesOriginsWarningsAndRunTime) {
+  const ToolResult result = RunTool("--check " + Data("surprises.ini"));
+  EXPECT_EQ(result.status, 1);
+  const std::string file = std::string(POSRELAY_SIM_TEST_DATA) + "/surprises.ini";
+  EXPECT_EQ(result.out, file + ", as the launcher reads it:\n" +
+                            ReadFile(POSRELAY_SIM_TEST_DATA "/surprises.report"));
+}
+
+TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
+  const std::string longLine = std::string(300, 'x') + "wait=7\n";
+  const struct {
+    const char* name;
+    std::string file;
+    int status;
+    const char* expected;  // a line of the report
+  } cases[] = {
+      {"notes and blank lines", "# Milliseconds between checks\n\nwait=100\n", 0,
+       "  wait       100                                       line 3\n"},
+      {"key tried first", "waitloop=5 wait=3\n", 1,
+       "warning: line 1: \"waitloop=5 wait=3\" sets wait, not waitloop: \"wait=\" is tried "
+       "first\n"},
+      {"no key", "# notes\nWait=100\n", 1,
+       "warning: line 2: \"Wait=100\" matches no key and is ignored\n"},
+      {"set twice", "wait=1\ngclear=1\nwait=2\n", 1,
+       "warning: line 3: wait set more than once (lines 1, 3); the last one holds\n"},
+      {"negative pause", "wsimcon=-20\n", 1,
+       "warning: line 1: wsimcon is negative (-20); taken as 0 ms\n"},
+      {"no checks", "waitloop=0\n", 1,
+       "warning: line 1: waitloop is 0: no check for the map window, so closing or starting the "
+       "map always ends in a timeout message\n"},
+      {"text too long", "comport=COM1234567890123456\n", 1,
+       "warning: line 1: comport value longer than 15 characters or than the line's first 255 "
+       "bytes; left unchanged\n"},
+      {"no value", "gclear=1\nwait=", 1, "warning: line 2: wait has no value; left unchanged\n"},
+      {"piece of a long line", longLine + "gclear=1\n", 1,
+       "warning: line 1: the part past its first 255 bytes is read as a line of its own and sets "
+       "wait\n"},
+      {"lines counted across pieces", longLine + "gclear=1\r\n", 1,
+       "  gclear     1                                         line 2\n"},
+      {"Shift-JIS path", "gpath=\x95\x5c\\map.exe\n", 0, "  gpath      表\\map.exe  line 1\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteTemp(c.file);
+    const ToolResult result = RunTool("--check '" + path + "'");
+    std::remove(path.c_str());
+    EXPECT_EQ(result.status, c.status) << c.name << "\n" << result.out;
+    EXPECT_NE(result.out.find(c.expected), std::string::npos) << c.name << "\n" << result.out;
+  }
+}
+
+TEST(PosrelaySim, CheckAcceptsTheSampleSettings) {
+  const ToolResult result =
+      RunTool(std::string("--check '") + POSRELAY_SOURCE_DIR + "/samples/posrelay.ini'");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out.find("warning"), std::string::npos);
+}
+
+TEST(PosrelaySim, CheckOfAMissingFileIsStatus2) {
+  const ToolResult result = RunTool("--check /nonexistent/posrelay.ini");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "/nonexistent/posrelay.ini: cannot be read: No such file or directory\n");
+}
+
+}  // namespace

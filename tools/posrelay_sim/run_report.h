@@ -1,0 +1,31 @@
+#ifndef POSRELAY_TOOLS_POSRELAY_SIM_RUN_REPORT_H
+#define POSRELAY_TOOLS_POSRELAY_SIM_RUN_REPORT_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/sim/simulated_handset.h"
+#include "position/geo_position.h"
+
+// How a run on the simulated handset ended.
+struct RunSummary {
+  std::uint64_t totalMs = 0;
+  std::optional<std::string> message;   // the message shown, UTF-8; none on a normal end
+  std::optional<GeoPosition> position;  // the module's position, when one was obtained
+};
+
+// Reads the outcome off the handset after the launch sequence has run. The
+// position is the first reply to "AT@LBC?" that the launcher's own parser
+// accepts, converted as the launcher converts it.
+RunSummary SummariseRun(const SimulatedHandset& handset);
+
+// One aligned line per operation with the virtual time in seconds, then a
+// line with the outcome and the total time.
+std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary);
+
+// One JSON object per operation, {"t":ms,"op":"...",fields...}, then
+// {"t":ms,"op":"end","outcome":"shown"|"message",...}.
+std::string FormatJsonTimeline(const Timeline& timeline, const RunSummary& summary);
+
+#endif
