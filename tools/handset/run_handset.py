@@ -223,7 +223,7 @@ def merge_logs(logs, result, record):
 
 
 def describe(event):
-    fields = {k: v for k, v in event.items() if k not in ("t", "source", "event")}
+    fields = {k: v for k, v in event.items() if k not in ("t", "source", "event", "started_by")}
     if event["source"] == "module" and event["event"] in ("command", "reply"):
         arrow = "<-" if event["event"] == "command" else "->"
         return "%s %s" % (arrow, json.dumps(fields["text"], ensure_ascii=False))
