@@ -1,8 +1,20 @@
-# Front door. `make test` sets up a fresh Debian 12 machine (installing only
-# what is missing), then builds and runs every test of every preset.
-TEST_PRESETS := host host-asan fuzz
+# Front door. Both set up a fresh Debian 12 machine (installing only what is
+# missing) first.
+#   make demo   runs posrelay.exe under Wine on the default simulated handset
+#   make test   builds and runs every test of every preset, the Windows
+#               builds (run under Wine) last
+TEST_PRESETS := host host-asan fuzz win32 handset
+HANDSET := build/handset
 
-.PHONY: test deps bench fuzz-long clean $(TEST_PRESETS)
+.PHONY: demo test deps bench fuzz-long clean $(TEST_PRESETS)
+
+demo: deps
+	cmake --preset handset
+	cmake --build --preset handset
+	python3 tools/handset/run_handset.py --launcher $(HANDSET)/posrelay.exe \
+	  --standin $(HANDSET)/tools/handset/standin_map.exe \
+	  --watcher $(HANDSET)/tests/wine/message_box_watcher.exe \
+	  --prefix build/wine-prefix --work $(HANDSET)/demo --probe-port 47811
 
 test: deps $(TEST_PRESETS)
 

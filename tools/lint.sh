@@ -19,8 +19,12 @@ all_sources() {
   files cpp app platform settings position mapctl tests tools fuzz
   files h app platform settings position mapctl tests tools fuzz
 }
+# The Windows platform and application shell build only with the Windows
+# compilers, so they are not in the host's compilation database.
+windows_sources='^(platform/win32/|app/(launcher_app|launcher_dlg|mini_framework)\.cpp$)'
 production_sources() {
-  files cpp app platform settings position mapctl | grep -v -E '^platform/(sim|win32)/'
+  files cpp app platform settings position mapctl | grep -v -E '^platform/sim/' |
+    grep -v -E "$windows_sources"
 }
 
 case "$check" in
@@ -32,7 +36,7 @@ case "$check" in
     ;;
   cppcheck)
     # Windows sources are checked too: cppcheck needs no system headers.
-    { production_sources; files cpp platform/win32; } | sort -u |
+    { production_sources; files cpp app platform | grep -E "$windows_sources"; } | sort -u |
       xargs cppcheck --quiet --error-exitcode=1 --std=c++03 --language=c++ -I. \
         --enable=warning,style,performance,portability --inline-suppr \
         --suppress=missingIncludeSystem --library=windows

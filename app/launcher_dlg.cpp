@@ -1,0 +1,19 @@
+#include "app/launcher_dlg.h"
+
+#include "app/launch_sequence.h"
+#include "platform/win32/win32_platform.h"
+
+CLauncherDlg::CLauncherDlg(CWnd* parent)
+    : CDialog(CLauncherDlg::IDD, parent), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
+
+BOOL CLauncherDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+  CenterWindow();
+  // The whole run happens here, before the dialog is shown; its message
+  // boxes belong to this dialog, and its quit request ends the modal loop.
+  Win32Platform platform(reinterpret_cast<WindowHandle>(GetSafeHwnd()));
+  RunLaunchSequence(platform);
+  return TRUE;
+}

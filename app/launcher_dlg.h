@@ -1,0 +1,22 @@
+#ifndef POSRELAY_APP_LAUNCHER_DLG_H
+#define POSRELAY_APP_LAUNCHER_DLG_H
+
+#include "app/framework.h"
+#include "app/res/resource.h"
+
+// The launcher's only window: an empty captioned dialog whose
+// initialisation runs the launch sequence before the dialog is shown.
+class CLauncherDlg : public CDialog {
+ public:
+  enum { IDD = IDD_LAUNCHER_DIALOG };
+
+  explicit CLauncherDlg(CWnd* parent = NULL);
+
+ protected:
+  virtual BOOL OnInitDialog();
+
+ private:
+  HICON m_hIcon;
+};
+
+#endif

@@ -1,0 +1,269 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// GetModuleFileNameW's buffer: 255 characters and a terminator.
+const DWORD kExecutablePathCharacters = 256;
+
+template <typename T>
+std::size_t ToHandle(T pointer) {
+  return reinterpret_cast<std::size_t>(pointer);
+}
+
+template <typename T>
+T FromHandle(std::size_t handle) {
+  return reinterpret_cast<T>(handle);
+}
+
+std::vector<wchar_t> WritableText(const std::wstring& text) {
+  std::vector<wchar_t> buffer(text.begin(), text.end());
+  buffer.push_back(L'\0');
+  return buffer;
+}
+
+#ifndef UNDER_CE
+// Desktop GetProcAddress takes the export's name in bytes; export names are
+// plain ASCII, so anything else cannot name one.
+int NarrowExportName(const std::wstring& name, std::string& narrow) {
+  narrow.clear();
+  for (std::wstring::size_type i = 0; i < name.size(); ++i) {
+    if (name[i] == 0 || name[i] > 0x7F) return 0;
+    narrow += static_cast<char>(name[i]);
+  }
+  return 1;
+}
+#endif
+
+int CreateProcessDiscardingHandles(const std::wstring& executable,
+                                   const std::wstring& commandLine) {
+  PROCESS_INFORMATION process;
+  std::memset(&process, 0, sizeof process);
+#ifdef UNDER_CE
+  // The device hands a program its arguments alone and takes no start-up
+  // information.
+  std::vector<wchar_t> arguments = WritableText(commandLine);
+  const BOOL created = CreateProcessW(executable.c_str(), &arguments[0], NULL, NULL, FALSE, 0, NULL,
+                                      NULL, NULL, &process);
+#else
+  // Desktop programs find their own quoted path before the arguments, so the
+  // map application sees the same arguments as on the device.
+  std::vector<wchar_t> arguments = WritableText(L"\"" + executable + L"\" " + commandLine);
+  STARTUPINFOW startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  const BOOL created = CreateProcessW(executable.c_str(), &arguments[0], NULL, NULL, FALSE, 0, NULL,
+                                      NULL, &startup, &process);
+#endif
+  if (!created) return 0;
+  // Nothing waits for the map application or asks after it.
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 1;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(WindowHandle hostWindow) : hostWindow_(hostWindow) {}
+
+std::wstring Win32Platform::ExecutablePath() {
+  wchar_t path[kExecutablePathCharacters];
+  const DWORD length = GetModuleFileNameW(NULL, path, kExecutablePathCharacters);
+  // A path that fills the buffer may have been cut short, and a cut path
+  // would point at the wrong settings file.
+  if (length == 0 || length >= kExecutablePathCharacters) return std::wstring();
+  return std::wstring(path, length);
+}
+
+FileHandle Win32Platform::OpenTextFile(const std::wstring& path) {
+  return ToHandle(_wfopen(path.c_str(), L"rt"));
+}
+
+int Win32Platform::ReadTextLine(FileHandle file, int maxBytes, std::string& line) {
+  if (!file || maxBytes <= 0) return 0;
+  std::vector<char> buffer(static_cast<std::size_t>(maxBytes) + 1, '\0');
+  if (!std::fgets(&buffer[0], maxBytes + 1, FromHandle<FILE*>(file))) return 0;
+  line.assign(&buffer[0]);
+  return 1;
+}
+
+void Win32Platform::CloseTextFile(FileHandle file) {
+  if (file) std::fclose(FromHandle<FILE*>(file));
+}
+
+std::wstring Win32Platform::AnsiToWide(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int characters = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, NULL, 0);
+  if (characters <= 0) return std::wstring();
+  std::vector<wchar_t> text(static_cast<std::size_t>(characters));
+  const int written = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &text[0], characters);
+  return written > 0 ? std::wstring(&text[0], static_cast<std::size_t>(written)) : std::wstring();
+}
+
+std::string Win32Platform::WideToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, NULL, 0, NULL, NULL);
+  if (bytes <= 0) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(bytes));
+  const int written =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), size, &buffer[0], bytes, NULL, NULL);
+  return written > 0 ? std::string(&buffer[0], static_cast<std::size_t>(written)) : std::string();
+}
+
+DeviceHandle Win32Platform::OpenDevice(const std::wstring& name) {
+  const HANDLE device =
+      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (device == INVALID_HANDLE_VALUE || device == NULL) return 0;
+  // A read must return at once with what has arrived. Left alone, a desktop
+  // read waits for the whole buffer and the launcher would hang.
+  COMMTIMEOUTS timeouts;
+  std::memset(&timeouts, 0, sizeof timeouts);
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  if (!SetCommTimeouts(device, &timeouts)) {
+    CloseHandle(device);
+    return 0;
+  }
+  return ToHandle(device);
+}
+
+int Win32Platform::WriteDevice(DeviceHandle device, const char* bytes, int count) {
+  if (count < 0) return 0;
+  DWORD written = 0;
+  if (!WriteFile(FromHandle<HANDLE>(device), bytes, static_cast<DWORD>(count), &written, NULL))
+    return 0;
+  return static_cast<int>(written);
+}
+
+int Win32Platform::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
+  if (capacity <= 0) return 0;
+  DWORD read = 0;
+  if (!ReadFile(FromHandle<HANDLE>(device), buffer, static_cast<DWORD>(capacity), &read, NULL))
+    return 0;
+  return static_cast<int>(read);
+}
+
+void Win32Platform::CloseDevice(DeviceHandle device) {
+  if (device) CloseHandle(FromHandle<HANDLE>(device));
+}
+
+void Win32Platform::SleepFor(unsigned int milliseconds) { Sleep(milliseconds); }
+
+WindowHandle Win32Platform::FindTopWindow(const std::wstring& className) {
+  return ToHandle(FindWindowW(className.c_str(), NULL));
+}
+
+void Win32Platform::SetForeground(WindowHandle window) {
+#ifdef UNDER_CE
+  // The device reads the lowest bit as "together with its owned windows".
+  SetForegroundWindow(FromHandle<HWND>(window));
+#else
+  // On the desktop the bit would name another window.
+  SetForegroundWindow(FromHandle<HWND>(window & ~static_cast<WindowHandle>(1)));
+#endif
+}
+
+int Win32Platform::PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
+                                     std::ptrdiff_t lParam) {
+  return PostMessageW(FromHandle<HWND>(window), message, static_cast<WPARAM>(wParam),
+                      static_cast<LPARAM>(lParam))
+             ? 1
+             : 0;
+}
+
+int Win32Platform::StartProcess(const std::wstring& executable, const std::wstring& commandLine) {
+  return CreateProcessDiscardingHandles(executable, commandLine);
+}
+
+void Win32Platform::SendKeyEvent(unsigned char virtualKey, bool keyUp) {
+  keybd_event(virtualKey, 0, keyUp ? KEYEVENTF_KEYUP : 0, 0);
+}
+
+// Nothing is relied on from the calls around the synthesised keys, and the
+// system's published interfaces name none for this purpose, so both do
+// nothing on the device and on the desktop.
+void Win32Platform::PreKeyCall() {}
+
+void Win32Platform::PostKeyCall() {}
+
+RegistryKey Win32Platform::OpenCurrentUserKey(const std::wstring& path) {
+  // Full access; the device ignores the access mask and opens every key so.
+  HKEY key = NULL;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    return 0;
+  }
+  return ToHandle(key);
+}
+
+int Win32Platform::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
+  const DWORD data = value;
+  return RegSetValueExW(FromHandle<HKEY>(key), name.c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS
+             ? 1
+             : 0;
+}
+
+void Win32Platform::CloseRegistryKey(RegistryKey key) {
+  if (key) RegCloseKey(FromHandle<HKEY>(key));
+}
+
+LibraryHandle Win32Platform::OpenLibrary(const std::wstring& name) {
+  return ToHandle(LoadLibraryW(name.c_str()));
+}
+
+LibraryFunction Win32Platform::FindFunction(LibraryHandle library, const std::wstring& name) {
+  if (!library) return 0;
+#ifdef UNDER_CE
+  return reinterpret_cast<LibraryFunction>(
+      GetProcAddressW(FromHandle<HMODULE>(library), name.c_str()));
+#else
+  std::string narrow;
+  if (!NarrowExportName(name, narrow)) return 0;
+  return reinterpret_cast<LibraryFunction>(
+      GetProcAddress(FromHandle<HMODULE>(library), narrow.c_str()));
+#endif
+}
+
+void Win32Platform::ReleaseLibrary(LibraryHandle library) {
+  if (library) FreeLibrary(FromHandle<HMODULE>(library));
+}
+
+InternetHandle Win32Platform::OpenInternet(const std::wstring& agent, unsigned int accessType) {
+  return ToHandle(InternetOpenW(agent.c_str(), accessType, NULL, NULL, 0));
+}
+
+int Win32Platform::SetInternetOption(InternetHandle handle, unsigned int option, const void* value,
+                                     unsigned int size) {
+  return InternetSetOptionW(FromHandle<HINTERNET>(handle), option, const_cast<void*>(value), size)
+             ? 1
+             : 0;
+}
+
+InternetHandle Win32Platform::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
+  return ToHandle(InternetOpenUrlW(FromHandle<HINTERNET>(internet), url.c_str(), NULL, 0, 0, 0));
+}
+
+int Win32Platform::ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
+                                    unsigned int& bytesRead) {
+  DWORD read = 0;
+  const BOOL ok = InternetReadFile(FromHandle<HINTERNET>(url), buffer, toRead, &read);
+  bytesRead = read;
+  return ok ? 1 : 0;
+}
+
+int Win32Platform::CloseInternetHandle(InternetHandle handle) {
+  return InternetCloseHandle(FromHandle<HINTERNET>(handle)) ? 1 : 0;
+}
+
+void Win32Platform::ShowMessage(const std::wstring& title, const std::wstring& text) {
+  MessageBoxW(FromHandle<HWND>(hostWindow_), text.c_str(), title.c_str(), MB_OK);
+}
+
+void Win32Platform::RequestQuit(int exitCode) { PostQuitMessage(exitCode); }

@@ -1,0 +1,75 @@
+// Watches for message boxes under Wine, records each one's caption and text
+// and dismisses it with OK, until a stop file appears or the time is up.
+//
+//   message_box_watcher <record file> <stop file> <limit ms>
+//
+// The record file gets one UTF-8 line per message box: caption, a tab, the
+// text. While it runs, the watcher also keeps Wine's desktop alive between
+// the programs of a test. Exit code 0 when stopped by the file, 1 when the
+// time ran out, 2 on bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <set>
+#include <string>
+
+namespace {
+
+// A message box's text is the static control with this identifier; a
+// program's own dialog has the same window class but not this control.
+const int kMessageTextControl = 0xFFFF;
+const DWORD kPollMs = 20;
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {0};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+void Record(const wchar_t* recordPath, HWND box) {
+  const HWND textControl = GetDlgItem(box, kMessageTextControl);
+  const std::string line = Utf8(WindowText(box)) + "\t" + Utf8(WindowText(textControl)) + "\n";
+  FILE* record = _wfopen(recordPath, L"ab");
+  if (!record) return;
+  std::fwrite(line.data(), 1, line.size(), record);
+  std::fclose(record);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    std::fwprintf(stderr, L"usage: message_box_watcher <record file> <stop file> <limit ms>\n");
+    return 2;
+  }
+  const wchar_t* recordPath = argv[1];
+  const wchar_t* stopPath = argv[2];
+  const DWORD limitMs = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+  std::set<HWND> seen;
+  const DWORD start = GetTickCount();
+  while (!Exists(stopPath)) {
+    if (GetTickCount() - start > limitMs) return 1;
+    for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
+         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+      if (!GetDlgItem(box, kMessageTextControl) || seen.count(box)) continue;
+      seen.insert(box);
+      Record(recordPath, box);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    Sleep(kPollMs);
+  }
+  return 0;
+}

@@ -1,0 +1,157 @@
+"""A headless Wine session for the tests of posrelay.exe.
+
+The prefix is made once and kept in the build folder (null graphics driver,
+Japanese code page through the locale, COM1 mapped to a link the test
+points at a device, or at nothing). A session holds the prefix's lock,
+runs one persistent wineserver, and on leaving stops every process it
+started and the server, whatever happened.
+"""
+import fcntl
+import os
+import shutil
+import subprocess
+import time
+
+WINE = shutil.which("wine64", path="/usr/lib/wine:" + os.environ.get("PATH", ""))
+WINESERVER = shutil.which("wineserver64", path="/usr/lib/wine:" + os.environ.get("PATH", "")) or \
+    shutil.which("wineserver", path="/usr/lib/wine:" + os.environ.get("PATH", ""))
+LOCALE = "ja_JP.UTF-8"
+# Bump when the prefix set-up changes, so cached prefixes are made again.
+PREFIX_VERSION = "posrelay prefix 1"
+NULL_DRIVER_REGISTRY = 'WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n'
+
+
+class WineError(Exception):
+    pass
+
+
+def windows_path(path):
+    """The Z: drive path under which Wine programs see a Unix path."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def japanese_locale_available():
+    listed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+    return any(name.lower().replace("-", "") == "ja_jp.utf8" for name in listed)
+
+
+class WineSession:
+    def __init__(self, prefix, work):
+        self.prefix = os.path.abspath(prefix)
+        self.work = os.path.abspath(work)
+        self.com1_link = os.path.join(self.prefix, "posrelay-ports", "com1")
+        self.processes = []
+        self.lock = None
+        self.env = None
+
+    def __enter__(self):
+        if not WINE or not WINESERVER:
+            raise WineError("wine64 is not installed (tools/install-packages.sh installs it)")
+        if not japanese_locale_available():
+            raise WineError(LOCALE + " is not generated (tools/install-packages.sh does it)")
+        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+        self.lock = open(self.prefix + ".lock", "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
+        try:
+            self._make_environment()
+            self._prepare_prefix()
+            # The persistent server stays in the background: it must not hold
+            # this script's pipes.
+            subprocess.run([WINESERVER, "-p"], env=self.env, check=True, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, traceback):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+        if self.env is not None:
+            self._stop_server()
+        for process in self.processes:
+            process.wait()
+        if self.lock is not None:
+            self.lock.close()
+        return False
+
+    def _stop_server(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True)
+        subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=30)
+
+    def _make_environment(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+        folders = {name: os.path.join(self.work, name) for name in ("tmp", "xdg-data", "xdg-config", "xdg-cache")}
+        for folder in folders.values():
+            os.makedirs(folder)
+        env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            "TMPDIR": folders["tmp"],
+            "XDG_DATA_HOME": folders["xdg-data"],
+            "XDG_CONFIG_HOME": folders["xdg-config"],
+            "XDG_CACHE_HOME": folders["xdg-cache"],
+            # Code page 932, as on the handset.
+            "LANG": LOCALE,
+            "LC_ALL": LOCALE,
+        })
+        self.env = env
+
+    def _run_wine_tool(self, command, timeout=120):
+        result = subprocess.run(command, env=self.env, capture_output=True, timeout=timeout)
+        if result.returncode != 0:
+            raise WineError("%s failed with %d: %s" % (" ".join(command), result.returncode,
+                                                       result.stderr.decode(errors="replace")))
+
+    def _prepare_prefix(self):
+        marker = os.path.join(self.prefix, "posrelay-prefix")
+        if os.path.exists(marker) and open(marker).read() == PREFIX_VERSION:
+            return
+        started = time.monotonic()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        os.makedirs(os.path.dirname(self.com1_link))
+        # Windows need the null graphics driver without a display; it must be
+        # in place before the first boot.
+        with open(os.path.join(self.prefix, "user.reg"), "w") as registry:
+            registry.write(NULL_DRIVER_REGISTRY)
+        self._run_wine_tool([WINE, "wineboot", "-i"])
+        self._run_wine_tool([WINE, "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM1",
+                             "/d", self.com1_link, "/f"])
+        # The persistent server must start after the boot's server is gone;
+        # -k fails when it has already gone by itself.
+        self._stop_server()
+        with open(marker, "w") as done:
+            done.write(PREFIX_VERSION)
+        print("prepared the Wine prefix in %.1f s" % (time.monotonic() - started))
+
+    def point_com1_at(self, device):
+        """Points COM1 at a device, or at nothing when device is None."""
+        if os.path.lexists(self.com1_link):
+            os.remove(self.com1_link)
+        if device is not None:
+            os.symlink(device, self.com1_link)
+
+    def run_tool(self, arguments, check=True):
+        """Runs a Wine tool such as reg to its end; returns its output. The
+        output goes through a file: Wine's own services, started with the
+        first program of a session, would hold a pipe open long after."""
+        with open(os.path.join(self.work, "tool.out"), "w+b") as output:
+            result = subprocess.run([WINE] + arguments, env=self.env, stdout=output,
+                                    stderr=subprocess.STDOUT, timeout=60)
+            output.seek(0)
+            text = output.read().decode("cp932", errors="replace")
+        if check and result.returncode != 0:
+            raise WineError("%s failed with %d: %s" % (" ".join(arguments), result.returncode, text))
+        return text
+
+    def start(self, name, arguments, cwd=None, env=None):
+        """Starts a Windows program, its output going to <name>.log in the
+        test's folder; the session stops it if it is still running at the end."""
+        with open(os.path.join(self.work, name + ".log"), "wb") as log:
+            process = subprocess.Popen([WINE] + arguments, env=env or self.env,
+                                       cwd=cwd or self.work, stdout=log, stderr=subprocess.STDOUT)
+        self.processes.append(process)
+        return process
