@@ -1,0 +1,39 @@
+#!/usr/bin/env python3
+"""Runs the logic's unit tests, built by the Windows compiler, under Wine and
+passes on their result."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+
+from wine_session import WineSession
+
+RUN_LIMIT_S = 240
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--test", required=True, help="unit_tests.exe")
+    parser.add_argument("--prefix", required=True, help="the cached Wine prefix")
+    parser.add_argument("--work", required=True, help="this test's own folder")
+    options = parser.parse_args()
+
+    with WineSession(options.prefix, options.work) as wine:
+        test = shutil.copy(options.test, wine.work)
+        run = wine.start("unit_tests", [test, "--gtest_color=no"])
+        try:
+            failures = run.wait(timeout=RUN_LIMIT_S)
+        except subprocess.TimeoutExpired:
+            failures = None
+        with open(os.path.join(wine.work, "unit_tests.log"), errors="replace") as log:
+            sys.stdout.write(log.read())
+    if failures is None:
+        print("FAIL: unit_tests.exe still running after %d s" % RUN_LIMIT_S)
+        return 1
+    print("PASS" if failures == 0 else "FAIL: unit_tests.exe exited with %d" % failures)
+    return 0 if failures == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
