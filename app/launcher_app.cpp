@@ -1,3 +1,7 @@
+// The application shell exists on Windows only (the handset and the desktop);
+// elsewhere this file is empty.
+#ifdef _WIN32
+
 #include "app/launcher_app.h"
 
 #include "app/launcher_dlg.h"
@@ -14,3 +18,5 @@ BOOL CLauncherApp::InitInstance() {
   // wanted afterwards, so the program exits.
   return FALSE;
 }
+
+#endif

@@ -1,3 +1,7 @@
+// The application shell exists on Windows only (the handset and the desktop);
+// elsewhere this file is empty.
+#ifdef _WIN32
+
 #include "app/launcher_dlg.h"
 
 #include "app/launch_sequence.h"
@@ -17,3 +21,5 @@ BOOL CLauncherDlg::OnInitDialog() {
   RunLaunchSequence(platform);
   return TRUE;
 }
+
+#endif

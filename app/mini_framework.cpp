@@ -1,3 +1,7 @@
+// The application shell exists on Windows only (the handset and the desktop);
+// elsewhere this file is empty.
+#ifdef _WIN32
+
 #include "app/mini_framework.h"
 
 namespace {
@@ -69,3 +73,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   application->InitInstance();
   return 0;
 }
+
+#endif

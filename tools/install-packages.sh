@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need, only when one is
 # missing, so a machine that has them all touches no network. Also generates
-# the Japanese locale the Wine tests run under (code page 932).
+# the locales the tests run under.
 set -euo pipefail
 
 packages=(
@@ -26,12 +26,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8'; then
-  echo "generating locale: ja_JP.UTF-8"
-  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-    $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-    echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
-  fi
+# Japanese for the Wine tests; German for the test that the map's command
+# line keeps its decimal point under a locale whose separator is a comma.
+wanted=()
+for name in ja_JP de_DE; do
+  locale -a 2>/dev/null | grep -qx "$name.utf8" || wanted+=("$name")
+done
+if [ ${#wanted[@]} -gt 0 ]; then
+  echo "generating locales: ${wanted[*]}"
+  for name in "${wanted[@]}"; do
+    if grep -q "^# *$name.UTF-8 UTF-8" /etc/locale.gen; then
+      $sudo sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+    elif ! grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$name.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+  done
   $sudo locale-gen
 fi
