@@ -50,7 +50,8 @@ const Choices kWaitloops = {"-2147483648", "-99999999999", "-3", "0",  "1", "2",
                             "3",           "10",           "10", "60", "z", ""};
 const Choices kZooms = {"-2147483648", "-99999999999", "-5", "0", "1", "2", "20", "90", "q", ""};
 const Choices kPaths = {"\\Program Files\\GoogleMaps\\GoogleMaps.exe",
-                        "\\Storage Card\\地図\\GoogleMaps.exe", "", std::string(300, 'p')};
+                        WideToCp932(L"\\Storage Card\\地図\\GoogleMaps.exe"), "",
+                        std::string(300, 'p')};
 const Choices kPorts = {"COM1:", "COM3:", "", "\\\\.\\COM1:COM1:COM1:"};
 // Lines that set no key, or not the one they seem to.
 const Choices kOddLines = {"[posrelay]",
