@@ -8,6 +8,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
+#include <utility>
 #endif
 
 #ifdef _WIN32
@@ -61,12 +63,42 @@ namespace {
 
 const wchar_t kUndecodable = 0x30FB;
 
+// One converter per direction and thread, kept for the life of the program:
+// opening one costs far more than a conversion, and the simulated handset
+// converts every line and every reply.
+class Converters {
+ public:
+  Converters() = default;
+  Converters(const Converters&) = delete;
+  Converters& operator=(const Converters&) = delete;
+  ~Converters() {
+    for (const auto& [directions, converter] : open_) {
+      if (converter != kNone) iconv_close(converter);
+    }
+  }
+  iconv_t For(const char* to, const char* from) {
+    auto [entry, added] = open_.try_emplace({to, from}, kNone);
+    if (added) entry->second = iconv_open(to, from);
+    return entry->second;
+  }
+
+ private:
+  inline static const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+  std::map<std::pair<std::string, std::string>, iconv_t> open_;
+};
+
+iconv_t Converter(const char* to, const char* from) {
+  thread_local Converters converters;
+  return converters.For(to, from);
+}
+
 // Converts with iconv; each unconvertible unit of `unitBytes` input bytes is
 // skipped and replaced by `replacement`, and counted in `faults`.
 std::string Convert(const char* to, const char* from, std::string_view input, std::size_t unitBytes,
                     std::string_view replacement, int* faults = nullptr) {
-  iconv_t converter = iconv_open(to, from);
+  iconv_t converter = Converter(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(replacement);
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
   std::string output;
   char* in = const_cast<char*>(input.data());
   std::size_t inLeft = input.size();
@@ -84,7 +116,6 @@ std::string Convert(const char* to, const char* from, std::string_view input, st
       if (faults) ++*faults;
     }
   }
-  iconv_close(converter);
   return output;
 }
 
