@@ -7,7 +7,6 @@ import os
 import pty
 import shutil
 import socket
-import subprocess
 import sys
 import threading
 import tty
@@ -55,18 +54,12 @@ def main():
             test = shutil.copy(options.test, wine.work)
             page_url = "http://127.0.0.1:%d/" % server.server_address[1]
             dead_url = "http://127.0.0.1:%d/" % unused_port()
-            run = wine.start("platform", [test, page_url, dead_url])
-            try:
-                failures = run.wait(timeout=RUN_LIMIT_S)
-            except subprocess.TimeoutExpired:
-                failures = None
-            with open(os.path.join(wine.work, "platform.log"), errors="replace") as log:
-                sys.stdout.write(log.read())
+            failures = wine.run_to_end("platform", [test, page_url, dead_url], RUN_LIMIT_S)
             wine.point_com1_at(None)
         if failures is None:
             print("FAIL: win32_platform_test.exe still running after %d s" % RUN_LIMIT_S)
             return 1
-        written = os.read(master, 256) if failures is not None else b""
+        written = os.read(master, 256)
         if written != b"ATI4\r":
             print("FAIL: the port received %r, expected b'ATI4\\r'" % written)
             return 1

@@ -2,9 +2,7 @@
 """Runs the logic's unit tests, built by the Windows compiler, under Wine and
 passes on their result."""
 import argparse
-import os
 import shutil
-import subprocess
 import sys
 
 from wine_session import WineSession
@@ -21,13 +19,7 @@ def main():
 
     with WineSession(options.prefix, options.work) as wine:
         test = shutil.copy(options.test, wine.work)
-        run = wine.start("unit_tests", [test, "--gtest_color=no"])
-        try:
-            failures = run.wait(timeout=RUN_LIMIT_S)
-        except subprocess.TimeoutExpired:
-            failures = None
-        with open(os.path.join(wine.work, "unit_tests.log"), errors="replace") as log:
-            sys.stdout.write(log.read())
+        failures = wine.run_to_end("unit_tests", [test, "--gtest_color=no"], RUN_LIMIT_S)
     if failures is None:
         print("FAIL: unit_tests.exe still running after %d s" % RUN_LIMIT_S)
         return 1

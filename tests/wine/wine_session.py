@@ -10,6 +10,7 @@ import fcntl
 import os
 import shutil
 import subprocess
+import sys
 import time
 
 WINE = shutil.which("wine64", path="/usr/lib/wine:" + os.environ.get("PATH", ""))
@@ -155,3 +156,15 @@ class WineSession:
                                        cwd=cwd or self.work, stdout=log, stderr=subprocess.STDOUT)
         self.processes.append(process)
         return process
+
+    def run_to_end(self, name, arguments, limit_s):
+        """Runs a Windows program to its end and prints its output; returns
+        its exit code, or None when it was still running after limit_s."""
+        process = self.start(name, arguments)
+        try:
+            exit_code = process.wait(timeout=limit_s)
+        except subprocess.TimeoutExpired:
+            exit_code = None
+        with open(os.path.join(self.work, name + ".log"), errors="replace") as log:
+            sys.stdout.write(log.read())
+        return exit_code
