@@ -96,6 +96,11 @@ int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring&
   return 1;
 }
 
+int SettingsLineValue(const std::wstring& line, std::wstring& value) {
+  bool toEnd = false;
+  return SecondToken(line, value, toEnd);
+}
+
 SettingsLineOutcome ApplySettingsLine(LauncherSettings& settings, const std::wstring& line,
                                       bool cut, int& key) {
   key = MatchSettingsKey(line);

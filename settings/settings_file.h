@@ -48,6 +48,10 @@ void ReadSettings(PlatformServices& platform, LauncherSettings& settings);
 // goes on in the next piece.
 int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut);
 
+// The value a line gives its key: the second token of the line split at runs
+// of "=". Zero when the line has none.
+int SettingsLineValue(const std::wstring& line, std::wstring& value);
+
 // Applies one piece of the file to the record; `key` receives the key the
 // line matched, or kNoSettingsKey. A text value that runs into the end of a
 // cut piece is not whole and is not taken.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "platform/sim/simulated_handset.h"
@@ -190,33 +191,33 @@ TEST(ApplySettingsLine, TellsWhatTheLineDid) {
 
 namespace {
 
-// The sample shipped with the launcher: every note line must be ignored and
-// every setting line must set the key it starts with.
+// The samples shipped with the launcher, English and Japanese (Shift-JIS):
+// every note line must be ignored, every setting line must set the key it
+// starts with, and the whole file holds the defaults.
 TEST(SampleSettingsFile, ReadsAsItsNotesSay) {
-  std::ifstream sample(POSRELAY_SOURCE_DIR "/samples/posrelay.ini", std::ios::binary);
-  ASSERT_TRUE(sample);
-  std::string line;
-  int lines = 0;
-  while (std::getline(sample, line)) {
-    ++lines;
-    LauncherSettings settings = Defaults();
-    int key;
-    const SettingsLineOutcome outcome =
-        ApplySettingsLine(settings, std::wstring(line.begin(), line.end()) + L"\n", false, key);
-    if (line.empty() || line[0] == '#') {
-      EXPECT_EQ(outcome, kLineMatchedNoKey) << line;
-    } else {
-      EXPECT_EQ(outcome, kLineApplied) << line;
-      EXPECT_EQ(line.find(WideToUtf8(std::wstring(SettingsKeyName(key)) + L"=")), 0u) << line;
+  for (const char* name : {"/samples/posrelay.ini", "/samples/ja/posrelay.ini"}) {
+    std::ifstream sample(std::string(POSRELAY_SOURCE_DIR) + name, std::ios::binary);
+    ASSERT_TRUE(sample) << name;
+    const std::string bytes((std::istreambuf_iterator<char>(sample)),
+                            std::istreambuf_iterator<char>());
+    std::istringstream lines(bytes);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      LauncherSettings settings = Defaults();
+      int key;
+      const SettingsLineOutcome outcome =
+          ApplySettingsLine(settings, Cp932ToWide(line + "\n"), false, key);
+      if (line.empty() || line[0] == '#') {
+        EXPECT_EQ(outcome, kLineMatchedNoKey) << name << ": " << line;
+      } else {
+        EXPECT_EQ(outcome, kLineApplied) << name << ": " << line;
+        EXPECT_EQ(line.find(WideToUtf8(std::wstring(SettingsKeyName(key)) + L"=")), 0u) << line;
+      }
     }
+    EXPECT_GT(count, 20) << name;
+    EXPECT_EQ(Describe(ReadFrom(bytes)), Describe(Defaults())) << name;
   }
-  EXPECT_GT(lines, 20);
-
-  // The sample holds the defaults.
-  std::ifstream whole(POSRELAY_SOURCE_DIR "/samples/posrelay.ini", std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(whole)),
-                          std::istreambuf_iterator<char>());
-  EXPECT_EQ(Describe(ReadFrom(bytes)), Describe(Defaults()));
 }
 
 }  // namespace

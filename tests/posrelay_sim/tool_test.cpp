@@ -271,8 +271,8 @@ TEST(PosrelaySim, CheckReportsValuesOriginsWarningsAndRunTime) {
   const nlohmann::json report = nlohmann::json::parse(json.out);
   EXPECT_EQ(report["settings"]["wait"], nlohmann::json({{"value", -250}, {"line", 2}}));
   EXPECT_EQ(report["settings"]["gpath"]["value"], "\\Program Files\\GoogleMaps\\GoogleMaps.exe");
-  EXPECT_EQ(report["warnings"].size(), 4u);
-  EXPECT_EQ(report["warnings"][3]["line"], 5);
+  EXPECT_EQ(report["warnings"].size(), 5u);
+  EXPECT_EQ(report["warnings"][4]["line"], 5);
   EXPECT_EQ(report["runTimeMs"]["longest"], 62400);
 }
 
@@ -285,7 +285,7 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
     const char* expected;  // a line of the report
   } cases[] = {
       {"notes and blank lines", "# Milliseconds between checks\n\nwait=100\n", 0,
-       "  wait       100                                       line 3\n"},
+       "  wait       100                                         line 3\n"},
       {"key tried first", "waitloop=5 wait=3\n", 1,
        "warning: line 1: \"waitloop=5 wait=3\" sets wait, not waitloop: \"wait=\" is tried "
        "first\n"},
@@ -306,8 +306,35 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "warning: line 1: the part past its first 255 bytes is read as a line of its own and sets "
        "wait\n"},
       {"lines counted across pieces", longLine + "gclear=1\r\n", 1,
-       "  gclear     1                                         line 2\n"},
-      {"Shift-JIS path", "gpath=\x95\x5c\\map.exe\n", 0, "  gpath      表\\map.exe  line 1\n"},
+       "  gclear     1                                           line 2\n"},
+      {"Shift-JIS path", "gpath=\x95\x5c\\map.exe\n", 0, "  gpath      \"表\\map.exe\"  line 1\n"},
+      {"blank after a port", "comport=COM1: \r\n", 1,
+       "warning: line 1: comport value \"COM1: \" has a blank at its end, which the launcher "
+       "keeps as part of the port name\n"},
+      {"no digits", "wait=abc\n", 1,
+       "warning: line 1: wait value \"abc\" has no digits; read as 0\n"},
+      {"full-width digits", "wait=\x82\x51\x82\x4f\x82\x4f\n", 1,
+       "warning: line 1: wait value \"２００\" has full-width digits, which are not read as "
+       "digits; read as 0\n"},
+      {"full-width equals sign",
+       "wait\x81\x81"
+       "200\n",
+       1,
+       "warning: line 1: \"wait＝200\" has a full-width equals sign (＝), so it matches no key "
+       "and is ignored\n"},
+      {"comment that sets a key", "gclear=1\n  // wait=100\n", 1,
+       "warning: line 2: \"  // wait=100\" looks like a comment, yet sets wait: the file has no "
+       "comment syntax\n"},
+      {"UTF-8 file", "wait=100\ngpath=\\地図\\map.exe\n", 1,
+       "warning: line 2: the file is UTF-8, not Shift-JIS: text other than ASCII reads garbled; "
+       "save it as Shift-JIS\n"},
+      {"UTF-16 file",
+       std::string("\xFF\xFEw\0a\0i\0t\0=\0"
+                   "5\0\n\0",
+                   16),
+       1,
+       "warning: line 1: the file is UTF-16, not Shift-JIS: the launcher reads none of its "
+       "settings; save it as Shift-JIS\n"},
   };
   for (const auto& c : cases) {
     const std::string path = WriteTemp(c.file);
@@ -319,10 +346,12 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
 }
 
 TEST(PosrelaySim, CheckAcceptsTheSampleSettings) {
-  const ToolResult result =
-      RunTool(std::string("--check '") + POSRELAY_SOURCE_DIR + "/samples/posrelay.ini'");
-  EXPECT_EQ(result.status, 0) << result.out;
-  EXPECT_EQ(result.out.find("warning"), std::string::npos);
+  for (const char* sample : {"/samples/posrelay.ini", "/samples/ja/posrelay.ini"}) {
+    const ToolResult result =
+        RunTool(std::string("--check '") + POSRELAY_SOURCE_DIR + sample + "'");
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(result.out.find("warning"), std::string::npos) << result.out;
+  }
 }
 
 TEST(PosrelaySim, CheckOfAMissingFileIsStatus2) {

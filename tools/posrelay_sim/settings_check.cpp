@@ -2,16 +2,27 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/simulated_handset.h"
 #include "platform/sim/text_encoding.h"
+#include "settings/read_integer.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 
 namespace {
 
 const int kPauseKeys[] = {kKeyWait, kKeyWaitstart, kKeyWsimdcon, kKeyWsimcon};
+// Characters that a Japanese keyboard gives in full width, where the
+// launcher only knows their ASCII forms.
+const wchar_t kFullWidthEquals = 0xFF1D;
+const wchar_t kFullWidthZero = 0xFF10;
+const wchar_t kFullWidthNine = 0xFF19;
+const wchar_t kIdeographicSpace = 0x3000;
+const wchar_t kBlanks[] = {L' ', L'\t', L'\r', kIdeographicSpace, 0};
+// How other settings files mark comments; this one has no comment syntax.
+const wchar_t* const kCommentMarks[] = {L"#", L";", L"//", L"'"};
 
 std::string KeyName(int key) { return WideToUtf8(SettingsKeyName(key)); }
 
@@ -39,6 +50,35 @@ std::string Quoted(const std::wstring& piece) {
   return DisplayText(WideToUtf8(text));
 }
 
+bool IsBlank(wchar_t c) { return c != 0 && std::wcschr(kBlanks, c) != nullptr; }
+
+bool LooksLikeComment(const std::wstring& piece) {
+  const std::wstring::size_type start = piece.find_first_not_of(kBlanks);
+  if (start == std::wstring::npos) return false;
+  for (const wchar_t* mark : kCommentMarks) {
+    if (piece.compare(start, std::wcslen(mark), mark) == 0) return true;
+  }
+  return false;
+}
+
+// A key, perhaps blanks, then the full-width equals sign: meant as a setting.
+bool HasKeyWithFullWidthEquals(const std::wstring& piece) {
+  for (int key = 0; key < kSettingsKeyCount; ++key) {
+    const std::wstring name = SettingsKeyName(key);
+    for (std::wstring::size_type at = piece.find(name); at != std::wstring::npos;
+         at = piece.find(name, at + 1)) {
+      const std::wstring::size_type next = piece.find_first_not_of(kBlanks, at + name.size());
+      if (next != std::wstring::npos && piece[next] == kFullWidthEquals) return true;
+    }
+  }
+  return false;
+}
+
+bool HasFullWidthDigit(const std::wstring& text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](wchar_t c) { return c >= kFullWidthZero && c <= kFullWidthNine; });
+}
+
 int NumericSetting(const LauncherSettings& settings, int key) {
   switch (key) {
     case kKeyGreset:
@@ -62,25 +102,74 @@ int NumericSetting(const LauncherSettings& settings, int key) {
 
 bool IsTextKey(int key) { return key == kKeyGpath || key == kKeyComport; }
 
+const std::wstring& TextSetting(const LauncherSettings& settings, int key) {
+  return key == kKeyGpath ? settings.gpath : settings.comport;
+}
+
+// As the report shows it: texts quoted, so that blanks at their ends show.
 std::string SettingValue(const LauncherSettings& settings, int key) {
-  if (key == kKeyGpath) return WideToUtf8(settings.gpath);
-  if (key == kKeyComport) return WideToUtf8(settings.comport);
+  if (IsTextKey(key)) return DisplayText(WideToUtf8(TextSetting(settings, key)));
   return std::to_string(NumericSetting(settings, key));
 }
 
 std::size_t TextCapacity(int key) { return key == kKeyGpath ? kGpathCapacity : kComportCapacity; }
 
+// A number that reads as something other than what its author wrote.
+void CheckNumber(const std::wstring& piece, int key, const std::string& where,
+                 std::vector<std::pair<int, std::string> >& warnings, int line) {
+  std::wstring value;
+  SettingsLineValue(piece, value);
+  int read = 0;
+  const int digits = ReadInteger(value.c_str(), value.size(), read);
+  const std::string shown = KeyName(key) + " value " + Quoted(value);
+  if (HasFullWidthDigit(value)) {
+    warnings.emplace_back(line, where + shown + " has full-width digits, which are not read " +
+                                    "as digits; read as " + std::to_string(read));
+  } else if (!digits) {
+    warnings.emplace_back(line, where + shown + " has no digits; read as 0");
+  }
+}
+
+// A text taken with blanks at its ends, which the launcher keeps.
+void CheckText(const std::wstring& value, int key, const std::string& where,
+               std::vector<std::pair<int, std::string> >& warnings, int line) {
+  const bool atStart = !value.empty() && IsBlank(value[0]);
+  const bool atEnd = !value.empty() && IsBlank(value[value.size() - 1]);
+  if (!atStart && !atEnd) return;
+  warnings.emplace_back(line, where + KeyName(key) + " value " + DisplayText(WideToUtf8(value)) +
+                                  " has a blank at its " +
+                                  (atStart && atEnd ? "start and end"
+                                   : atStart        ? "start"
+                                                    : "end") +
+                                  ", which the launcher keeps as part of the " +
+                                  (key == kKeyGpath ? "path" : "port name"));
+}
+
 // Warnings about one piece of the file; `continued` marks a piece that is
-// not the start of its physical line.
+// not the start of its physical line. `settings` are those after the piece.
 void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome outcome, int key,
-                int line, std::vector<std::pair<int, std::string> >& warnings) {
+                const LauncherSettings& settings, int line,
+                std::vector<std::pair<int, std::string> >& warnings) {
   const std::string where = "line " + std::to_string(line) + ": ";
   if (outcome == kLineMatchedNoKey) {
     // Lines without "=" are notes; one with it looks like a setting gone wrong.
-    if (piece.find(L'=') != std::wstring::npos) {
+    if (HasKeyWithFullWidthEquals(piece)) {
+      warnings.emplace_back(line, where + Quoted(piece) + " has a full-width equals sign (" +
+                                      WideToUtf8(std::wstring(1, kFullWidthEquals)) +
+                                      "), so it matches no key and is ignored");
+    } else if (piece.find(L'=') != std::wstring::npos) {
       warnings.emplace_back(line, where + Quoted(piece) + " matches no key and is ignored");
     }
     return;
+  }
+  if (!continued && outcome == kLineApplied && LooksLikeComment(piece)) {
+    warnings.emplace_back(line, where + Quoted(piece) + " looks like a comment, yet sets " +
+                                    KeyName(key) + ": the file has no comment syntax");
+  }
+  if (outcome == kLineApplied && IsTextKey(key)) {
+    CheckText(TextSetting(settings, key), key, where, warnings, line);
+  } else if (outcome == kLineApplied) {
+    CheckNumber(piece, key, where, warnings, line);
   }
   if (continued) {
     warnings.emplace_back(line, where + "the part past its first 255 bytes is read as a line " +
@@ -136,6 +225,29 @@ void CheckOutcome(const SettingsCheck& check,
   }
 }
 
+// A file in another encoding than the handset's code page, Shift-JIS.
+void CheckEncoding(const std::string& bytes, std::vector<std::pair<int, std::string> >& warnings) {
+  // ASCII in UTF-16 is every other byte zero; a byte-order mark may lead.
+  const bool utf16 = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+                                           bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+                                           (bytes[0] == '\0') != (bytes[1] == '\0'));
+  if (utf16) {
+    warnings.emplace_back(1,
+                          "line 1: the file is UTF-16, not Shift-JIS: the launcher reads "
+                          "none of its settings; save it as Shift-JIS");
+    return;
+  }
+  const std::string::const_iterator wide =
+      std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  std::wstring text;
+  // Shift-JIS text other than ASCII is almost never valid UTF-8.
+  if (wide == bytes.end() || !Utf8ToWide(bytes, text)) return;
+  const int line = 1 + static_cast<int>(std::count(bytes.begin(), wide, '\n'));
+  warnings.emplace_back(line, "line " + std::to_string(line) +
+                                  ": the file is UTF-8, not Shift-JIS: text other than ASCII "
+                                  "reads garbled; save it as Shift-JIS");
+}
+
 // Seconds with milliseconds, and hours and minutes when there are some.
 std::string Duration(std::uint64_t ms) {
   char text[96];
@@ -172,7 +284,7 @@ SettingsCheck CheckSettingsFile(const std::string& bytes) {
   while (ReadSettingsPiece(handset, file, piece, cut)) {
     int key = kNoSettingsKey;
     const SettingsLineOutcome outcome = ApplySettingsLine(check.settings, piece, cut, key);
-    CheckPiece(piece, continued, outcome, key, line, check.warnings);
+    CheckPiece(piece, continued, outcome, key, check.settings, line, check.warnings);
     if (outcome == kLineApplied) {
       check.setOnLine[key] = line;
       appliedOn[key].push_back(line);
@@ -185,6 +297,7 @@ SettingsCheck CheckSettingsFile(const std::string& bytes) {
   handset.CloseTextFile(file);
 
   CheckOutcome(check, appliedOn, check.warnings);
+  CheckEncoding(bytes, check.warnings);
   std::stable_sort(check.warnings.begin(), check.warnings.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   return check;
@@ -223,7 +336,7 @@ std::string FormatSettingsCheckJson(const SettingsCheck& check) {
   for (int key = 0; key < kSettingsKeyCount; ++key) {
     nlohmann::ordered_json& setting = report["settings"][KeyName(key)];
     if (IsTextKey(key)) {
-      setting["value"] = SettingValue(check.settings, key);
+      setting["value"] = WideToUtf8(TextSetting(check.settings, key));
     } else {
       setting["value"] = NumericSetting(check.settings, key);
     }
