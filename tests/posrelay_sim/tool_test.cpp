@@ -45,8 +45,10 @@ std::string WriteTemp(const std::string& bytes) {
 ToolResult RunTool(const std::string& arguments) {
   const std::string out = TempPath();
   const std::string err = TempPath();
-  const std::string command =
-      std::string("'") + POSRELAY_SIM_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+  // From the test data's folder, so that arguments can name its files.
+  const std::string command = std::string("cd '") + POSRELAY_SIM_TEST_DATA + "' && '" +
+                              POSRELAY_SIM_PATH + "' " + arguments + " >'" + out + "' 2>'" + err +
+                              "'";
   const int raw = std::system(command.c_str());
   ToolResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
   std::remove(out.c_str());
@@ -199,16 +201,61 @@ TEST(PosrelaySim, JsonLinesCarryTheLaunchAsTheHandsetSawIt) {
   EXPECT_NE(result.out.find("\"text\":\"\\r\\n測位中\\r\\n\""), std::string::npos);
 }
 
-TEST(PosrelaySim, TextTimelineIsAlignedAndEndsWithTheOutcome) {
-  const ToolResult result = RunTool("");
-  EXPECT_EQ(result.status, 0);
-  std::istringstream in(result.out);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_GT(lines.size(), 2u);
-  EXPECT_EQ(lines.front().substr(0, 14), "0.000  executa");
-  EXPECT_EQ(lines[lines.size() - 2].substr(0, 13), "3.000  quit  ");
-  EXPECT_EQ(lines.back(), "end: map shown at 35.692670, 139.750125, after 3.000 s");
+TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
+  const std::string kWgs84 = "35.689444, 139.753333); on WGS84 35.692670, 139.750125";
+  const struct {
+    const char* arguments;
+    std::vector<std::string> lines;  // lines that must come, in this order
+  } cases[] = {
+      {"",
+       {"-- settings --",
+        "0.000  executable_path  path=\"\\Program Files\\posrelay\\posrelay.exe\"", "-- map --",
+        "-- connection --", "-- module --", "-- map start --", "3.000  quit             code=0",
+        "-- summary --",
+        "position  attempt 1 of at most 10 gave N35.41.22 E139.45.12 on the Tokyo datum (" + kWgs84,
+        "message   none", "end: map shown at 35.692670, 139.750125, after 3.000 s"}},
+      {"--scenario busy_handset.json --ini zoom_and_clear.ini",
+       {"-- zoom and clear --",
+        "14.300  key                  17 × 3 (each: sleep 50 ms, down, up), the last at 15.150 s",
+        "15.150  key                  2 × 1 (each: sleep 50 ms, down, up), the last at 15.250 s",
+        "15.250  post_key",
+        "position  attempt 2 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum (" +
+            kWgs84}},
+      {"--scenario slow_module_no_position.json",
+       {"position  none in 50 attempts (at most 50)",
+        "message   \"W-SIMからの位置情報取得に失敗しました\""}},
+      {"--scenario map_never_closes.json",
+       {"-- map --", "-- summary --",
+        "position  not asked: the run ended before the module's turn"}},
+  };
+  for (const auto& c : cases) {
+    const ToolResult result = RunTool(c.arguments);
+    std::istringstream in(result.out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    auto from = lines.begin();
+    for (const std::string& expected : c.lines) {
+      from = std::find(from, lines.end(), expected);
+      ASSERT_NE(from, lines.end()) << c.arguments << ": no line \"" << expected << "\" in order\n"
+                                   << result.out;
+    }
+  }
+}
+
+// The charts in docs/ are what the tool draws now.
+TEST(PosrelaySim, SvgChartsAreTheExamplesInTheDocs) {
+  const struct {
+    const char* arguments;
+    const char* chart;
+  } cases[] = {
+      {"--format svg", "run-default.svg"},
+      {"--format svg --scenario slow_module_no_position.json", "run-no-position.svg"},
+  };
+  for (const auto& c : cases) {
+    const ToolResult result = RunTool(c.arguments);
+    EXPECT_EQ(result.out, ReadFile(std::string(POSRELAY_SOURCE_DIR) + "/docs/" + c.chart))
+        << c.chart << ": regenerate it with posrelay-sim " << c.arguments;
+  }
 }
 
 TEST(PosrelaySim, BadScenarioOrSettingsFileIsStatus2WithTheFieldNamed) {

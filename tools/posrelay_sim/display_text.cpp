@@ -24,3 +24,31 @@ std::string DisplayText(std::string_view text) {
   }
   return shown + "\"";
 }
+
+std::string SecondsText(std::uint64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(ms / 1000),
+                static_cast<unsigned long long>(ms % 1000));
+  return text;
+}
+
+std::string DegreesText(const GeoPosition& position) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6f, %.6f", position.latitude, position.longitude);
+  return text;
+}
+
+std::string EventText(const TimelineEvent& event) {
+  std::string text = event.op;
+  for (const TimelineField& field : event.fields) {
+    text += " " + field.name + "=";
+    if (field.kind == TimelineField::kText) {
+      text += DisplayText(field.text);
+    } else if (field.kind == TimelineField::kBoolean) {
+      text += field.number ? "true" : "false";
+    } else {
+      text += std::to_string(field.number);
+    }
+  }
+  return text;
+}

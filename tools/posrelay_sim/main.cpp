@@ -12,11 +12,13 @@
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
 #include "tools/posrelay_sim/settings_check.h"
+#include "tools/posrelay_sim/svg_timeline.h"
+#include "tools/posrelay_sim/text_timeline.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json]\n"
+    "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json|svg]\n"
     "       posrelay-sim --check FILE [--format text|json]\n"
     "       posrelay-sim --help\n";
 
@@ -28,10 +30,13 @@ const char kHelp[] =
     "  --ini FILE        the bytes of posrelay.ini beside the launcher\n"
     "                    (without it there is no settings file: defaults hold)\n"
     "  --scenario FILE   the handset, in JSON (without it: the default handset)\n"
-    "  --format text     aligned lines, times in seconds, and a summary (default)\n"
+    "  --format text     a heading for each phase, aligned lines with times in\n"
+    "                    seconds, and a summary (default)\n"
     "  --format json     one JSON object per line: {\"t\":ms,\"op\":...}, ending\n"
     "                    with {\"t\":ms,\"op\":\"end\",\"outcome\":\"shown\"|\"message\",\n"
     "                    \"latitude\":...,\"longitude\":...} (position when one was had)\n"
+    "  --format svg      a timeline chart (SVG) with a lane for the map, the data\n"
+    "                    connection, the module and the internet and keys\n"
     "Exit status: 0 after a normal end, 1 after one of the launcher's messages,\n"
     "2 for bad usage or a file that cannot be read. Settings with a waitloop or\n"
     "gzoomtime over 100000 are not run: every loop of the launcher is printed.\n"
@@ -102,11 +107,12 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     if (target->has_value()) return Problem(problem, option + " given twice");
     *target = argv[++i];
   }
-  if (options.format && *options.format != "text" && *options.format != "json") {
-    return Problem(problem, "--format takes text or json, not \"" + *options.format + "\"");
+  if (options.format && *options.format != "text" && *options.format != "json" &&
+      *options.format != "svg") {
+    return Problem(problem, "--format takes text, json or svg, not \"" + *options.format + "\"");
   }
-  if (options.check && (options.ini || options.scenario)) {
-    return Problem(problem, "--check takes no --ini or --scenario");
+  if (options.check && (options.ini || options.scenario || options.format == "svg")) {
+    return Problem(problem, "--check takes no --ini, --scenario or --format svg");
   }
   return 1;
 }
@@ -168,9 +174,14 @@ int RunOnce(const Options& options) {
   SimulatedHandset handset(scenario);
   RunLaunchSequence(handset);
   const RunSummary summary = SummariseRun(handset);
-  const bool json = options.format && *options.format == "json";
-  std::cout << (json ? FormatJsonTimeline(handset.GetTimeline(), summary)
-                     : FormatTextTimeline(handset.GetTimeline(), summary));
+  const Timeline& timeline = handset.GetTimeline();
+  if (options.format == "json") {
+    std::cout << FormatJsonTimeline(timeline, summary);
+  } else if (options.format == "svg") {
+    std::cout << FormatSvgTimeline(timeline, summary);
+  } else {
+    std::cout << FormatTextTimeline(timeline, summary);
+  }
   return summary.message ? 1 : 0;
 }
 

@@ -17,12 +17,10 @@ struct RunSummary {
 
 // Reads the outcome off the handset after the launch sequence has run. The
 // position is the first reply to "AT@LBC?" that the launcher's own parser
-// accepts, converted as the launcher converts it.
+// accepts, converted as the launcher converts it (position_outcome.h).
 RunSummary SummariseRun(const SimulatedHandset& handset);
 
-// One aligned line per operation with the virtual time in seconds, then a
-// line with the outcome and the total time.
-std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary);
+// The text and the chart of a run are in text_timeline.h and svg_timeline.h.
 
 // One JSON object per operation, {"t":ms,"op":"...",fields...}, then
 // {"t":ms,"op":"end","outcome":"shown"|"message",...}.

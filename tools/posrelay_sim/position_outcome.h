@@ -1,0 +1,32 @@
+#ifndef POSRELAY_TOOLS_POSRELAY_SIM_POSITION_OUTCOME_H
+#define POSRELAY_TOOLS_POSRELAY_SIM_POSITION_OUTCOME_H
+
+#include <optional>
+#include <string>
+
+#include "platform/sim/timeline.h"
+#include "position/geo_position.h"
+
+// What the position query came to, read off a run's timeline.
+struct PositionOutcome {
+  bool asked = false;  // the launcher tried to open the module's port
+  bool portOpened = false;
+  std::string port;               // the port's name, UTF-8
+  int attemptLimit = 0;           // 10 for a module that said "RX410", else 50
+  int attempts = 0;               // "AT@LBC?" commands sent
+  int givingAttempt = 0;          // the attempt whose reply gave the position; 0: none
+  DmsAngle latitude = {0, 0, 0};  // as the module gave them, on the Tokyo datum
+  DmsAngle longitude = {0, 0, 0};
+  GeoPosition tokyo = {0, 0};  // the same in decimal degrees
+  GeoPosition wgs84 = {0, 0};  // converted as the launcher converts it
+};
+
+// Reads the replies with the launcher's own parser and converts the first
+// position it accepts, as the launcher does.
+PositionOutcome FindPositionOutcome(const Timeline& timeline);
+
+// One line for people: the attempt, the Tokyo and the WGS84 coordinates, or
+// why there is no position.
+std::string DescribePositionOutcome(const PositionOutcome& outcome);
+
+#endif

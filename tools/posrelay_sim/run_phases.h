@@ -1,0 +1,26 @@
+#ifndef POSRELAY_TOOLS_POSRELAY_SIM_RUN_PHASES_H
+#define POSRELAY_TOOLS_POSRELAY_SIM_RUN_PHASES_H
+
+#include <vector>
+
+#include "platform/sim/timeline.h"
+
+// The steps of a run as its reader thinks of them, in the order they come.
+enum RunPhase {
+  kPhaseSettings,
+  kPhaseMap,
+  kPhaseConnection,
+  kPhaseModule,
+  kPhaseMapStart,
+  kPhaseZoomAndClear
+};
+
+const char* RunPhaseName(RunPhase phase);
+
+// The phase of each event of the timeline, by its operation: the settings
+// file, the look for the map and its closing, the data connection, the
+// module, the map's start, then the probe, keys and clear command. Pauses,
+// the message and the quit belong to the phase they come in.
+std::vector<RunPhase> PhasesOf(const Timeline& timeline);
+
+#endif

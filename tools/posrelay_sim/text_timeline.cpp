@@ -1,0 +1,139 @@
+#include "tools/posrelay_sim/text_timeline.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/position_outcome.h"
+#include "tools/posrelay_sim/run_phases.h"
+
+namespace {
+
+using Events = std::vector<TimelineEvent>;
+
+long long NumberField(const TimelineEvent& event, const char* name) {
+  const TimelineField* field = event.Field(name);
+  return field ? field->number : -1;
+}
+
+// One key press: an optional pause, then the key down and up. Sets the
+// events it takes (0 when there is no press at `at`), its key and its pause.
+struct KeyPress {
+  std::size_t length = 0;
+  long long key = -1;
+  long long pauseMs = -1;  // -1: no pause before the key
+};
+
+KeyPress PressAt(const Events& events, std::size_t at) {
+  KeyPress press;
+  std::size_t next = at;
+  if (next < events.size() && events[next].op == "sleep") {
+    press.pauseMs = NumberField(events[next], "ms");
+    ++next;
+  }
+  if (next + 1 >= events.size() || events[next].op != "key" || events[next + 1].op != "key") {
+    return KeyPress();
+  }
+  press.key = NumberField(events[next], "vk");
+  if (NumberField(events[next], "down") != 1 || NumberField(events[next + 1], "down") != 0 ||
+      NumberField(events[next + 1], "vk") != press.key) {
+    return KeyPress();
+  }
+  press.length = next + 2 - at;
+  return press;
+}
+
+// Digits and letters by their character, other keys by their code.
+std::string KeyName(long long key) {
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+    return std::string(1, static_cast<char>(key));
+  }
+  return "vk " + std::to_string(key);
+}
+
+class TextWriter {
+ public:
+  TextWriter(const Timeline& timeline, const RunSummary& summary)
+      : events_(timeline.Events()),
+        phases_(PhasesOf(timeline)),
+        timeWidth_(SecondsText(summary.totalMs).size()) {
+    for (const TimelineEvent& event : events_) opWidth_ = std::max(opWidth_, event.op.size());
+  }
+
+  std::string Write() {
+    for (std::size_t at = 0; at < events_.size();) {
+      if (at == 0 || phases_[at] != phases_[at - 1]) {
+        text_ += std::string("-- ") + RunPhaseName(phases_[at]) + " --\n";
+      }
+      at += WriteFoldedPresses(at);
+      if (at < events_.size() && !folded_) {
+        WriteEvent(events_[at]);
+        ++at;
+      }
+    }
+    return text_;
+  }
+
+ private:
+  std::string Start(std::uint64_t timeMs, const std::string& op) const {
+    const std::string time = SecondsText(timeMs);
+    return std::string(timeWidth_ - std::min(timeWidth_, time.size()), ' ') + time + "  " + op +
+           std::string(opWidth_ - std::min(opWidth_, op.size()) + 2, ' ');
+  }
+
+  void WriteEvent(const TimelineEvent& event) {
+    std::string line = Start(event.timeMs, event.op);
+    line += EventText(event).substr(event.op.size() + (event.fields.empty() ? 0 : 1));
+    // No trailing blanks after an operation without fields.
+    line.erase(line.find_last_not_of(' ') + 1);
+    text_ += line + "\n";
+  }
+
+  // Writes a run of two or more identical presses as one line; returns the
+  // events it took, and sets folded_ when it wrote.
+  std::size_t WriteFoldedPresses(std::size_t at) {
+    folded_ = false;
+    const KeyPress first = PressAt(events_, at);
+    if (!first.length) return 0;
+    std::size_t next = at;
+    int count = 0;
+    for (KeyPress press = first; press.length && press.key == first.key &&
+                                 press.pauseMs == first.pauseMs && phases_[next] == phases_[at];
+         press = PressAt(events_, next)) {
+      next += press.length;
+      ++count;
+    }
+    if (count < 2) return 0;
+    folded_ = true;
+    const std::string each =
+        first.pauseMs < 0 ? "down, up" : "sleep " + std::to_string(first.pauseMs) + " ms, down, up";
+    text_ += Start(events_[at].timeMs, "key") + std::to_string(count) + " × " + KeyName(first.key) +
+             " (each: " + each + "), the last at " + SecondsText(events_[next - 1].timeMs) + " s\n";
+    return next - at;
+  }
+
+  const Events& events_;
+  const std::vector<RunPhase> phases_;
+  const std::size_t timeWidth_;
+  std::size_t opWidth_ = 0;
+  bool folded_ = false;
+  std::string text_;
+};
+
+}  // namespace
+
+std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary) {
+  std::string text = TextWriter(timeline, summary).Write();
+  text += "-- summary --\n";
+  text += "position  " + DescribePositionOutcome(FindPositionOutcome(timeline)) + "\n";
+  text += "message   " + (summary.message ? DisplayText(*summary.message) : "none") + "\n";
+  std::string end;
+  if (summary.message) {
+    end = "message " + DisplayText(*summary.message);
+    if (summary.position) end += ", position " + DegreesText(*summary.position);
+  } else {
+    end = "map shown";
+    if (summary.position) end += " at " + DegreesText(*summary.position);
+  }
+  return text + "end: " + end + ", after " + SecondsText(summary.totalMs) + " s\n";
+}
