@@ -10,3 +10,8 @@ set(CMAKE_SYSTEM_PROCESSOR arm)
 # CMake defines UNDER_CE and _WIN32_WCE=0x420 from the above; the wide
 # character set is the project's to choose, as on the desktop's -municode.
 set(CMAKE_CXX_FLAGS_INIT "/DUNICODE /D_UNICODE")
+
+# The C run-time library linked in statically (/MT) in every target, as
+# static MFC requires: the handset then needs no run-time DLLs beside
+# posrelay.exe.
+set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
