@@ -14,7 +14,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "handset"))
 from run_handset import RunnerError, map_place, plan_run  # noqa: E402
-from wine_session import WORK_MARKER, WineError, claim_work_folder  # noqa: E402
+from wine_session import WINE, WORK_MARKER, WineError, WineSession, claim_work_folder  # noqa: E402
 
 SIM = None
 
@@ -54,6 +54,17 @@ class Runner(unittest.TestCase):
                 else:
                     claim_work_folder(work)
                     self.assertEqual(os.listdir(work), [WORK_MARKER])
+
+    def test_prefix_that_a_session_did_not_make_is_left_alone(self):
+        if not WINE:
+            self.skipTest("wine64 is not installed")
+        with tempfile.TemporaryDirectory() as top:
+            prefix = os.path.join(top, "prefix")
+            make_files(prefix, ["notes.txt"])
+            with self.assertRaisesRegex(WineError, "not a prefix made by these tests"):
+                with WineSession(prefix, os.path.join(top, "work")):
+                    pass
+            self.assertEqual(files_under(prefix), ["notes.txt"])
 
     def test_scenario_and_settings_are_read_by_posrelay_sim(self):
         cases = [  # name, scenario, settings bytes, error, gpath, notes

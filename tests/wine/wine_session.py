@@ -86,6 +86,9 @@ class WineSession:
         self.processes = []
         self.lock = None
         self.env = None
+        # Set once the prefix is known to be the session's own: a refused
+        # folder is not touched, not even by the server's stop.
+        self.prefix_ours = False
 
     def __enter__(self):
         if not WINE or not WINESERVER:
@@ -111,7 +114,7 @@ class WineSession:
         for process in self.processes:
             if process.poll() is None:
                 process.kill()
-        if self.env is not None:
+        if self.env is not None and self.prefix_ours:
             self._stop_server()
         for process in self.processes:
             process.wait()
@@ -151,11 +154,12 @@ class WineSession:
 
     def _prepare_prefix(self):
         version = prefix_version(self.prefix)
-        if version == PREFIX_VERSION:
-            return
         if version is None and os.path.isdir(self.prefix) and os.listdir(self.prefix):
             raise WineError("%s is not empty and is not a prefix made by these tests: give "
                             "another --prefix, or delete it yourself" % self.prefix)
+        self.prefix_ours = True
+        if version == PREFIX_VERSION:
+            return
         started = time.monotonic()
         if version is not None:
             shutil.rmtree(self.prefix)
