@@ -1,9 +1,10 @@
 # Front door. Both set up a fresh Debian 12 machine (installing only what is
 # missing) first.
-#   make demo   runs posrelay.exe under Wine on the default simulated handset
+#   make demo   runs the 32-bit posrelay.exe under Wine on the default
+#               simulated handset
 #   make test   builds and runs every test of every preset, the Windows
 #               builds (run under Wine) last
-TEST_PRESETS := host host-asan fuzz win32 handset
+TEST_PRESETS := host host-asan fuzz win32 win32-i686 handset
 HANDSET := build/handset
 
 .PHONY: demo test deps bench fuzz-long clean $(TEST_PRESETS)
