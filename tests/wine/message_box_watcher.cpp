@@ -1,12 +1,14 @@
-// Watches for message boxes under Wine, records each one's caption and text
-// and dismisses it with OK, until a stop file appears or the time is up.
+// Watches for message boxes under Wine, records each one's caption, text and
+// icon and dismisses it with OK, until a stop file appears or the time is up.
 //
 //   message_box_watcher <record file> <stop file> <limit ms>
 //
-// The record file gets one UTF-8 line per message box: caption, a tab, the
-// text. While it runs, the watcher also keeps Wine's desktop alive between
-// the programs of a test. Exit code 0 when stopped by the file, 1 when the
-// time ran out, 2 on bad arguments.
+// The record file gets one UTF-8 line per message box: caption, text and
+// icon ("exclamation", "hand", "question", "asterisk", "other" or "none"),
+// separated by tabs. The icon is noted by message_box_icon_hook.dll, which
+// must lie beside the watcher. While it runs, the watcher also keeps Wine's
+// desktop alive between the programs of a test. Exit code 0 when stopped by
+// the file, 1 when the time ran out, 2 on bad arguments or without its hook.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +22,7 @@ namespace {
 // program's own dialog has the same window class but not this control.
 const int kMessageTextControl = 0xFFFF;
 const DWORD kPollMs = 20;
+const wchar_t kIconProperty[] = L"PosrelayMessageBoxIcon";
 
 std::wstring WindowText(HWND window) {
   wchar_t text[1024] = {0};
@@ -39,9 +42,41 @@ std::string Utf8(const std::wstring& text) {
 
 bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
+const char* IconName(HWND box) {
+  switch (reinterpret_cast<UINT_PTR>(GetPropW(box, kIconProperty))) {
+    case 0:
+      return "none";
+    case MB_ICONEXCLAMATION:
+      return "exclamation";
+    case MB_ICONHAND:
+      return "hand";
+    case MB_ICONQUESTION:
+      return "question";
+    case MB_ICONASTERISK:
+      return "asterisk";
+    default:
+      return "other";
+  }
+}
+
+// Sets the hook that notes each message box's icon in the box's own program.
+bool HookMessageBoxIcons() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring hookPath(path, length);
+  hookPath.replace(hookPath.rfind(L'\\') + 1, std::wstring::npos, L"message_box_icon_hook.dll");
+  const HMODULE hook = LoadLibraryW(hookPath.c_str());
+  // Through the generic function type, which converts to any other.
+  const HOOKPROC note = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(hook, "NoteMessageBoxIcon")));
+  return note && SetWindowsHookExW(WH_CALLWNDPROC, note, hook, 0);
+}
+
 void Record(const wchar_t* recordPath, HWND box) {
   const HWND textControl = GetDlgItem(box, kMessageTextControl);
-  const std::string line = Utf8(WindowText(box)) + "\t" + Utf8(WindowText(textControl)) + "\n";
+  const std::string line =
+      Utf8(WindowText(box)) + "\t" + Utf8(WindowText(textControl)) + "\t" + IconName(box) + "\n";
   FILE* record = _wfopen(recordPath, L"ab");
   if (!record) return;
   std::fwrite(line.data(), 1, line.size(), record);
@@ -58,13 +93,20 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* recordPath = argv[1];
   const wchar_t* stopPath = argv[2];
   const DWORD limitMs = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+  if (!HookMessageBoxIcons()) {
+    std::fwprintf(stderr, L"message_box_watcher: no hook to note the icons\n");
+    return 2;
+  }
   std::set<HWND> seen;
   const DWORD start = GetTickCount();
   while (!Exists(stopPath)) {
     if (GetTickCount() - start > limitMs) return 1;
     for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
          box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-      if (!GetDlgItem(box, kMessageTextControl) || seen.count(box)) continue;
+      // Visible only once its text and icon are set.
+      if (!GetDlgItem(box, kMessageTextControl) || !IsWindowVisible(box) || seen.count(box)) {
+        continue;
+      }
       seen.insert(box);
       Record(recordPath, box);
       PostMessageW(box, WM_COMMAND, IDOK, 0);
