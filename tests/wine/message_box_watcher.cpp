@@ -4,11 +4,11 @@
 //   message_box_watcher <record file> <stop file> <limit ms>
 //
 // The record file gets one UTF-8 line per message box: caption, text and
-// icon ("exclamation", "hand", "question", "asterisk", "other" or "none"),
-// separated by tabs. The icon is noted by message_box_icon_hook.dll, which
-// must lie beside the watcher. While it runs, the watcher also keeps Wine's
-// desktop alive between the programs of a test. Exit code 0 when stopped by
-// the file, 1 when the time ran out, 2 on bad arguments or without its hook.
+// icon ("exclamation", "other" or "none"), separated by tabs; the icon is
+// noted by message_box_icon_hook.dll, beside the watcher. While it runs, the
+// watcher also keeps Wine's desktop alive between the programs of a test.
+// Exit code 0 when stopped by the file, 1 when the time ran out, 2 on bad
+// arguments or without its hook.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,30 +43,13 @@ std::string Utf8(const std::wstring& text) {
 bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 const char* IconName(HWND box) {
-  switch (reinterpret_cast<UINT_PTR>(GetPropW(box, kIconProperty))) {
-    case 0:
-      return "none";
-    case MB_ICONEXCLAMATION:
-      return "exclamation";
-    case MB_ICONHAND:
-      return "hand";
-    case MB_ICONQUESTION:
-      return "question";
-    case MB_ICONASTERISK:
-      return "asterisk";
-    default:
-      return "other";
-  }
+  const UINT_PTR icon = reinterpret_cast<UINT_PTR>(GetPropW(box, kIconProperty));
+  return icon == 0 ? "none" : icon == 1 ? "exclamation" : "other";
 }
 
 // Sets the hook that notes each message box's icon in the box's own program.
 bool HookMessageBoxIcons() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  std::wstring hookPath(path, length);
-  hookPath.replace(hookPath.rfind(L'\\') + 1, std::wstring::npos, L"message_box_icon_hook.dll");
-  const HMODULE hook = LoadLibraryW(hookPath.c_str());
+  const HMODULE hook = LoadLibraryW(L"message_box_icon_hook.dll");  // beside the watcher
   // Through the generic function type, which converts to any other.
   const HOOKPROC note = reinterpret_cast<HOOKPROC>(
       reinterpret_cast<void (*)()>(GetProcAddress(hook, "NoteMessageBoxIcon")));
