@@ -17,7 +17,6 @@ from wine_session import WineSession, windows_path
 
 EXPECTED_CAPTION = "posrelay"
 EXPECTED_TEXT = "W-SIMからの位置情報取得に失敗しました"
-EXPECTED_ICON = "exclamation"
 SETTINGS = "comport=COM1:\r\nwait=200\r\nwaitloop=2\r\nwsimdcon=0\r\nwsimcon=100\r\n"
 RUN_LIMIT_S = 30
 EXIT_AFTER_MESSAGE_LIMIT_S = 5
@@ -57,7 +56,7 @@ def main():
         boxes = read_record(record)
         print("posrelay.exe ran %.2f s, exit code %d, message boxes: %r"
               % (ended - started, exit_code, boxes))
-        expected = (EXPECTED_CAPTION, EXPECTED_TEXT, EXPECTED_ICON)
+        expected = (EXPECTED_CAPTION, EXPECTED_TEXT, "exclamation")
         if boxes != [expected]:
             return fail("expected one message box %r" % (expected,))
         if exit_code != 0:

@@ -8,7 +8,7 @@
 // noted by message_box_icon_hook.dll, beside the watcher. While it runs, the
 // watcher also keeps Wine's desktop alive between the programs of a test.
 // Exit code 0 when stopped by the file, 1 when the time ran out, 2 on bad
-// arguments or without its hook.
+// arguments.
 #include <windows.h>
 
 #include <cstdio>
@@ -47,13 +47,14 @@ const char* IconName(HWND box) {
   return icon == 0 ? "none" : icon == 1 ? "exclamation" : "other";
 }
 
-// Sets the hook that notes each message box's icon in the box's own program.
-bool HookMessageBoxIcons() {
+// Sets the hook that notes each message box's icon in the box's own program;
+// without it every icon reads "none".
+void HookMessageBoxIcons() {
   const HMODULE hook = LoadLibraryW(L"message_box_icon_hook.dll");  // beside the watcher
   // Through the generic function type, which converts to any other.
   const HOOKPROC note = reinterpret_cast<HOOKPROC>(
       reinterpret_cast<void (*)()>(GetProcAddress(hook, "NoteMessageBoxIcon")));
-  return note && SetWindowsHookExW(WH_CALLWNDPROC, note, hook, 0);
+  if (note) SetWindowsHookExW(WH_CALLWNDPROC, note, hook, 0);
 }
 
 void Record(const wchar_t* recordPath, HWND box) {
@@ -76,20 +77,15 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* recordPath = argv[1];
   const wchar_t* stopPath = argv[2];
   const DWORD limitMs = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
-  if (!HookMessageBoxIcons()) {
-    std::fwprintf(stderr, L"message_box_watcher: no hook to note the icons\n");
-    return 2;
-  }
+  HookMessageBoxIcons();
   std::set<HWND> seen;
   const DWORD start = GetTickCount();
   while (!Exists(stopPath)) {
     if (GetTickCount() - start > limitMs) return 1;
     for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
          box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-      // Visible only once its text and icon are set.
-      if (!GetDlgItem(box, kMessageTextControl) || !IsWindowVisible(box) || seen.count(box)) {
-        continue;
-      }
+      if (!GetDlgItem(box, kMessageTextControl) || seen.count(box)) continue;
+      if (!IsWindowVisible(box)) continue;  // its text and icon are set by then
       seen.insert(box);
       Record(recordPath, box);
       PostMessageW(box, WM_COMMAND, IDOK, 0);
