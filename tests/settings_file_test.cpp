@@ -80,10 +80,8 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
          s.comport = L"COM2:";
        }},
       {"last line without a line feed", "waitstart=30", [](auto& s) { s.waitstart = 30; }},
-      {"path on a last line without a line feed", "gpath=\\a.exe",
-       [](auto& s) { s.gpath = L"\\a.exe"; }},
-      {"port on a last line without a line feed",
-       "comport=COM2:", [](auto& s) { s.comport = L"COM2:"; }},
+      {"path on a last line", "gpath=\\a.exe", [](auto& s) { s.gpath = L"\\a.exe"; }},
+      {"port on a last line", "comport=COM2:", [](auto& s) { s.comport = L"COM2:"; }},
       {"unparsable number", "wait=abc\n", [](auto& s) { s.wait = 0; }},
       {"number is only a line end", "wait=\n", [](auto& s) { s.wait = 0; }},
       {"nothing after =", "wait=", Unchanged},
