@@ -54,6 +54,9 @@ def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, in
                 probe_port=None, time_limit_s=120):
     scenario = load_scenario(scenario_path)
     result = RunResult()
+    # The watcher runs from the session's own folder, where a relative path
+    # would not find it.
+    watcher = os.path.abspath(watcher)
     with WineSession(prefix, work) as wine:
         logs = os.path.join(wine.work, "logs")
         os.makedirs(logs)
