@@ -2,8 +2,13 @@
 
 namespace {
 
+// The handset's rule on a Japanese system also skips the ideographic space
+// (Shift-JIS 0x81 0x40), which a Japanese keyboard types as readily as a blank.
+const wchar_t kIdeographicSpace = 0x3000;
+
 bool IsIntegerSpace(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r' ||
+         c == kIdeographicSpace;
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ TEST(ParsePositionReply, ReadsSixFieldsAtTheirOffsets) {
       {L"N35/41/22 E139/45/12", true, {35, 41, 22}, {139, 45, 12}},
       {L"E139.45.12 N35.41.22", true, {35, 41, 22}, {139, 45, 12}},
       {L"N35.41.2,E139.45.1", true, {35, 41, 2}, {139, 45, 1}},
+      {L"N\u30005.41.22,E139.45.12", true, {5, 41, 22}, {139, 45, 12}},
       {L"ERROR", false, {}, {}},
       // Both letters, no numbers: not a position.
       {L"NO CARRIER", false, {}, {}},

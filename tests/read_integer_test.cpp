@@ -17,6 +17,9 @@ TEST(ReadInteger, FollowsTheWideStringToIntegerRule) {
   const IntegerCase cases[] = {
       {L"12", 12, 2},
       {L" \t12", 12, 2},
+      {L"\v\f12", 12, 2},
+      // The ideographic space, which a Japanese keyboard types readily.
+      {L"\u3000500", 500, 3},
       {L"-7", -7, 1},
       {L"+5", 5, 1},
       {L"5 wait", 5, 1},
@@ -28,6 +31,8 @@ TEST(ReadInteger, FollowsTheWideStringToIntegerRule) {
       {L"", 0, 0},
       {L"- 5", 0, 0},
       {L"--5", 0, 0},
+      {L"2147483646", INT_MAX - 1, 10},
+      {L"-2147483647", INT_MIN + 1, 10},
       {L"2147483647", INT_MAX, 10},
       {L"-2147483648", INT_MIN, 10},
       // Overflow saturates instead of wrapping.

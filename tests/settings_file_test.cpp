@@ -59,6 +59,10 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
       {"empty file", "", Unchanged},
       {"plain number", "gzoomtime=12\n", [](auto& s) { s.gzoomtime = 12; }},
       {"leading blank", "gzoomtime= 12\n", [](auto& s) { s.gzoomtime = 12; }},
+      {"leading ideographic space",
+       "wait=\x81\x40"
+       "500\n",
+       [](auto& s) { s.wait = 500; }},
       {"key anywhere in a line", "; wait=100\n", [](auto& s) { s.wait = 100; }},
       {"wait= tested before waitloop=", "waitloop=5 wait=3\n", [](auto& s) { s.wait = 5; }},
       {"waitloop alone", "waitloop=5\n", [](auto& s) { s.waitloop = 5; }},
@@ -77,12 +81,16 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
          s.comport = L"COM2:";
        }},
       {"last line without a line feed", "waitstart=30", [](auto& s) { s.waitstart = 30; }},
+      {"path on a last line", "gpath=\\a.exe", [](auto& s) { s.gpath = L"\\a.exe"; }},
+      {"port on a last line", "comport=COM2:", [](auto& s) { s.comport = L"COM2:"; }},
       {"unparsable number", "wait=abc\n", [](auto& s) { s.wait = 0; }},
       {"number is only a line end", "wait=\n", [](auto& s) { s.wait = 0; }},
       {"nothing after =", "wait=", Unchanged},
       {"text value only a line end", "gpath=\n", Unchanged},
       {"lines without a key", "[posrelay]\n# comment\nWAIT=5\n", Unchanged},
       {"zero byte ends a line", std::string("wait=12\0 34\n", 12), [](auto& s) { s.wait = 12; }},
+      {"zero byte ends a text value and its line",
+       std::string("gpath=\\a.exe\0comport=COM9:\n", 27), [](auto& s) { s.gpath = L"\\a.exe"; }},
       {"negative pause kept as read", "wsimcon=-5\n", [](auto& s) { s.wsimcon = -5; }},
       {"overflow saturates", "waitloop=99999999999\ngreset=-2147483649\n",
        [](auto& s) {

@@ -7,12 +7,19 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  clang libclang-rt-14-dev clang-format clang-tidy cppcheck
-  g++-mingw-w64-x86-64-win32 wine64 python3 locales
+  clang libclang-rt-14-dev clang-format clang-tidy cppcheck llvm
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 wine64 wine32:i386 python3 locales
 )
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The 32-bit Windows programs run on Wine's 32-bit part, which comes from
+# Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "adding the i386 architecture"
+  $sudo dpkg --add-architecture i386
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,12 @@
 #include "platform/win32/win32_platform.h"
 
+// The handset shows its messages with the framework's message box, and the
+// framework's header must come before the system's.
+#ifdef UNDER_CE
+#include <afxwin.h>
+#else
 #include <windows.h>
+#endif
 #include <wininet.h>
 
 #include <cstdio>
@@ -215,7 +221,14 @@ void Win32Platform::CloseRegistryKey(RegistryKey key) {
 }
 
 LibraryHandle Win32Platform::OpenLibrary(const std::wstring& name) {
+#ifdef UNDER_CE
   return ToHandle(LoadLibraryW(name.c_str()));
+#else
+  // The desktop has no coredll.dll: a file of that name dropped in the
+  // program's or the current folder would be loaded and called, so only the
+  // system folder is searched.
+  return ToHandle(LoadLibraryExW(name.c_str(), NULL, LOAD_LIBRARY_SEARCH_SYSTEM32));
+#endif
 }
 
 LibraryFunction Win32Platform::FindFunction(LibraryHandle library, const std::wstring& name) {
@@ -263,7 +276,19 @@ int Win32Platform::CloseInternetHandle(InternetHandle handle) {
 }
 
 void Win32Platform::ShowMessage(const std::wstring& title, const std::wstring& text) {
-  MessageBoxW(FromHandle<HWND>(hostWindow_), text.c_str(), title.c_str(), MB_OK);
+#ifdef UNDER_CE
+  // The framework's message box: an OK box gets the exclamation icon, its
+  // owner is the application's main window (the host dialog, hostWindow_),
+  // and its title the application's name, which the framework takes from
+  // the executable's name just as `title` was made.
+  static_cast<void>(title);
+  static_cast<void>(hostWindow_);
+  AfxMessageBox(text.c_str(), MB_OK);
+#else
+  // Looks as the handset's box does.
+  MessageBoxW(FromHandle<HWND>(hostWindow_), text.c_str(), title.c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+#endif
 }
 
 void Win32Platform::RequestQuit(int exitCode) { PostQuitMessage(exitCode); }

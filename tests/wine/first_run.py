@@ -2,8 +2,9 @@
 """First run of posrelay.exe under Wine: no module on the port.
 
 COM1 is mapped but nothing is behind it, so the position query fails and
-the launcher must show its second message, captioned with its own name,
-then exit with code 0 once the message is dismissed.
+the launcher must show its second message, captioned with its own name and
+with the exclamation icon, then exit with code 0 once the message is
+dismissed.
 """
 import argparse
 import os
@@ -55,8 +56,9 @@ def main():
         boxes = read_record(record)
         print("posrelay.exe ran %.2f s, exit code %d, message boxes: %r"
               % (ended - started, exit_code, boxes))
-        if boxes != [(EXPECTED_CAPTION, EXPECTED_TEXT)]:
-            return fail("expected one message box %r" % ((EXPECTED_CAPTION, EXPECTED_TEXT),))
+        expected = (EXPECTED_CAPTION, EXPECTED_TEXT, "exclamation")
+        if boxes != [expected]:
+            return fail("expected one message box %r" % (expected,))
         if exit_code != 0:
             return fail("exit code %d, expected 0" % exit_code)
         # The record is written as the message is dismissed.
@@ -71,7 +73,7 @@ def read_record(path):
     if not os.path.exists(path):
         return []
     with open(path, encoding="utf-8") as record:
-        return [tuple(line.rstrip("\n").split("\t", 1)) for line in record if line.strip()]
+        return [tuple(line.rstrip("\n").split("\t", 2)) for line in record if line.strip()]
 
 
 def fail(reason):

@@ -3,7 +3,7 @@
 the module on a pseudo-terminal, the stand-in map application, the probe
 server, the message box watcher (tools/handset/run_handset.py runs them).
 
-Each case checks the messages (exact text and caption, or none), the
+Each case checks the messages (exact text, caption and icon, or none), the
 commands on the serial line, exit code 0 with the process gone, what the map
 saw, and that the measured pauses are at least what the settings ask and not
 much longer. A failed case prints the merged timeline.
@@ -23,6 +23,7 @@ from run_handset import RunnerError, format_timeline, run_handset  # noqa: E402
 from wine_session import WineError  # noqa: E402
 
 CAPTION = "posrelay"
+ICON = "exclamation"
 CLOSE_TIMEOUT = "モバイル Google マップの停止でタイムアウトしました"
 NO_POSITION = "W-SIMからの位置情報取得に失敗しました"
 START_FAILED = "モバイル Google マップの起動に失敗しました"
@@ -173,7 +174,7 @@ def problems_of(case, result):
         problems.append("posrelay.exe was still running at the time limit")
     elif result.exit_code != 0:
         problems.append("exit code %d, expected 0" % result.exit_code)
-    expected = [(CAPTION, case.message)] if case.message else []
+    expected = [(CAPTION, case.message, ICON)] if case.message else []
     if result.messages != expected:
         problems.append("messages %r, expected %r" % (result.messages, expected))
     for check in [serial_dialogue] + list(case.checks):

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Runs win32_platform_test.exe under Wine with COM1 on a pseudo-terminal
-that already holds a reply, and a local page for the internet checks."""
+that already holds a reply, a local page for the internet checks, and a
+coredll.dll planted in its folder, which is also its current folder."""
 import argparse
 import http.server
 import os
@@ -38,6 +39,7 @@ def unused_port():
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--test", required=True, help="win32_platform_test.exe")
+    parser.add_argument("--planted-library", required=True, help="a DLL named coredll.dll")
     parser.add_argument("--prefix", required=True, help="the cached Wine prefix")
     parser.add_argument("--work", required=True, help="this test's own folder")
     options = parser.parse_args()
@@ -52,6 +54,7 @@ def main():
         with WineSession(options.prefix, options.work) as wine:
             wine.point_com1_at(os.ttyname(slave))
             test = shutil.copy(options.test, wine.work)
+            shutil.copy(options.planted_library, os.path.join(wine.work, "coredll.dll"))
             page_url = "http://127.0.0.1:%d/" % server.server_address[1]
             dead_url = "http://127.0.0.1:%d/" % unused_port()
             failures = wine.run_to_end("platform", [test, page_url, dead_url], RUN_LIMIT_S)

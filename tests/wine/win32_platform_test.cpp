@@ -122,8 +122,12 @@ void CheckRegistry(Win32Platform& platform) {
   RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey);
 }
 
-void CheckLibraries(Win32Platform& platform) {
-  Check(platform.OpenLibrary(L"coredll.dll") == 0, "the device's core library is absent");
+void CheckLibraries(Win32Platform& platform, const std::wstring& folder) {
+  Check(platform.OpenLibrary(L"coredll.dll") == 0,
+        "a coredll.dll in the program's and the current folder is not loaded");
+  const HMODULE planted = LoadLibraryW((folder + L"\\coredll.dll").c_str());
+  Check(planted != NULL, "the planted coredll.dll itself loads");
+  FreeLibrary(planted);
   const LibraryHandle kernel = platform.OpenLibrary(L"kernel32.dll");
   Check(kernel != 0, "a system library loads");
   Check(platform.FindFunction(kernel, L"GetTickCount") != 0, "a function is found by name");
@@ -246,7 +250,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckCodePage(platform);
   CheckSerialPort(platform);
   CheckRegistry(platform);
-  CheckLibraries(platform);
+  CheckLibraries(platform, Folder(self));
   CheckProcess(platform, Folder(self));
   CheckWindows(platform);
   CheckInternet(platform, argv[1], argv[2]);

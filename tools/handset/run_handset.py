@@ -89,7 +89,7 @@ class RunResult:
         self.started = 0.0         # wall clock, seconds
         self.duration_s = 0.0
         self.events = []           # merged logs, each {"t": ms, "source": ..., "event": ...}
-        self.messages = []         # (caption, text)
+        self.messages = []         # (caption, text, icon)
         self.status22 = None       # the registry value after the run, or None
 
     def of(self, source, event=None):
@@ -399,7 +399,7 @@ def read_message_boxes(record):
     if not os.path.exists(record):
         return []
     with open(record, encoding="utf-8") as boxes:
-        return [tuple(line.rstrip("\n").split("\t", 1)) for line in boxes if line.strip()]
+        return [tuple(line.rstrip("\n").split("\t", 2)) for line in boxes if line.strip()]
 
 
 def merge_logs(logs, result, record):
@@ -413,9 +413,9 @@ def merge_logs(logs, result, record):
     for event in events:
         if event["source"] == "map" and event["event"] == "start":
             event["started_by"] = "launcher" if event["t"] >= events[0]["t"] else "user"
-    for caption, text in result.messages:
+    for caption, text, icon in result.messages:
         events.append({"t": int(os.path.getmtime(record) * 1000), "source": "message",
-                       "event": "dismissed", "caption": caption, "text": text})
+                       "event": "dismissed", "caption": caption, "text": text, "icon": icon})
     if result.exit_code is not None:
         events.append({"t": int((result.started + result.duration_s) * 1000),
                        "source": "launcher", "event": "exit", "code": result.exit_code})
@@ -440,7 +440,8 @@ def format_timeline(result):
                else "still running at the time limit")
     lines.append("posrelay.exe ran %.3f s, %s; messages: %s; Status22: %s" % (
         result.duration_s, outcome,
-        ", ".join("%s: %s" % box for box in result.messages) or "none", result.status22))
+        ", ".join("%s: %s (%s icon)" % box for box in result.messages) or "none",
+        result.status22))
     for command_line in result.map_command_lines():
         lines.append("map command line: " + command_line)
     return "\n".join(lines)
