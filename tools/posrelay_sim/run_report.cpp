@@ -2,40 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
-#include "platform/sim/text_encoding.h"
-#include "position/datum_conversion.h"
-#include "position/position_reply.h"
+#include "app/run_outcome.h"
+#include "platform/trace_operations.h"
 #include "tools/posrelay_sim/display_text.h"
 
 namespace {
-
-using OrderedJson = nlohmann::ordered_json;
-
-const char kPositionCommand[] = "AT@LBC?\r";
-
-// The first position reply the launcher's parser accepts, if any.
-std::optional<GeoPosition> ObtainedPosition(const Timeline& timeline) {
-  const std::vector<TimelineEvent>& events = timeline.Events();
-  for (auto write = events.begin(); write != events.end(); ++write) {
-    const TimelineField* sent = write->Field("text");
-    if (write->op != "write" || !sent || sent->text != kPositionCommand) continue;
-    const auto read = std::find_if(write + 1, events.end(),
-                                   [](const TimelineEvent& e) { return e.op == "read"; });
-    if (read == events.end()) break;
-    std::wstring reply;
-    Utf8ToWide(read->Field("text")->text, reply);
-    // The launcher's reply text ends at the first zero character.
-    reply.resize(std::min(reply.size(), reply.find(L'\0')));
-    DmsAngle latitude;
-    DmsAngle longitude;
-    if (ParsePositionReply(reply, latitude, longitude)) {
-      return TokyoToWgs84(DmsToDegrees(latitude), DmsToDegrees(longitude));
-    }
-  }
-  return std::nullopt;
-}
 
 std::string Seconds(std::uint64_t ms) {
   char text[32];
@@ -62,20 +34,19 @@ std::string FieldText(const TimelineField& field) {
   return std::string();
 }
 
-std::string JsonLine(const OrderedJson& object) {
-  // The handset's texts are UTF-8 already; anything else is replaced rather
-  // than aborting the report.
-  return object.dump(-1, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
-}
-
 }  // namespace
 
 RunSummary SummariseRun(const SimulatedHandset& handset) {
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  RunOutcome outcome;
+  StartRunOutcome(outcome);
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    NoteRunOperation(outcome, operations, operations.Event(i));
+  }
   RunSummary summary;
   summary.totalMs = handset.NowMs();
-  const std::vector<const TimelineEvent*> messages = handset.GetTimeline().Find("message");
-  if (!messages.empty()) summary.message = messages.front()->Field("text")->text;
-  summary.position = ObtainedPosition(handset.GetTimeline());
+  if (outcome.messageShown) summary.message = outcome.message;
+  if (outcome.positionKnown) summary.position = outcome.position;
   return summary;
 }
 
@@ -106,25 +77,15 @@ std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summa
 }
 
 std::string FormatJsonTimeline(const Timeline& timeline, const RunSummary& summary) {
+  const TraceRecord& operations = timeline.Operations();
   std::string lines;
-  for (const TimelineEvent& event : timeline.Events()) {
-    OrderedJson object;
-    object["t"] = event.timeMs;
-    object["op"] = event.op;
-    for (const TimelineField& field : event.fields) {
-      if (field.kind == TimelineField::kNumber) object[field.name] = field.number;
-      if (field.kind == TimelineField::kBoolean) object[field.name] = field.number != 0;
-      if (field.kind == TimelineField::kText) object[field.name] = field.text;
-    }
-    lines += JsonLine(object);
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    AppendTraceLine(operations, operations.Event(i), lines);
   }
-  OrderedJson end;
-  end["t"] = summary.totalMs;
-  end["op"] = "end";
-  end["outcome"] = summary.message ? "message" : "shown";
-  if (summary.position) {
-    end["latitude"] = summary.position->latitude;
-    end["longitude"] = summary.position->longitude;
-  }
-  return lines + JsonLine(end);
+  TraceRecord end;
+  RecordEnd(end, summary.totalMs, summary.message.has_value(), summary.position.has_value(),
+            summary.position ? summary.position->latitude : 0,
+            summary.position ? summary.position->longitude : 0);
+  AppendTraceLine(end, end.Event(0), lines);
+  return lines;
 }
