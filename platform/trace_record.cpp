@@ -126,21 +126,21 @@ bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord
 void AppendJsonText(const char* utf8, std::size_t length, std::string& json) {
   static const char kHex[] = "0123456789abcdef";
   json += '"';
+  // Runs of characters that need no escape are copied whole.
+  std::size_t run = 0;
   for (std::size_t i = 0; i < length;) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x80) {
-      // A byte that starts no character would make the line unreadable.
-      const std::size_t size = Utf8CharacterLength(utf8 + i, length - i);
-      if (size == 0) {
-        json += "\xEF\xBF\xBD";
-        ++i;
-      } else {
-        json.append(utf8 + i, size);
-        i += size;
-      }
+    if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+      ++i;
       continue;
     }
-    ++i;
+    const std::size_t size = c >= 0x80 ? Utf8CharacterLength(utf8 + i, length - i) : 0;
+    if (size > 0) {
+      i += size;
+      continue;
+    }
+    json.append(utf8 + run, i - run);
+    run = ++i;
     switch (c) {
       case '"':
         json += "\\\"";
@@ -164,15 +164,17 @@ void AppendJsonText(const char* utf8, std::size_t length, std::string& json) {
         json += "\\t";
         break;
       default:
-        if (c < 0x20) {
+        if (c >= 0x80) {
+          // A byte that starts no character would make the line unreadable.
+          json += "\xEF\xBF\xBD";
+        } else {
           json += "\\u00";
           json += kHex[c >> 4];
           json += kHex[c & 0xF];
-        } else {
-          json += static_cast<char>(c);
         }
     }
   }
+  json.append(utf8 + run, length - run);
   json += '"';
 }
 
@@ -183,7 +185,12 @@ void AppendJsonTime(TraceTime value, std::string& json) {
     digits[count++] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  while (count > 0) json += digits[--count];
+  for (int i = 0; i < count / 2; ++i) {
+    const char digit = digits[i];
+    digits[i] = digits[count - 1 - i];
+    digits[count - 1 - i] = digit;
+  }
+  json.append(digits, static_cast<std::size_t>(count));
 }
 
 void AppendJsonNumber(TraceNumber value, std::string& json) {
@@ -244,9 +251,10 @@ void AppendJsonReal(double value, std::string& json) {
 void AppendTraceFields(const TraceRecord& record, const TraceEvent& event, std::string& line) {
   for (unsigned int i = 0; i < event.fieldCount; ++i) {
     const TraceField& field = record.Field(event, i);
-    line += ',';
-    AppendJsonText(field.name, std::strlen(field.name), line);
-    line += ':';
+    // Names are the vocabulary's own and need no escapes.
+    line += ",\"";
+    line += field.name;
+    line += "\":";
     switch (field.kind) {
       case kTraceNumber:
         AppendJsonNumber(field.value.number, line);
@@ -267,8 +275,9 @@ void AppendTraceFields(const TraceRecord& record, const TraceEvent& event, std::
 void AppendTraceLine(const TraceRecord& record, const TraceEvent& event, std::string& line) {
   line += "{\"t\":";
   AppendJsonTime(event.timeMs, line);
-  line += ",\"op\":";
-  AppendJsonText(event.op, std::strlen(event.op), line);
+  line += ",\"op\":\"";
+  line += event.op;
+  line += '"';
   AppendTraceFields(record, event, line);
   line += "}\n";
 }
