@@ -1,20 +1,24 @@
 # Front door. Both set up a fresh Debian 12 machine (installing only what is
 # missing) first.
-#   make demo   runs posrelay.exe under Wine on the default simulated handset
+#   make demo   runs posrelay.exe under Wine on the default simulated handset;
+#               make demo SCENARIO=handset.json INI=posrelay.ini runs one's own
 #   make test   builds and runs every test of every preset, the Windows
 #               builds (run under Wine) last
 TEST_PRESETS := host host-asan fuzz win32 handset
-HANDSET := build/handset
+SCENARIO ?=
+INI ?=
 
 .PHONY: demo test deps bench fuzz-long clean $(TEST_PRESETS)
 
+# The runner checks the scenario and reads the settings with the host build's
+# posrelay-sim; its other paths default to the handset build's.
 demo: deps
+	cmake --preset host
+	cmake --build --preset host --target posrelay-sim
 	cmake --preset handset
 	cmake --build --preset handset
-	python3 tools/handset/run_handset.py --launcher $(HANDSET)/posrelay.exe \
-	  --standin $(HANDSET)/tools/handset/standin_map.exe \
-	  --watcher $(HANDSET)/tests/wine/message_box_watcher.exe \
-	  --prefix build/wine-prefix --work $(HANDSET)/demo --probe-port 47811
+	python3 tools/handset/run_handset.py $(if $(SCENARIO),--scenario "$(SCENARIO)") \
+	  $(if $(INI),--ini "$(INI)")
 
 test: deps $(TEST_PRESETS)
 

@@ -250,7 +250,7 @@ TEST(PosrelaySim, HelpShowsBothUsesAndAScenario) {
 }
 
 TEST(PosrelaySim, BadUsageIsOneLineAndStatus2) {
-  for (const char* arguments : {"--frobnicate", "--ini", "--format xml", "--check a --format json",
+  for (const char* arguments : {"--frobnicate", "--ini", "--format xml", "--check a --ini b",
                                 "--scenario a --scenario b"}) {
     const ToolResult result = RunTool(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
@@ -265,6 +265,15 @@ TEST(PosrelaySim, CheckReportsValuesOriginsWarningsAndRunTime) {
   const std::string file = std::string(POSRELAY_SIM_TEST_DATA) + "/surprises.ini";
   EXPECT_EQ(result.out, file + ", as the launcher reads it:\n" +
                             ReadFile(POSRELAY_SIM_TEST_DATA "/surprises.report"));
+  // The same for programs.
+  const ToolResult json = RunTool("--check " + Data("surprises.ini") + " --format json");
+  EXPECT_EQ(json.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  EXPECT_EQ(report["settings"]["wait"], nlohmann::json({{"value", -250}, {"line", 2}}));
+  EXPECT_EQ(report["settings"]["gpath"]["value"], "\\Program Files\\GoogleMaps\\GoogleMaps.exe");
+  EXPECT_EQ(report["warnings"].size(), 4u);
+  EXPECT_EQ(report["warnings"][3]["line"], 5);
+  EXPECT_EQ(report["runTimeMs"]["longest"], 62400);
 }
 
 TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {

@@ -10,6 +10,7 @@ much longer. A failed case prints the merged timeline.
 
   handset_runs.py --list
   handset_runs.py --case NAME --launcher ... --standin ... --watcher ... --prefix ... --work ...
+                  --sim ...
 """
 import argparse
 import json
@@ -18,7 +19,8 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "tools", "handset"))
-from run_handset import format_timeline, run_handset  # noqa: E402
+from run_handset import RunnerError, format_timeline, run_handset  # noqa: E402
+from wine_session import WineError  # noqa: E402
 
 CAPTION = "posrelay"
 CLOSE_TIMEOUT = "モバイル Google マップの停止でタイムアウトしました"
@@ -192,6 +194,7 @@ def main():
     parser.add_argument("--prefix")
     parser.add_argument("--work")
     parser.add_argument("--probe-port", type=int)
+    parser.add_argument("--sim")
     options = parser.parse_args()
     if options.list:
         print(";".join(CASES))
@@ -205,9 +208,13 @@ def main():
         json.dump(case.scenario, file, ensure_ascii=False)
     with open(settings, "w", newline="") as file:
         file.write(case.settings)
-    result = run_handset(options.launcher, options.standin, options.watcher, options.prefix,
-                         os.path.join(options.work, "run"), scenario, settings,
-                         options.probe_port)
+    try:
+        result = run_handset(options.launcher, options.standin, options.watcher, options.prefix,
+                             os.path.join(options.work, "run"), scenario, settings,
+                             options.probe_port, options.sim)
+    except (RunnerError, WineError) as error:
+        print("FAIL: the run could not be made: %s" % error)
+        return 1
     problems = problems_of(case, result)
     if problems:
         print(format_timeline(result))

@@ -3,10 +3,11 @@
 //
 //   message_box_watcher <record file> <stop file> <limit ms>
 //
-// The record file gets one UTF-8 line per message box: caption, a tab, the
+// The record file is made as the watcher starts, so that its starter can see
+// it running, and gets one UTF-8 line per message box: caption, a tab, the
 // text. While it runs, the watcher also keeps Wine's desktop alive between
 // the programs of a test. Exit code 0 when stopped by the file, 1 when the
-// time ran out, 2 on bad arguments.
+// time ran out, 2 on bad arguments or a record file it cannot make.
 #include <windows.h>
 
 #include <cstdio>
@@ -58,6 +59,9 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* recordPath = argv[1];
   const wchar_t* stopPath = argv[2];
   const DWORD limitMs = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+  FILE* record = _wfopen(recordPath, L"ab");
+  if (!record) return 2;
+  std::fclose(record);
   std::set<HWND> seen;
   const DWORD start = GetTickCount();
   while (!Exists(stopPath)) {

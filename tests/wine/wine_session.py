@@ -5,6 +5,10 @@ Japanese code page through the locale, COM1 mapped to a link the test
 points at a device, or at nothing). A session holds the prefix's lock,
 runs one persistent wineserver, and on leaving stops every process it
 started and the server, whatever happened.
+
+A session deletes only what it or an earlier session made: it empties a work
+folder it made before (or uses an empty one), remakes only a prefix that
+carries its marker, and refuses any other folder that is not empty.
 """
 import fcntl
 import os
@@ -18,7 +22,14 @@ WINESERVER = shutil.which("wineserver64", path="/usr/lib/wine:" + os.environ.get
     shutil.which("wineserver", path="/usr/lib/wine:" + os.environ.get("PATH", ""))
 LOCALE = "ja_JP.UTF-8"
 # Bump when the prefix set-up changes, so cached prefixes are made again.
-PREFIX_VERSION = "posrelay prefix 1"
+PREFIX_VERSION = "posrelay prefix 2"
+PREFIX_MARKER = "posrelay-prefix"
+# Written into a prefix before it is made, so that one whose making was cut
+# short is still known as the session's own.
+PREFIX_BEING_MADE = "posrelay prefix being made"
+WORK_MARKER = ".posrelay-work"
+# What a session made in its work folder before the folder had a marker.
+EARLIER_WORK_LAYOUT = {"tmp", "xdg-data", "xdg-config", "xdg-cache"}
 NULL_DRIVER_REGISTRY = 'WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n'
 
 
@@ -29,6 +40,37 @@ class WineError(Exception):
 def windows_path(path):
     """The Z: drive path under which Wine programs see a Unix path."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def claim_work_folder(work):
+    """Makes `work` an empty folder of the session's own. Only a folder that
+    an earlier session made is emptied; an empty one is taken as it is; any
+    other folder is refused, never deleted."""
+    if not os.path.lexists(work):
+        os.makedirs(work)
+    elif os.path.islink(work) or not os.path.isdir(work):
+        raise WineError("the work folder %s is not a folder" % work)
+    else:
+        entries = set(os.listdir(work))
+        if entries and WORK_MARKER not in entries and not EARLIER_WORK_LAYOUT <= entries:
+            raise WineError("the work folder %s is not empty and was not made by a Wine session: "
+                            "give a new or an empty folder" % work)
+        for entry in entries:
+            path = os.path.join(work, entry)
+            if os.path.isdir(path) and not os.path.islink(path):
+                shutil.rmtree(path)
+            else:
+                os.remove(path)
+    open(os.path.join(work, WORK_MARKER), "w").close()
+
+
+def prefix_version(prefix):
+    """The marker of a prefix a session made, None when there is none."""
+    marker = os.path.join(prefix, PREFIX_MARKER)
+    if not os.path.isfile(marker):
+        return None
+    with open(marker) as version:
+        return version.read()
 
 
 def japanese_locale_available():
@@ -82,7 +124,7 @@ class WineSession:
         subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=30)
 
     def _make_environment(self):
-        shutil.rmtree(self.work, ignore_errors=True)
+        claim_work_folder(self.work)
         folders = {name: os.path.join(self.work, name) for name in ("tmp", "xdg-data", "xdg-config", "xdg-cache")}
         for folder in folders.values():
             os.makedirs(folder)
@@ -108,12 +150,19 @@ class WineSession:
                                                        result.stderr.decode(errors="replace")))
 
     def _prepare_prefix(self):
-        marker = os.path.join(self.prefix, "posrelay-prefix")
-        if os.path.exists(marker) and open(marker).read() == PREFIX_VERSION:
+        version = prefix_version(self.prefix)
+        if version == PREFIX_VERSION:
             return
+        if version is None and os.path.isdir(self.prefix) and os.listdir(self.prefix):
+            raise WineError("%s is not empty and is not a prefix made by these tests: give "
+                            "another --prefix, or delete it yourself" % self.prefix)
         started = time.monotonic()
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        os.makedirs(os.path.dirname(self.com1_link))
+        if version is not None:
+            shutil.rmtree(self.prefix)
+        os.makedirs(os.path.dirname(self.com1_link), exist_ok=True)
+        marker = os.path.join(self.prefix, PREFIX_MARKER)
+        with open(marker, "w") as being_made:
+            being_made.write(PREFIX_BEING_MADE)
         # Windows need the null graphics driver without a display; it must be
         # in place before the first boot.
         with open(os.path.join(self.prefix, "user.reg"), "w") as registry:

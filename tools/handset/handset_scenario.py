@@ -24,7 +24,7 @@ def load_scenario(path=None):
     scenario = copy.deepcopy(DEFAULT_SCENARIO)
     if path is None:
         return scenario
-    with open(path, encoding="utf-8") as file:
+    with open(path, encoding="utf-8-sig") as file:
         given = json.load(file)
     for key, value in given.items():
         if isinstance(value, dict) and isinstance(scenario.get(key), dict):

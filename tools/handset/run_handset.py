@@ -4,10 +4,20 @@ processes: the module on a pseudo-terminal behind COM1, the stand-in map
 application, the probe server, and a watcher that reads and dismisses the
 launcher's message box. Prints a merged timeline of what each part saw.
 
-The handset is a scenario in the dry-run tool's JSON format; without one it
-is the default handset. The launcher's settings file is given with --ini.
-The dial-up connections of a scenario have no counterpart on the desktop,
-which has no dial-up library: the release step does nothing there.
+The handset is a scenario in the dry-run tool's JSON format, checked by
+posrelay-sim's own reader first; without one it is the default handset. The
+launcher's settings file is given with --ini and read by posrelay-sim --check,
+so the stand-in map lies where the launcher's gpath names it, as on the
+handset. Scenario fields that cannot be played under Wine (the dial-up
+connections: the desktop has no dial-up library) are named before the run.
+
+Paths given are relative to the current folder; the build paths default to
+the repository's build folder. The work folder is emptied only when an
+earlier run made it; any other folder that is not empty is refused.
+
+Exit status: 0 after a normal end, 1 after one of the launcher's messages,
+2 when the run cannot be made (bad usage, a refused scenario, a part that
+cannot start), 3 when the launcher did not end by itself with exit code 0.
 """
 import argparse
 import json
@@ -20,15 +30,55 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "wine"))
+REPOSITORY = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(REPOSITORY, "tests", "wine"))
 
 from handset_scenario import load_scenario  # noqa: E402
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import WineError, WineSession, windows_path  # noqa: E402
 
 STATUS_KEY = "HKCU\\Software\\Sharp\\PhoneStatus"
-MAP_EXECUTABLE = os.path.join("Program Files", "GoogleMaps", "GoogleMaps.exe")
+DEFAULT_GPATH = "\\Program Files\\GoogleMaps\\GoogleMaps.exe"
+# What the runner laid in the prefix, so that the next run can take it away.
+LAID_RECORD = "posrelay-laid"
 SERVICE_START_LIMIT_S = 10
 MAP_WINDOW_LIMIT_S = 30
+TOOL_LIMIT_S = 60
+# The launcher's longest run under these settings, plus Wine's own time.
+TIME_LIMIT_MIN_S = 120
+TIME_LIMIT_FACTOR = 1.25
+HANDSET_BUILD = os.path.join(REPOSITORY, "build", "handset")
+DEFAULT_PATHS = {
+    "launcher": os.path.join(HANDSET_BUILD, "posrelay.exe"),
+    "standin": os.path.join(HANDSET_BUILD, "tools", "handset", "standin_map.exe"),
+    "watcher": os.path.join(HANDSET_BUILD, "tests", "wine", "message_box_watcher.exe"),
+    "prefix": os.path.join(REPOSITORY, "build", "wine-prefix"),
+    "work": os.path.join(HANDSET_BUILD, "demo"),
+    "sim": os.path.join(REPOSITORY, "build", "host", "posrelay-sim"),
+}
+DEFAULT_PROBE_PORT = 47811
+# Scenario fields the desktop cannot play, and why.
+NOT_PLAYED = {
+    "rasLibrary": "the desktop has no dial-up library; the release step does nothing",
+    "missingFunctions": "the desktop has no dial-up library; the release step does nothing",
+    "connections": "the desktop has no dial-up library; the release step does nothing",
+}
+COM1_NAMES = ("COM1", "COM1:", "\\\\.\\COM1")
+
+
+class RunnerError(Exception):
+    """A run that cannot be made; the text names the part and the reason."""
+
+
+class Plan:
+    """What a run needs before any part starts: the checked scenario, the
+    settings as the launcher reads them, and what cannot be played."""
+
+    def __init__(self, scenario, gpath, time_limit_s, notes, warnings):
+        self.scenario = scenario
+        self.gpath = gpath
+        self.time_limit_s = time_limit_s
+        self.notes = notes
+        self.warnings = warnings
 
 
 class RunResult:
@@ -50,37 +100,108 @@ class RunResult:
         return [e["cmdline"] for e in self.of("map", "start") if e.get("started_by") == "launcher"]
 
 
-def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
-                probe_port=None, time_limit_s=120):
+def run_tool(command):
+    """Runs a host tool to its end; returns (status, output, errors)."""
+    try:
+        done = subprocess.run(command, capture_output=True, timeout=TOOL_LIMIT_S)
+    except OSError as error:
+        raise RunnerError("%s cannot start: %s" % (command[0], error.strerror))
+    except subprocess.TimeoutExpired:
+        raise RunnerError("%s did not end within %d s" % (" ".join(command), TOOL_LIMIT_S))
+    return (done.returncode, done.stdout.decode("utf-8", errors="replace"),
+            done.stderr.decode("utf-8", errors="replace").strip())
+
+
+def plan_run(sim, scenario_path=None, ini=None):
+    """Checks the scenario and reads the settings with posrelay-sim."""
+    if not os.path.isfile(sim):
+        raise RunnerError("posrelay-sim not found at %s (cmake --preset host && cmake --build "
+                          "--preset host --target posrelay-sim builds it)" % sim)
+    given = {}
+    if scenario_path is not None:
+        # The dry run reads the scenario exactly as posrelay-sim does; its
+        # status 2 means the scenario or the file was refused.
+        status, _, errors = run_tool([sim, "--scenario", scenario_path])
+        if status not in (0, 1):
+            raise RunnerError(errors or "posrelay-sim ended with status %d" % status)
+        with open(scenario_path, encoding="utf-8-sig") as file:
+            given = json.load(file)
     scenario = load_scenario(scenario_path)
+    notes = ["%s: not played under Wine (%s)" % (field, NOT_PLAYED[field])
+             for field in NOT_PLAYED if field in given]
+    port = given.get("module", {}).get("port")
+    if port is not None and port.upper() not in COM1_NAMES:
+        notes.append("module.port: not played under Wine (the module answers on COM1 only)")
+    if not scenario["internet"].get("opens", True):
+        notes.append("internet.opens: the internet handle always opens under Wine; "
+                     "the page is made unreachable instead")
+
+    gpath, warnings, longest_ms = DEFAULT_GPATH, [], 0
+    if ini is not None:
+        status, output, errors = run_tool([sim, "--check", ini, "--format", "json"])
+        if status not in (0, 1):
+            raise RunnerError(errors or "posrelay-sim --check ended with status %d" % status)
+        check = json.loads(output)
+        gpath = check["settings"]["gpath"]["value"]
+        comport = check["settings"]["comport"]["value"]
+        warnings = [warning["text"] for warning in check["warnings"]]
+        longest_ms = check["runTimeMs"]["longest"]
+        if comport.upper() not in COM1_NAMES:
+            notes.append("comport %s: the module answers on COM1 only under Wine"
+                         % json.dumps(comport, ensure_ascii=False))
+    if map_place(gpath) is None:
+        notes.append("gpath %s is not a path from the handset's root: no stand-in map is laid"
+                     % json.dumps(gpath, ensure_ascii=False))
+    time_limit_s = max(TIME_LIMIT_MIN_S, longest_ms / 1000.0 * TIME_LIMIT_FACTOR)
+    return Plan(scenario, gpath, time_limit_s, notes, warnings)
+
+
+def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
+                probe_port=None, sim=DEFAULT_PATHS["sim"]):
+    """Plans and makes one run; raises RunnerError or WineError when it cannot."""
+    paths = [os.path.abspath(path) for path in (launcher, standin, watcher, prefix, work)]
+    scenario_path = os.path.abspath(scenario_path) if scenario_path else None
+    ini = os.path.abspath(ini) if ini else None
+    plan = plan_run(os.path.abspath(sim), scenario_path, ini)
+    return run_planned(plan, *paths, scenario_path=scenario_path, ini=ini, probe_port=probe_port)
+
+
+def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
+                probe_port=None):
+    for name, path in (("the launcher", launcher), ("the stand-in map", standin),
+                       ("the message box watcher", watcher)):
+        if not os.path.isfile(path):
+            raise RunnerError("%s not found at %s (cmake --build --preset handset builds it)"
+                              % (name, path))
+    scenario = plan.scenario
     result = RunResult()
     with WineSession(prefix, work) as wine:
         logs = os.path.join(wine.work, "logs")
         os.makedirs(logs)
         services = []
         try:
-            handset = lay_out(wine, launcher, standin, scenario, ini)
+            handset = lay_out(wine, launcher, standin, scenario, ini, plan.gpath)
             set_status_key(wine, scenario.get("registryKeyExists", True))
             if scenario["module"].get("portExists", True):
                 services.append(start_module(wine, scenario_path, logs))
             else:
                 wine.point_com1_at(None)
-            if probe_port and scenario["internet"].get("reachable", True):
-                services.append(start_probe(wine, scenario_path, probe_port, logs))
+            internet = scenario["internet"]
+            if probe_port and internet.get("reachable", True) and internet.get("opens", True):
+                services.append(start_probe(scenario_path, probe_port, logs))
             configure_map(wine, scenario["map"], logs)
             record = os.path.join(logs, "message-boxes.txt")
             stop = os.path.join(wine.work, "stop")
             wine.env["STANDIN_MAP_STOP"] = windows_path(stop)
-            wine.start("watcher", [watcher, windows_path(record), windows_path(stop),
-                                   str(int(time_limit_s * 1000 + 60000))])
+            start_watcher(wine, watcher, record, stop, plan.time_limit_s)
             if scenario["map"].get("running", False):
-                start_running_map(wine, handset, logs)
+                start_running_map(wine, standin, handset, logs)
 
             result.started = time.time()
             run = wine.start("posrelay", [windows_path(os.path.join(handset, "posrelay.exe"))],
                              cwd=handset)
             try:
-                result.exit_code = run.wait(timeout=time_limit_s)
+                result.exit_code = run.wait(timeout=plan.time_limit_s)
             except subprocess.TimeoutExpired:
                 result.exit_code = None
             result.duration_s = time.time() - result.started
@@ -93,23 +214,86 @@ def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, in
                 stop_service(service)
             wine.point_com1_at(None)
         result.events = merge_logs(logs, result, record)
+    take_away_laid(os.path.join(wine.prefix, "drive_c"))
     return result
 
 
-def lay_out(wine, launcher, standin, scenario, ini):
-    """The launcher in C:\\posrelay and the map where the default gpath finds
-    it, run from drive C so that "\\Program Files\\..." names it."""
+def map_place(gpath):
+    """The folders and file name of a path from the handset's root, such as
+    "\\Program Files\\GoogleMaps\\GoogleMaps.exe"; None for any other path
+    (a drive, a share, a relative path, or "." and ".." that would leave it)."""
+    if not gpath.startswith("\\") or gpath.startswith("\\\\"):
+        return None
+    parts = gpath[1:].replace("/", "\\").split("\\")
+    if any(part in ("", ".", "..") or ":" in part for part in parts):
+        return None
+    return parts
+
+
+def existing_name(folder, name):
+    """Wine finds names whatever their case: the entry that it would find."""
+    if os.path.isdir(folder):
+        for entry in os.listdir(folder):
+            if entry.lower() == name.lower():
+                return entry
+    return name
+
+
+def take_away_laid(drive_c):
+    """Removes what an earlier run laid, newest first: its files, and its
+    folders once empty."""
+    record = os.path.join(drive_c, LAID_RECORD)
+    if not os.path.exists(record):
+        return
+    with open(record, encoding="utf-8") as laid:
+        paths = [line.rstrip("\n") for line in laid if line.strip()]
+    for path in reversed(paths):
+        target = os.path.join(drive_c, path)
+        if os.path.isdir(target) and not os.path.islink(target):
+            if not os.listdir(target):
+                os.rmdir(target)
+        elif os.path.lexists(target):
+            os.remove(target)
+    os.remove(record)
+
+
+def lay_standin(drive_c, standin, parts):
+    """Copies the stand-in map to the place the launcher's gpath names,
+    recording each folder and the file it makes there."""
+    record = os.path.join(drive_c, LAID_RECORD)
+    folder = drive_c
+    with open(record, "a", encoding="utf-8") as laid:
+        for part in parts[:-1]:
+            folder = os.path.join(folder, existing_name(folder, part))
+            if not os.path.isdir(folder):
+                laid.write(os.path.relpath(folder, drive_c) + "\n")
+                laid.flush()
+                os.makedirs(folder)
+        target = os.path.join(folder, existing_name(folder, parts[-1]))
+        if os.path.lexists(target):
+            raise RunnerError("gpath names %s, which is already in the Wine prefix: the "
+                              "stand-in map is not laid over it" % target)
+        laid.write(os.path.relpath(target, drive_c) + "\n")
+        laid.flush()
+        shutil.copy(standin, target)
+    return target
+
+
+def lay_out(wine, launcher, standin, scenario, ini, gpath):
+    """The launcher in C:\\posrelay, run from drive C so that a gpath from
+    the root such as "\\Program Files\\..." names a file there, and the map
+    where that gpath finds it."""
     drive_c = os.path.join(wine.prefix, "drive_c")
+    take_away_laid(drive_c)
     handset = os.path.join(drive_c, "posrelay")
-    map_folder = os.path.dirname(os.path.join(drive_c, MAP_EXECUTABLE))
-    for folder in (handset, map_folder):
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
+    shutil.rmtree(handset, ignore_errors=True)
+    os.makedirs(handset)
     shutil.copy(launcher, os.path.join(handset, "posrelay.exe"))
     if ini is not None:
         shutil.copy(ini, os.path.join(handset, "posrelay.ini"))
-    if scenario["map"].get("executableExists", True):
-        shutil.copy(standin, os.path.join(drive_c, MAP_EXECUTABLE))
+    parts = map_place(gpath)
+    if scenario["map"].get("executableExists", True) and parts is not None:
+        lay_standin(drive_c, standin, parts)
     return handset
 
 
@@ -136,11 +320,11 @@ def start_module(wine, scenario_path, logs):
     if scenario_path:
         command += ["--scenario", scenario_path]
     process = subprocess.Popen(command)
-    wait_for_line(log, '"ready"', process)
+    wait_for_line(log, '"ready"', process, "the module simulator")
     return process
 
 
-def start_probe(wine, scenario_path, port, logs):
+def start_probe(scenario_path, port, logs):
     log = os.path.join(logs, "internet.jsonl")
     command = [sys.executable, os.path.join(HERE, "probe_server.py"),
                "--port", str(port), "--log", log]
@@ -148,14 +332,29 @@ def start_probe(wine, scenario_path, port, logs):
         command += ["--scenario", scenario_path]
     process = subprocess.Popen(command)
     deadline = time.monotonic() + SERVICE_START_LIMIT_S
-    while time.monotonic() < deadline:
+    while time.monotonic() < deadline and process.poll() is None:
         try:
             socket.create_connection(("127.0.0.1", port), timeout=1).close()
             return process
         except OSError:
             time.sleep(0.05)
     stop_service(process)
-    raise RuntimeError("the probe server did not listen on port %d" % port)
+    raise RunnerError("the probe server did not listen on port %d" % port)
+
+
+def start_watcher(wine, watcher, record, stop, time_limit_s):
+    """The watcher makes its record file as it starts; without it, a message
+    box would hold the launcher until the time limit."""
+    process = wine.start("watcher", [watcher, windows_path(record), windows_path(stop),
+                                     str(int(time_limit_s * 1000 + 60000))])
+    deadline = time.monotonic() + SERVICE_START_LIMIT_S
+    while time.monotonic() < deadline and process.poll() is None:
+        if os.path.exists(record):
+            return
+        time.sleep(0.05)
+    with open(os.path.join(wine.work, "watcher.log"), errors="replace") as log:
+        said = log.read().strip()
+    raise RunnerError("the message box watcher did not start" + (": " + said if said else ""))
 
 
 def configure_map(wine, map_scenario, logs):
@@ -166,14 +365,16 @@ def configure_map(wine, map_scenario, logs):
     wine.env["STANDIN_MAP_CLOSES_AFTER"] = ms(map_scenario.get("closesAfterMs", 0))
 
 
-def start_running_map(wine, handset, logs):
-    """The map as the user left it: started before the launcher, window shown."""
-    wine.start("map-running", [os.path.join(wine.prefix, "drive_c", MAP_EXECUTABLE)],
-               cwd=handset, env=dict(wine.env, STANDIN_MAP_APPEARS_AFTER="0"))
-    wait_for_line(os.path.join(logs, "map.jsonl"), '"window"', None, MAP_WINDOW_LIMIT_S)
+def start_running_map(wine, standin, handset, logs):
+    """The map as the user left it: started before the launcher, window shown.
+    Only its window counts, so it runs from where it was built."""
+    wine.start("map-running", [standin], cwd=handset,
+               env=dict(wine.env, STANDIN_MAP_APPEARS_AFTER="0"))
+    wait_for_line(os.path.join(logs, "map.jsonl"), '"window"', None, "the running map",
+                  MAP_WINDOW_LIMIT_S)
 
 
-def wait_for_line(path, text, process, limit_s=SERVICE_START_LIMIT_S):
+def wait_for_line(path, text, process, name, limit_s=SERVICE_START_LIMIT_S):
     deadline = time.monotonic() + limit_s
     while time.monotonic() < deadline:
         if os.path.exists(path) and text in open(path, encoding="utf-8").read():
@@ -181,7 +382,7 @@ def wait_for_line(path, text, process, limit_s=SERVICE_START_LIMIT_S):
         if process is not None and process.poll() is not None:
             break
         time.sleep(0.05)
-    raise RuntimeError("no %s in %s" % (text, path))
+    raise RunnerError("%s did not start: no %s in %s" % (name, text, path))
 
 
 def stop_service(process):
@@ -245,22 +446,47 @@ def format_timeline(result):
     return "\n".join(lines)
 
 
+def exit_status(result):
+    if result.exit_code != 0:
+        return 3
+    return 1 if result.messages else 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--launcher", required=True, help="posrelay.exe")
-    parser.add_argument("--standin", required=True, help="the stand-in map application")
-    parser.add_argument("--watcher", required=True, help="message_box_watcher.exe")
-    parser.add_argument("--prefix", required=True, help="the Wine prefix (made once, kept)")
-    parser.add_argument("--work", required=True, help="a folder of this run's own")
-    parser.add_argument("--scenario", help="handset scenario (JSON)")
-    parser.add_argument("--ini", help="posrelay.ini to put beside the launcher")
-    parser.add_argument("--probe-port", type=int, help="port the launcher's probe URL names")
+    helps = {
+        "launcher": "posrelay.exe",
+        "standin": "the stand-in map application",
+        "watcher": "message_box_watcher.exe",
+        "prefix": "the Wine prefix (made once, kept)",
+        "work": "a folder of this run's own: new, empty, or made by an earlier run",
+        "sim": "posrelay-sim, which checks the scenario and reads the settings",
+    }
+    for name, path in DEFAULT_PATHS.items():
+        parser.add_argument("--" + name, type=os.path.abspath, default=path,
+                            help="%s (default %s)" % (helps[name], os.path.relpath(path)))
+    parser.add_argument("--scenario", type=os.path.abspath, help="handset scenario (JSON)")
+    parser.add_argument("--ini", type=os.path.abspath,
+                        help="posrelay.ini to put beside the launcher")
+    parser.add_argument("--probe-port", type=int, default=DEFAULT_PROBE_PORT,
+                        help="port the launcher's probe URL names (default %(default)s)")
     options = parser.parse_args()
-    result = run_handset(options.launcher, options.standin, options.watcher, options.prefix,
-                         options.work, options.scenario, options.ini, options.probe_port)
+    try:
+        plan = plan_run(options.sim, options.scenario, options.ini)
+        for warning in plan.warnings:
+            print("%s: warning: %s" % (os.path.basename(options.ini), warning))
+        for note in plan.notes:
+            print("note: " + note)
+        sys.stdout.flush()
+        result = run_planned(plan, options.launcher, options.standin, options.watcher,
+                             options.prefix, options.work, options.scenario, options.ini,
+                             options.probe_port)
+    except (RunnerError, WineError, OSError) as error:
+        print("run_handset.py: " + str(error), file=sys.stderr)
+        return 2
     print(format_timeline(result))
-    return 0 if result.exit_code == 0 else 1
+    return exit_status(result)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ namespace {
 
 const char kUsage[] =
     "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json]\n"
-    "       posrelay-sim --check FILE\n"
+    "       posrelay-sim --check FILE [--format text|json]\n"
     "       posrelay-sim --replay FILE [--format text|json]\n"
     "       posrelay-sim --help\n";
 
@@ -43,7 +43,8 @@ const char kHelp[] =
     "  --check FILE      reads FILE as the launcher reads posrelay.ini and prints\n"
     "                    each setting's value and the line that set it, warnings\n"
     "                    about lines that do not do what they seem to, and the\n"
-    "                    shortest and longest time a run can take with it.\n"
+    "                    shortest and longest time a run can take with it;\n"
+    "                    with --format json, all of it as one JSON object.\n"
     "Exit status: 0 without warnings, 1 with warnings, 2 when FILE cannot be read.\n"
     "\n"
     "  --replay FILE     plays a trace of a real run (posrelay.trace) back to the\n"
@@ -121,8 +122,8 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
   if (options.format && *options.format != "text" && *options.format != "json") {
     return Problem(problem, "--format takes text or json, not \"" + *options.format + "\"");
   }
-  if (options.check && (options.ini || options.scenario || options.format || options.replay)) {
-    return Problem(problem, "--check takes no --ini, --scenario, --replay or --format");
+  if (options.check && (options.ini || options.scenario || options.replay)) {
+    return Problem(problem, "--check takes no --ini, --scenario or --replay");
   }
   if (options.replay && (options.ini || options.scenario)) {
     return Problem(problem, "--replay takes no --ini or --scenario: the trace holds them");
@@ -147,12 +148,12 @@ int Fail(const std::string& line) {
   return 2;
 }
 
-int CheckSettings(const std::string& path) {
+int CheckSettings(const std::string& path, bool json) {
   std::string bytes;
   std::string problem;
   if (!ReadWholeFile(path, bytes, problem)) return Fail(path + ": cannot be read: " + problem);
   const SettingsCheck check = CheckSettingsFile(bytes);
-  std::cout << FormatSettingsCheck(check, path);
+  std::cout << (json ? FormatSettingsCheckJson(check) : FormatSettingsCheck(check, path));
   return check.warnings.empty() ? 0 : 1;
 }
 
@@ -214,7 +215,7 @@ int main(int argc, char** argv) {
     std::cout << kUsage << kHelp;
     return 0;
   }
-  if (options.check) return CheckSettings(*options.check);
-  if (options.replay) return Replay(*options.replay, options.format && *options.format == "json");
+  if (options.check) return CheckSettings(*options.check, options.format == "json");
+  if (options.replay) return Replay(*options.replay, options.format == "json");
   return RunOnce(options);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "platform/sim/simulated_handset.h"
 #include "platform/sim/text_encoding.h"
@@ -58,6 +59,8 @@ int NumericSetting(const LauncherSettings& settings, int key) {
       return settings.gzoomtime;
   }
 }
+
+bool IsTextKey(int key) { return key == kKeyGpath || key == kKeyComport; }
 
 std::string SettingValue(const LauncherSettings& settings, int key) {
   if (key == kKeyGpath) return WideToUtf8(settings.gpath);
@@ -213,4 +216,28 @@ std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& f
       "\n";
   report += "  longest run          " + Duration(bounds.longestMs) + "\n";
   return report;
+}
+
+std::string FormatSettingsCheckJson(const SettingsCheck& check) {
+  nlohmann::ordered_json report;
+  for (int key = 0; key < kSettingsKeyCount; ++key) {
+    nlohmann::ordered_json& setting = report["settings"][KeyName(key)];
+    if (IsTextKey(key)) {
+      setting["value"] = SettingValue(check.settings, key);
+    } else {
+      setting["value"] = NumericSetting(check.settings, key);
+    }
+    setting["line"] = check.setOnLine[key];
+  }
+  report["warnings"] = nlohmann::ordered_json::array();
+  for (const auto& warning : check.warnings) {
+    report["warnings"].push_back({{"line", warning.first}, {"text", warning.second}});
+  }
+  const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
+  nlohmann::ordered_json& runTime = report["runTimeMs"];
+  runTime["shortest"] = bounds.shortestMs;
+  runTime["shortestNormalEnd"] = nullptr;
+  if (bounds.shortestNormalEndMs) runTime["shortestNormalEnd"] = *bounds.shortestNormalEndMs;
+  runTime["longest"] = bounds.longestMs;
+  return report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }

@@ -25,4 +25,10 @@ SettingsCheck CheckSettingsFile(const std::string& bytes);
 // shortest and longest run time these settings allow.
 std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& fileName);
 
+// The same as one JSON object for programs, such as the runner under Wine:
+// {"settings":{"gpath":{"value":"...","line":n},...},
+//  "warnings":[{"line":n,"text":"..."}],
+//  "runTimeMs":{"shortest":ms,"shortestNormalEnd":ms|null,"longest":ms}}
+std::string FormatSettingsCheckJson(const SettingsCheck& check);
+
 #endif
