@@ -17,15 +17,29 @@ const char kSystem[] = "handset";
 const char kSystem[] = "desktop";
 #endif
 
-// Milliseconds since the recorder was made, from the system's tick count,
-// which wraps after 49 days: the difference survives the wrap.
-class TickClock : public TraceClock {
+// Milliseconds since the run began, from the performance counter where the
+// system has one: the tick count moves in steps of up to 16 ms on the
+// desktop and under Wine. Differences of the tick count survive its wrap
+// after 49 days.
+class SystemClock : public TraceClock {
  public:
-  TickClock() : start_(GetTickCount()) {}
-  virtual TraceTime ElapsedMs() { return static_cast<DWORD>(GetTickCount() - start_); }
+  SystemClock() : startTicks_(GetTickCount()) {
+    precise_ = QueryPerformanceFrequency(&frequency_) && frequency_.QuadPart > 0 &&
+               QueryPerformanceCounter(&start_);
+  }
+  virtual TraceTime ElapsedMs() {
+    LARGE_INTEGER now;
+    if (precise_ && QueryPerformanceCounter(&now)) {
+      return static_cast<TraceTime>((now.QuadPart - start_.QuadPart) * 1000 / frequency_.QuadPart);
+    }
+    return static_cast<DWORD>(GetTickCount() - startTicks_);
+  }
 
  private:
-  DWORD start_;
+  DWORD startTicks_;
+  bool precise_;
+  LARGE_INTEGER frequency_;
+  LARGE_INTEGER start_;
 };
 
 }  // namespace
@@ -38,7 +52,7 @@ void RunLaunchTracedWhenAsked(PlatformServices& platform) {
     RunLaunchSequence(platform);
     return;
   }
-  TickClock clock;
+  SystemClock clock;
   const TraceOrigin origin = {kSystem, POSRELAY_VERSION_DOTTED, GetACP()};
   TraceRecorder recorder(platform, file, clock, origin);
   RunLaunchSequence(recorder);

@@ -13,8 +13,17 @@ namespace {
 // libraries commonly do: from 1e-4 up to 1e15.
 const int kLeastPointExponent = -4;
 const int kMostPointExponent = 15;
-// Seventeen significant digits read back as the same double, always.
+// Seventeen significant digits read back as the same double, always;
+// positions usually need fifteen to seventeen, so the search starts there.
 const int kMostRealPrecision = 16;
+const int kUsualRealPrecision = 14;
+
+// Writes `value` with `precision` digits after the first into `text` and
+// tells whether the text reads back as the same double.
+bool ReadsBack(double value, int precision, char* text) {
+  std::sprintf(text, "%.*e", precision, value);
+  return std::strtod(text, 0) == value;
+}
 
 }  // namespace
 
@@ -213,10 +222,13 @@ void AppendJsonReal(double value, std::string& json) {
   // only the digits and the exponent are taken from the text, so that a
   // decimal comma cannot reach the trace.
   char text[40];
-  for (int precision = 0; precision <= kMostRealPrecision; ++precision) {
-    std::sprintf(text, "%.*e", precision, value);
-    if (std::strtod(text, 0) == value) break;
+  int precision = kUsualRealPrecision;
+  if (ReadsBack(value, precision, text)) {
+    while (precision > 0 && ReadsBack(value, precision - 1, text)) --precision;
+  } else {
+    while (precision < kMostRealPrecision && !ReadsBack(value, precision, text)) ++precision;
   }
+  ReadsBack(value, precision, text);
   const bool negative = text[0] == '-';
   if (negative) json += '-';
   if (value == 0) {

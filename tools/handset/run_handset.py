@@ -528,7 +528,7 @@ def format_timeline(result):
     for command_line in result.map_command_lines():
         lines.append("map command line: " + command_line)
     if result.trace_path:
-        lines.append("trace: " + result.trace_path)
+        lines.append("trace: " + os.path.relpath(result.trace_path))
     lines += ["trace and simulators disagree: " + problem for problem in result.trace_problems]
     if result.replay_status is not None:
         lines.append("replay: " + result.replay_verdict)
