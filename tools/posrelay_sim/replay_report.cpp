@@ -88,7 +88,8 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
   auto column = [width](const std::string& text) {
     return std::string(width - std::min(width, text.size()), ' ') + text;
   };
-  std::string text = column("recorded") + "  " + column("pauses") + "  operation\n";
+  std::string text = "a run of posrelay " + trace.launcher + " on the " + trace.system + "\n" +
+                     column("recorded") + "  " + column("pauses") + "  operation\n";
   for (std::size_t i = 0; i < result.played; ++i) {
     const TraceEvent& recorded = trace.operations.Event(i);
     text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " +

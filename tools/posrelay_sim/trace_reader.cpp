@@ -1,5 +1,6 @@
 #include "tools/posrelay_sim/trace_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/sim/text_encoding.h"
@@ -47,8 +48,10 @@ int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std
     return Fail(error, 1, "the header's \"system\" is neither \"handset\" nor \"desktop\"");
   }
   const JsonMember* launcher = Member(members, "launcher");
-  if (!launcher || launcher->kind != JsonMember::kText) {
-    return Fail(error, 1, "the header has no \"launcher\" version");
+  const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+  if (!launcher || launcher->kind != JsonMember::kText ||
+      std::any_of(launcher->text.begin(), launcher->text.end(), isControl)) {
+    return Fail(error, 1, "the header has no \"launcher\" version on one line");
   }
   const JsonMember* codePage = Member(members, "codepage");
   if (!codePage || codePage->kind != JsonMember::kInteger) {
