@@ -4,7 +4,7 @@
 
 #include "app/launcher_dlg.h"
 
-#include "app/launch_sequence.h"
+#include "app/traced_launch.h"
 #include "platform/win32/win32_platform.h"
 
 CLauncherDlg::CLauncherDlg(CWnd* parent)
@@ -17,8 +17,9 @@ BOOL CLauncherDlg::OnInitDialog() {
   CenterWindow();
   // The whole run happens here, before the dialog is shown; its message
   // boxes belong to this dialog, and its quit request ends the modal loop.
+  // posrelay.trace beside the executable asks for the run to be traced.
   Win32Platform platform(reinterpret_cast<WindowHandle>(GetSafeHwnd()));
-  RunLaunchSequence(platform);
+  RunLaunchTracedWhenAsked(platform);
   return TRUE;
 }
 

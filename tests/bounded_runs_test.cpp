@@ -1,7 +1,7 @@
 // Whole runs on generated settings files and handsets: whatever the file says
 // and whatever the handset does, a run ends with the quit request, holds no
-// handle, shows at most one message, and takes a time within the bounds the
-// settings give.
+// handle, shows at most one message, is traced and replayed alike, and takes
+// a time within the bounds the settings give.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -184,6 +184,7 @@ TEST(BoundedRuns, EveryRunEndsWithinItsSettingsBounds) {
     EXPECT_EQ(handset.QuitCode(), 0);
     ExpectLedgerClean(handset);
     EXPECT_LE(handset.Messages().size(), 1u);
+    ExpectTraceAgrees(handset);
     EXPECT_GE(handset.NowMs(), bounds.shortestMs);
     EXPECT_LE(handset.NowMs(), bounds.longestMs);
     if (handset.Messages().empty()) {

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
+
+#include "app/launch_sequence.h"
+#include "app/trace_recorder.h"
+#include "platform/sim/trace_player.h"
+#include "platform/trace_operations.h"
 
 namespace {
 
@@ -61,6 +67,39 @@ std::size_t Repeats(const std::vector<std::string>& words, std::size_t start, st
   return repeats;
 }
 
+struct TextSink : TraceSink {
+  std::string text;
+  int Append(const char* bytes, std::size_t count) override {
+    text.append(bytes, count);
+    return 1;
+  }
+  int Flush() override { return 1; }
+};
+
+// The recorder's clock is the twin's virtual clock.
+struct HandsetClock : TraceClock {
+  explicit HandsetClock(const SimulatedHandset& handset) : handset(handset) {}
+  TraceTime ElapsedMs() override { return handset.NowMs(); }
+  const SimulatedHandset& handset;
+};
+
+// The fields an operation has, in the vocabulary's order and kinds.
+bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
+  const TraceOperationSpec* spec = FindTraceOperation(event.op, std::strlen(event.op));
+  if (!spec) return false;
+  std::size_t next = 0;
+  for (unsigned int f = 0; f < spec->fieldCount; ++f) {
+    const TraceField* field = next < event.fieldCount ? &record.Field(event, next) : nullptr;
+    if (field && std::strcmp(field->name, spec->fields[f].name) == 0 &&
+        field->kind == spec->fields[f].kind) {
+      ++next;
+    } else if (!spec->fields[f].optional) {
+      return false;
+    }
+  }
+  return next == event.fieldCount;
+}
+
 }  // namespace
 
 std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); }
@@ -94,4 +133,46 @@ std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::st
 void ExpectLedgerClean(const SimulatedHandset& handset) {
   EXPECT_EQ(handset.Ledger().Unreleased(), std::vector<std::string>());
   EXPECT_EQ(handset.Ledger().Faults(), std::vector<std::string>());
+}
+
+void ExpectTraceAgrees(const SimulatedHandset& handset) {
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  RunOutcome outcome;
+  StartRunOutcome(outcome);
+  std::string lines;
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    EXPECT_TRUE(FollowsVocabulary(operations, operations.Event(i))) << i;
+    AppendTraceLine(operations, operations.Event(i), lines);
+    NoteRunOperation(outcome, operations, operations.Event(i));
+  }
+  TraceRecord end;
+  RecordRunEnd(end, handset.NowMs(), outcome);
+  AppendTraceLine(end, end.Event(0), lines);
+
+  SimulatedHandset twin(handset.Scenario());
+  HandsetClock clock(twin);
+  TextSink sink;
+  {
+    TraceRecorder recorder(twin, sink, clock, {"handset", "1.5.0.0", 932});
+    RunLaunchSequence(recorder);
+    recorder.Finish();
+  }
+  // The same run, and its trace: the header, then the dry run's lines.
+  const TraceRecord& twinOperations = twin.GetTimeline().Operations();
+  std::string twinLines;
+  for (std::size_t i = 0; i < twinOperations.Size(); ++i) {
+    AppendTraceLine(twinOperations, twinOperations.Event(i), twinLines);
+  }
+  EXPECT_EQ(twinLines + lines.substr(lines.rfind("{\"t\"")), lines);
+  EXPECT_EQ(sink.text,
+            "{\"format\":\"posrelay-trace\",\"version\":1,\"system\":\"handset\","
+            "\"launcher\":\"1.5.0.0\",\"codepage\":932}\n" +
+                lines);
+
+  TracePlayer player(operations, false);
+  RunLaunchSequence(player);
+  player.Finish();
+  EXPECT_FALSE(player.Diverged());
+  EXPECT_EQ(player.Played(), operations.Size());
+  EXPECT_EQ(player.NowMs(), handset.NowMs());
 }

@@ -25,4 +25,10 @@ std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::st
 // Every handle given out was released once, through the right call.
 void ExpectLedgerClean(const SimulatedHandset& handset);
 
+// The run as traces see it: each operation follows the vocabulary; a
+// recorder around a twin of the handset writes the dry run's JSON lines
+// under its header and changes nothing in the run; played back, the
+// operations are identical.
+void ExpectTraceAgrees(const SimulatedHandset& handset);
+
 #endif

@@ -26,13 +26,15 @@ void NoPosition(HandsetScenario& s) { s.module.positionReplies = {"\r\nERROR\r\n
 void MapRunning(HandsetScenario& s) { s.map.running = true; }
 
 // Runs the launcher once and checks what every run must end with: one quit
-// request with code 0 as the last call, and every handle released.
+// request with code 0 as the last call, every handle released, and a trace
+// that records the run as it was and replays identically.
 void RunOnce(SimulatedHandset& handset) {
   RunLaunchSequence(handset);
   EXPECT_EQ(handset.QuitCode(), 0);
   EXPECT_EQ(handset.GetTimeline().Find("quit").size(), 1u);
   EXPECT_EQ(handset.GetTimeline().Events().back().op, "quit");
   ExpectLedgerClean(handset);
+  ExpectTraceAgrees(handset);
 }
 
 TEST(RunLaunchSequence, EndsEachRunAsTheSettingsAndTheHandsetDecide) {

@@ -13,5 +13,7 @@ set(POSRELAY_UNIT_TESTS
   read_integer_test.cpp
   serial_channel_test.cpp
   settings_file_test.cpp
-  simulated_handset_test.cpp)
+  simulated_handset_test.cpp
+  trace_record_test.cpp
+  trace_recorder_test.cpp)
 list(TRANSFORM POSRELAY_UNIT_TESTS PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

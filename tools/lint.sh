@@ -21,7 +21,7 @@ all_sources() {
 }
 # The Windows platform and application shell build only with the Windows
 # compilers, so they are not in the host's compilation database.
-windows_sources='^(platform/win32/|app/(launcher_app|launcher_dlg|mini_framework)\.cpp$)'
+windows_sources='^(platform/win32/|app/(launcher_app|launcher_dlg|mini_framework|trace_file|traced_launch)\.cpp$)'
 production_sources() {
   files cpp app platform settings position mapctl | grep -v -E '^platform/sim/' |
     grep -v -E "$windows_sources"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/sim/text_encoding.h"
+#include "platform/trace_operations.h"
 
 namespace {
 
@@ -52,12 +53,8 @@ std::vector<std::string> SimulatedHandset::Messages() const {
   return shown;
 }
 
-TimelineEvent& SimulatedHandset::Record(std::string op) {
-  return timeline_.Record(now_, std::move(op));
-}
-
 std::wstring SimulatedHandset::ExecutablePath() {
-  Record("executable_path").Text("path", WideToUtf8(scenario_.executablePath));
+  RecordExecutablePath(Operations(), now_, scenario_.executablePath);
   return scenario_.executablePath;
 }
 
@@ -65,7 +62,7 @@ FileHandle SimulatedHandset::OpenTextFile(const std::wstring& path) {
   std::wstring folder = scenario_.executablePath;
   folder.resize(folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
   const bool exists = scenario_.settingsFile.has_value() && path == folder + L"\\posrelay.ini";
-  Record("open_file").Text("path", WideToUtf8(path)).Boolean("ok", exists);
+  RecordOpenFile(Operations(), now_, path, exists);
   if (!exists) return 0;
   // Text mode: each carriage return and line feed pair reads as a line feed.
   std::string text;
@@ -80,26 +77,23 @@ FileHandle SimulatedHandset::OpenTextFile(const std::wstring& path) {
 
 int SimulatedHandset::ReadTextLine(FileHandle file, int maxBytes, std::string& line) {
   auto found = files_.find(file);
-  if (found == files_.end() || !ledger_.IsOpen(file, "file") || maxBytes <= 0) {
-    Record("read_line").Boolean("ok", false);
+  if (found == files_.end() || !ledger_.IsOpen(file, "file") || maxBytes <= 0 ||
+      found->second.position >= found->second.text.size()) {
+    RecordReadLine(Operations(), now_, false, std::string(), *this);
     return 0;
   }
   OpenFile& open = found->second;
-  if (open.position >= open.text.size()) {
-    Record("read_line").Boolean("ok", false);
-    return 0;
-  }
   std::size_t end = open.text.find('\n', open.position);
   end = end == std::string::npos ? open.text.size() : end + 1;
   end = std::min(end, open.position + static_cast<std::size_t>(maxBytes));
   line = open.text.substr(open.position, end - open.position);
   open.position = end;
-  Record("read_line").Text("text", WideToUtf8(Cp932ToWide(line))).Boolean("ok", true);
+  RecordReadLine(Operations(), now_, true, line, *this);
   return 1;
 }
 
 void SimulatedHandset::CloseTextFile(FileHandle file) {
-  Record("close_file");
+  RecordCloseFile(Operations(), now_);
   if (ledger_.Release(file, "file")) files_.erase(file);
 }
 
@@ -107,15 +101,11 @@ std::wstring SimulatedHandset::AnsiToWide(const std::string& bytes) { return Cp9
 
 std::string SimulatedHandset::WideToAnsi(const std::wstring& text) { return WideToCp932(text); }
 
-std::string SimulatedHandset::DeviceText(const std::string& bytes) {
-  return WideToUtf8(Cp932ToWide(bytes));
-}
-
 DeviceHandle SimulatedHandset::OpenDevice(const std::wstring& name) {
   // Not shared: a second open of the port fails while the first holds it.
   const bool inUse = openPort_ && ledger_.IsOpen(openPort_, "device");
   const bool ok = scenario_.module.portExists && name == scenario_.module.port && !inUse;
-  Record("open_device").Text("name", WideToUtf8(name)).Boolean("ok", ok);
+  RecordOpenDevice(Operations(), now_, name, ok);
   if (!ok) return 0;
   moduleInput_.clear();
   moduleOutput_.clear();
@@ -135,7 +125,7 @@ std::string SimulatedHandset::ModuleReplyTo(const std::string& command) {
 int SimulatedHandset::WriteDevice(DeviceHandle device, const char* bytes, int count) {
   const bool ok = ledger_.IsOpen(device, "device") && count >= 0;
   const std::string written = ok ? std::string(bytes, static_cast<std::size_t>(count)) : "";
-  Record("write").Text("text", DeviceText(written)).Number("count", ok ? count : 0);
+  RecordWrite(Operations(), now_, written, ok ? count : 0, *this);
   if (!ok) return 0;
   // The module answers each command when its carriage return arrives.
   moduleInput_ += written;
@@ -148,23 +138,23 @@ int SimulatedHandset::WriteDevice(DeviceHandle device, const char* bytes, int co
 
 int SimulatedHandset::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   if (!ledger_.IsOpen(device, "device") || capacity <= 0) {
-    Record("read").Text("text", "").Number("count", 0);
+    RecordRead(Operations(), now_, std::string(), 0, *this);
     return 0;
   }
   const std::size_t count = std::min(moduleOutput_.size(), static_cast<std::size_t>(capacity));
   std::memcpy(buffer, moduleOutput_.data(), count);
-  Record("read").Text("text", DeviceText(moduleOutput_.substr(0, count))).Number("count", count);
+  RecordRead(Operations(), now_, moduleOutput_.substr(0, count), static_cast<int>(count), *this);
   moduleOutput_.erase(0, count);
   return static_cast<int>(count);
 }
 
 void SimulatedHandset::CloseDevice(DeviceHandle device) {
-  Record("close_device");
+  RecordCloseDevice(Operations(), now_);
   ledger_.Release(device, "device");
 }
 
 void SimulatedHandset::SleepFor(unsigned int milliseconds) {
-  Record("sleep").Number("ms", milliseconds);
+  RecordSleep(Operations(), now_, milliseconds);
   now_ += milliseconds;
 }
 
@@ -179,27 +169,19 @@ SimulatedHandset::Window* SimulatedHandset::PresentMapWindow() {
 
 WindowHandle SimulatedHandset::FindTopWindow(const std::wstring& className) {
   const Window* window = className == kSimulatedMapClass ? PresentMapWindow() : nullptr;
-  Record("find_window")
-      .Text("class", WideToUtf8(className))
-      .Boolean("found", window != nullptr)
-      .Number("window", window ? window->handle : 0);
+  RecordFindWindow(Operations(), now_, className, window ? window->handle : 0);
   return window ? window->handle : 0;
 }
 
 void SimulatedHandset::SetForeground(WindowHandle window) {
-  Record("foreground").Number("window", static_cast<long long>(window));
+  RecordForeground(Operations(), now_, window);
 }
 
 int SimulatedHandset::PostWindowMessage(WindowHandle window, unsigned int message,
                                         std::size_t wParam, std::ptrdiff_t lParam) {
   Window* target = PresentMapWindow();
   if (target && target->handle != window) target = nullptr;
-  Record("post_message")
-      .Number("window", static_cast<long long>(window))
-      .Number("message", message)
-      .Number("wparam", static_cast<long long>(wParam))
-      .Number("lparam", lParam)
-      .Boolean("ok", target != nullptr);
+  RecordPostMessage(Operations(), now_, window, message, wParam, lParam, target != nullptr);
   if (!target) return 0;
   if (message == kCloseMessage && scenario_.map.closesAfterMs && !target->vanishesAt) {
     target->vanishesAt = now_ + *scenario_.map.closesAfterMs;
@@ -210,10 +192,7 @@ int SimulatedHandset::PostWindowMessage(WindowHandle window, unsigned int messag
 int SimulatedHandset::StartProcess(const std::wstring& executable,
                                    const std::wstring& commandLine) {
   const bool ok = scenario_.map.executableExists;
-  Record("create_process")
-      .Text("exe", WideToUtf8(executable))
-      .Text("cmdline", WideToUtf8(commandLine))
-      .Boolean("ok", ok);
+  RecordCreateProcess(Operations(), now_, executable, commandLine, ok);
   if (!ok) return 0;
   // A second start of a running map shows no second window.
   if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
@@ -224,34 +203,34 @@ int SimulatedHandset::StartProcess(const std::wstring& executable,
 }
 
 void SimulatedHandset::SendKeyEvent(unsigned char virtualKey, bool keyUp) {
-  Record("key").Number("vk", virtualKey).Boolean("down", !keyUp);
+  RecordKey(Operations(), now_, virtualKey, keyUp);
 }
 
-void SimulatedHandset::PreKeyCall() { Record("pre_key"); }
+void SimulatedHandset::PreKeyCall() { RecordPreKey(Operations(), now_); }
 
-void SimulatedHandset::PostKeyCall() { Record("post_key"); }
+void SimulatedHandset::PostKeyCall() { RecordPostKey(Operations(), now_); }
 
 RegistryKey SimulatedHandset::OpenCurrentUserKey(const std::wstring& path) {
   const bool ok = scenario_.registryKeyExists && path == kSimulatedStatusKey;
-  Record("registry_open").Text("path", WideToUtf8(path)).Boolean("ok", ok);
+  RecordRegistryOpen(Operations(), now_, path, ok);
   return ok ? ledger_.Issue("registry") : 0;
 }
 
 int SimulatedHandset::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
   const bool ok = ledger_.IsOpen(key, "registry");
-  Record("registry_set").Text("name", WideToUtf8(name)).Number("value", value).Boolean("ok", ok);
+  RecordRegistrySet(Operations(), now_, name, value, ok);
   if (ok) registryValues_[name] = value;
   return ok ? 1 : 0;
 }
 
 void SimulatedHandset::CloseRegistryKey(RegistryKey key) {
-  Record("registry_close");
+  RecordRegistryClose(Operations(), now_);
   ledger_.Release(key, "registry");
 }
 
 LibraryHandle SimulatedHandset::OpenLibrary(const std::wstring& name) {
   const bool ok = scenario_.rasLibrary && name == L"coredll.dll";
-  Record("load_library").Text("name", WideToUtf8(name)).Boolean("ok", ok);
+  RecordLoadLibrary(Operations(), now_, name, ok);
   return ok ? ledger_.Issue("library") : 0;
 }
 
@@ -264,12 +243,12 @@ LibraryFunction SimulatedHandset::FindFunction(LibraryHandle library, const std:
       function = reinterpret_cast<LibraryFunction>(&SimulatedRasHangUp);
     }
   }
-  Record("find_function").Text("name", WideToUtf8(name)).Boolean("ok", function != nullptr);
+  RecordFindFunction(Operations(), now_, name, function != nullptr);
   return function;
 }
 
 void SimulatedHandset::ReleaseLibrary(LibraryHandle library) {
-  Record("release_library");
+  RecordReleaseLibrary(Operations(), now_);
   ledger_.Release(library, "library");
 }
 
@@ -299,9 +278,9 @@ unsigned int SimulatedHandset::EnumerateConnections(RasConnectionRecord* records
     }
     *connectionCount = static_cast<unsigned int>(connections_.size());
   }
-  Record("ras_enumerate")
-      .Number("count", result == kRasSuccess ? static_cast<long long>(connections_.size()) : 0)
-      .Number("result", result);
+  RecordRasEnumerate(Operations(), now_,
+                     result == kRasSuccess ? static_cast<unsigned int>(connections_.size()) : 0,
+                     result);
   return result;
 }
 
@@ -311,10 +290,7 @@ unsigned int SimulatedHandset::HangUpConnection(void* connection) {
   auto found = std::find_if(connections_.begin(), connections_.end(),
                             [&](const Connection& c) { return c.handle == handle && handle; });
   const bool ok = found != connections_.end() && found->hangUpSucceeds;
-  Record("ras_hang_up")
-      .Text("entry", found != connections_.end() ? found->name : "")
-      .Number("handle", handle)
-      .Boolean("ok", ok);
+  RecordRasHangUp(Operations(), now_, found != connections_.end() ? found->name : "", handle, ok);
   if (!ok) return kRasNoConnection;
   connections_.erase(found);
   return kRasSuccess;
@@ -322,10 +298,7 @@ unsigned int SimulatedHandset::HangUpConnection(void* connection) {
 
 InternetHandle SimulatedHandset::OpenInternet(const std::wstring& agent, unsigned int accessType) {
   const bool ok = scenario_.internet.opens;
-  Record("internet_open")
-      .Text("agent", WideToUtf8(agent))
-      .Number("access", accessType)
-      .Boolean("ok", ok);
+  RecordInternetOpen(Operations(), now_, agent, accessType, ok);
   if (!ok) return 0;
   const InternetHandle handle = ledger_.Issue("internet");
   internetIsUrl_[handle] = false;
@@ -334,25 +307,15 @@ InternetHandle SimulatedHandset::OpenInternet(const std::wstring& agent, unsigne
 
 int SimulatedHandset::SetInternetOption(InternetHandle handle, unsigned int option,
                                         const void* value, unsigned int size) {
-  long long number = 0;
-  if (value && size == 4) {
-    unsigned int four;
-    std::memcpy(&four, value, 4);
-    number = four;
-  }
   const bool ok = ledger_.IsOpen(handle, "internet");
-  Record("internet_set_option")
-      .Number("option", option)
-      .Number("value", number)
-      .Number("size", size)
-      .Boolean("ok", ok);
+  RecordInternetSetOption(Operations(), now_, option, value, size, ok);
   return ok ? 1 : 0;
 }
 
 InternetHandle SimulatedHandset::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
   const bool ok = ledger_.IsOpen(internet, "internet") && !internetIsUrl_[internet] &&
                   scenario_.internet.reachable;
-  Record("open_url").Text("url", WideToUtf8(url)).Boolean("ok", ok);
+  RecordOpenUrl(Operations(), now_, url, ok);
   if (!ok) return 0;
   const InternetHandle handle = ledger_.Issue("internet");
   internetIsUrl_[handle] = true;
@@ -369,21 +332,21 @@ int SimulatedHandset::ReadInternetFile(InternetHandle url, char* buffer, unsigne
     bytesRead = std::min(toRead, available);
     std::memcpy(buffer, kProbePage, bytesRead);
   }
-  Record("internet_read").Number("bytes", bytesRead).Boolean("ok", ok);
+  RecordInternetRead(Operations(), now_, bytesRead, ok);
   return ok ? 1 : 0;
 }
 
 int SimulatedHandset::CloseInternetHandle(InternetHandle handle) {
-  Record("internet_close").Text("handle", internetIsUrl_[handle] ? "url" : "internet");
+  RecordInternetClose(Operations(), now_, internetIsUrl_[handle]);
   return ledger_.Release(handle, "internet") ? 1 : 0;
 }
 
 void SimulatedHandset::ShowMessage(const std::wstring& title, const std::wstring& text) {
-  Record("message").Text("title", WideToUtf8(title)).Text("text", WideToUtf8(text));
+  RecordMessage(Operations(), now_, title, text);
   messages_.emplace_back(title, text);
 }
 
 void SimulatedHandset::RequestQuit(int exitCode) {
-  Record("quit").Number("code", exitCode);
+  RecordQuit(Operations(), now_, exitCode);
   quitCode_ = exitCode;
 }

@@ -95,10 +95,9 @@ class SimulatedHandset : public PlatformServices {
     bool hangUpSucceeds;
   };
 
-  TimelineEvent& Record(std::string op);
+  TraceRecord& Operations() { return timeline_.Operations(); }
   Window* PresentMapWindow();
   std::string ModuleReplyTo(const std::string& command);
-  std::string DeviceText(const std::string& bytes);
 
   HandsetScenario scenario_;
   std::uint64_t now_ = 0;

@@ -3,20 +3,33 @@
 #include <algorithm>
 #include <cstdio>
 
-TimelineEvent& TimelineEvent::Number(std::string name, long long value) {
-  fields.push_back({std::move(name), TimelineField::kNumber, value, {}});
-  return *this;
+namespace {
+
+// Room for most runs without growing: a run that finds the position at
+// once takes fewer than a hundred operations.
+const std::size_t kUsualOperations = 256;
+const std::size_t kUsualFields = 2 * kUsualOperations;
+const std::size_t kUsualTextBytes = 16 * kUsualOperations;
+
+TimelineEvent MakeEvent(const TraceRecord& record, const TraceEvent& recorded) {
+  TimelineEvent event{recorded.timeMs, recorded.op, {}};
+  for (std::size_t i = 0; i < recorded.fieldCount; ++i) {
+    const TraceField& field = record.Field(recorded, i);
+    switch (field.kind) {
+      case kTraceText:
+        event.fields.push_back({field.name, TimelineField::kText, 0, record.Text(field)});
+        break;
+      case kTraceBoolean:
+        event.fields.push_back({field.name, TimelineField::kBoolean, field.value.number, {}});
+        break;
+      default:
+        event.fields.push_back({field.name, TimelineField::kNumber, field.value.number, {}});
+    }
+  }
+  return event;
 }
 
-TimelineEvent& TimelineEvent::Boolean(std::string name, bool value) {
-  fields.push_back({std::move(name), TimelineField::kBoolean, value ? 1 : 0, {}});
-  return *this;
-}
-
-TimelineEvent& TimelineEvent::Text(std::string name, std::string value) {
-  fields.push_back({std::move(name), TimelineField::kText, 0, std::move(value)});
-  return *this;
-}
+}  // namespace
 
 const TimelineField* TimelineEvent::Field(std::string_view name) const {
   for (const TimelineField& field : fields) {
@@ -76,14 +89,18 @@ std::string TimelineEvent::Describe() const {
   return line;
 }
 
-TimelineEvent& Timeline::Record(std::uint64_t timeMs, std::string op) {
-  events_.push_back(TimelineEvent{timeMs, std::move(op), {}});
-  return events_.back();
+Timeline::Timeline() { operations_.Reserve(kUsualOperations, kUsualFields, kUsualTextBytes); }
+
+const std::vector<TimelineEvent>& Timeline::Events() const {
+  for (std::size_t i = events_.size(); i < operations_.Size(); ++i) {
+    events_.push_back(MakeEvent(operations_, operations_.Event(i)));
+  }
+  return events_;
 }
 
 std::vector<std::string> Timeline::Lines() const {
   std::vector<std::string> lines;
-  for (const TimelineEvent& event : events_) {
+  for (const TimelineEvent& event : Events()) {
     lines.push_back(std::to_string(event.timeMs) + ' ' + event.Describe());
   }
   return lines;
@@ -91,7 +108,7 @@ std::vector<std::string> Timeline::Lines() const {
 
 std::vector<std::string> Timeline::Lines(std::initializer_list<std::string_view> ops) const {
   std::vector<std::string> lines;
-  for (const TimelineEvent& event : events_) {
+  for (const TimelineEvent& event : Events()) {
     if (std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
       lines.push_back(std::to_string(event.timeMs) + ' ' + event.Describe());
     }
@@ -101,7 +118,7 @@ std::vector<std::string> Timeline::Lines(std::initializer_list<std::string_view>
 
 std::vector<const TimelineEvent*> Timeline::Find(std::string_view op) const {
   std::vector<const TimelineEvent*> found;
-  for (const TimelineEvent& event : events_) {
+  for (const TimelineEvent& event : Events()) {
     if (event.op == op) found.push_back(&event);
   }
   return found;

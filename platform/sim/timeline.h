@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/trace_record.h"
+
 // One argument or result of a recorded operation. Text is UTF-8.
 struct TimelineField {
   enum Kind { kNumber, kBoolean, kText };
@@ -22,20 +24,22 @@ struct TimelineEvent {
   std::string op;
   std::vector<TimelineField> fields;
 
-  TimelineEvent& Number(std::string name, long long value);
-  TimelineEvent& Boolean(std::string name, bool value);
-  TimelineEvent& Text(std::string name, std::string value);
-
   const TimelineField* Field(std::string_view name) const;
   // "op name=value ...", text quoted with C escapes for control characters.
   std::string Describe() const;
 };
 
+// The simulated handset's operations. They are recorded as traces record
+// them (Operations()); the events with owned names and texts that tests
+// read are made from that record when first asked for.
 class Timeline {
  public:
-  TimelineEvent& Record(std::uint64_t timeMs, std::string op);
-  const std::vector<TimelineEvent>& Events() const { return events_; }
+  Timeline();
 
+  TraceRecord& Operations() { return operations_; }
+  const TraceRecord& Operations() const { return operations_; }
+
+  const std::vector<TimelineEvent>& Events() const;
   // "<ms> <description>" for each event, or only for the named operations.
   std::vector<std::string> Lines() const;
   std::vector<std::string> Lines(std::initializer_list<std::string_view> ops) const;
@@ -43,7 +47,8 @@ class Timeline {
   std::vector<const TimelineEvent*> Find(std::string_view op) const;
 
  private:
-  std::vector<TimelineEvent> events_;
+  TraceRecord operations_;
+  mutable std::vector<TimelineEvent> events_;
 };
 
 // Text with C escapes for quotes, backslashes and control bytes.

@@ -298,7 +298,7 @@ TEST(PosrelaySim, HelpShowsBothUsesAndAScenario) {
 
 TEST(PosrelaySim, BadUsageIsOneLineAndStatus2) {
   for (const char* arguments : {"--frobnicate", "--ini", "--format xml", "--check a --ini b",
-                                "--scenario a --scenario b"}) {
+                                "--scenario a --scenario b", "--replay a --ini b"}) {
     const ToolResult result = RunTool(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
@@ -409,3 +409,74 @@ TEST(PosrelaySim, CheckOfAMissingFileIsStatus2) {
 }
 
 }  // namespace
+
+// Runs recorded under Wine, kept in samples/traces, replayed as they are and
+// altered: a changed reply, a dropped or surplus operation, a cut or broken
+// file.
+TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
+  const std::string kEnd = "{\"t\":1411,\"op\":\"quit\"";
+  const struct {
+    const char* trace;    // under samples/traces
+    std::string find;     // the first occurrence is replaced, or with
+    std::string replace;  //   `tail`, everything from it on
+    bool tail;
+    int status;
+    std::string verdict;  // the start of the closing line, or of the error after "FILE: "
+  } cases[] = {
+      {"normal_run.trace", "", "", false, 0,
+       "identical: 39 operations; 1.411 s recorded, 1.400 s of them the launcher's pauses, "
+       "0.011 s beyond them"},
+      {"no_position.trace", "", "", false, 0, "identical: 725 operations; 50.747 s recorded"},
+      {"map_never_closes.trace", "", "", false, 0, "identical: 35 operations"},
+      {"zoom_and_clear.trace", "", "", false, 0, "identical: 119 operations"},
+      {"normal_run.trace", "N35.41.22", "N36.41.22", false, 1,
+       "divergence at operation 34 (line 35): recorded create_process exe=\"\\Program "
+       "Files\\GoogleMaps\\GoogleMaps.exe\" cmdline=\"-URL "
+       "\\\"?action=locn&a=@latlon:35.692670,139.750125\\\"\" ok=true; the launcher made "
+       "create_process exe=\"\\Program Files\\GoogleMaps\\GoogleMaps.exe\" cmdline=\"-URL "
+       "\\\"?action=locn&a=@latlon:36.692563,139.750079\\\"\""},
+      {"normal_run.trace", "{\"t\":101,\"op\":\"sleep\",\"ms\":100}\n", "", false, 1,
+       "divergence at operation 15 (line 16): recorded read text=\"\\r\\nRX410\\r\\n\\r\\nOK"
+       "\\r\\n\\r\\nOK\\r\\n\" count=21; the launcher made sleep ms=100"},
+      {"normal_run.trace", "\"text\":\"\",\"count\":0", "\"text\":\"\\r\\nRX410\",\"count\":7",
+       false, 1,
+       "divergence at operation 18 (line 19): recorded sleep ms=100; the launcher made write "
+       "text=\"AT@LBC\\r\""},
+      {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":0", false, 1,
+       "divergence at operation 47 (line 48): recorded registry_open "
+       "path=\"Software\\Sharp\\PhoneStatus\" ok=true; the launcher made quit code=0"},
+      {"normal_run.trace", kEnd, "{\"t\":1411,\"op\":\"sleep\",\"ms\":100}\n" + kEnd, false, 1,
+       "divergence at operation 39 (line 40): recorded sleep ms=100; the launcher made quit "
+       "code=0"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"end\"",
+       "{\"t\":1411,\"op\":\"sleep\",\"ms\":1}\n{\"t\":1411,\"op\":\"end\"", false, 1,
+       "divergence at operation 40 (line 41): recorded sleep ms=1; the launcher made no more "
+       "calls"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"quit\",\"code\":0}\n", "", false, 1,
+       "divergence at operation 39 (line 40): the trace ends there; the launcher made quit "
+       "code=0"},
+      {"normal_run.trace", "{\"t\":402,\"op\":\"write",
+       "{\"t\":402,\"op\":\"cut\",\"limit\":1048576}\n", true, 0,
+       "cut: the trace reached its bound and stops after 18 operations, identical up to there"},
+      {"normal_run.trace", "\"version\":1", "\"version\":2", false, 2,
+       "line 1: format version 2; this posrelay-sim reads version 1"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 2,
+       "line 39: the trace stops without its end line: it is truncated"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",
+       true, 2, "line 39: column 19: the string has no closing quote: the trace stops mid-line"},
+  };
+  for (const auto& c : cases) {
+    std::string trace = ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + c.trace);
+    const std::size_t at = trace.find(c.find);
+    ASSERT_NE(at, std::string::npos) << c.find;
+    trace.replace(at, c.tail ? std::string::npos : c.find.size(), c.replace);
+    const std::string path = WriteTemp(trace);
+    const ToolResult result = RunTool("--replay '" + path + "'");
+    std::remove(path.c_str());
+    const std::string& said = c.status == 2 ? result.err : result.out;
+    const std::string last = said.substr(said.rfind('\n', said.size() - 2) + 1);
+    const std::string verdict = c.status == 2 ? last.substr(path.size() + 2) : last;
+    EXPECT_EQ(result.status, c.status) << c.trace << " " << c.find << "\n" << said;
+    EXPECT_EQ(verdict.rfind(c.verdict, 0), 0u) << verdict;
+  }
+}

@@ -6,7 +6,9 @@ server, the message box watcher (tools/handset/run_handset.py runs them).
 Each case checks the messages (exact text, caption and icon, or none), the
 commands on the serial line, exit code 0 with the process gone, what the map
 saw, and that the measured pauses are at least what the settings ask and not
-much longer. A failed case prints the merged timeline.
+much longer. Each run is traced: its trace must replay identically on the
+simulated handset and agree with what the simulators saw. A failed case
+prints the merged timeline.
 
   handset_runs.py --list
   handset_runs.py --case NAME --launcher ... --standin ... --watcher ... --prefix ... --work ...
@@ -181,6 +183,9 @@ def problems_of(case, result):
         problem = check(result)
         if problem:
             problems.append(problem)
+    if result.replay_status != 0:
+        problems.append("the trace does not replay identically: " + result.replay_verdict)
+    problems += ["the trace and the simulators disagree: " + p for p in result.trace_problems]
     return problems
 
 

@@ -26,9 +26,15 @@ def symbols(nm, obj, which):
     return {line.strip() for line in output.splitlines() if line.strip()}
 
 
+# mingw-w64's headers route these C functions through wrappers of their own;
+# the device's compiler calls the run-time library's function itself.
+MINGW_WRAPPERS = {"__mingw_strtod": "strtod", "__mingw_vsprintf": "sprintf"}
+
+
 def call_name(symbol):
     if symbol.startswith("__imp_"):
         symbol = symbol[len("__imp_"):]
+    symbol = MINGW_WRAPPERS.get(symbol, symbol)
     depth = 0
     for index, character in enumerate(symbol):
         # The parameter list is the first "(" outside template arguments.

@@ -15,9 +15,17 @@ Paths given are relative to the current folder; the build paths default to
 the repository's build folder. The work folder is emptied only when an
 earlier run made it; any other folder that is not empty is refused.
 
+The launcher traces its run: an empty posrelay.trace lies beside it, which
+the run rewrites. The trace is kept in the work folder, replayed with
+posrelay-sim --replay, and what it records of the run (the serial commands,
+the map's command line, the keys, the message) is compared with what the
+simulators saw.
+
 Exit status: 0 after a normal end, 1 after one of the launcher's messages,
 2 when the run cannot be made (bad usage, a refused scenario, a part that
-cannot start), 3 when the launcher did not end by itself with exit code 0.
+cannot start), 3 when the launcher did not end by itself with exit code 0,
+4 when its trace does not replay identically or disagrees with the
+simulators.
 """
 import argparse
 import json
@@ -63,6 +71,8 @@ NOT_PLAYED = {
     "connections": "the desktop has no dial-up library; the release step does nothing",
 }
 COM1_NAMES = ("COM1", "COM1:", "\\\\.\\COM1")
+TRACE_NAME = "posrelay.trace"
+LAUNCHER_PATH = "C:\\posrelay\\posrelay.exe"
 
 
 class RunnerError(Exception):
@@ -91,6 +101,10 @@ class RunResult:
         self.events = []           # merged logs, each {"t": ms, "source": ..., "event": ...}
         self.messages = []         # (caption, text, icon)
         self.status22 = None       # the registry value after the run, or None
+        self.trace_path = None     # the run's trace, kept in the work folder
+        self.replay_status = None  # posrelay-sim --replay's exit status
+        self.replay_verdict = ""   # its closing line
+        self.trace_problems = []   # where the trace and the simulators disagree
 
     def of(self, source, event=None):
         return [e for e in self.events
@@ -158,16 +172,20 @@ def plan_run(sim, scenario_path=None, ini=None):
 
 def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
                 probe_port=None, sim=DEFAULT_PATHS["sim"]):
-    """Plans and makes one run; raises RunnerError or WineError when it cannot."""
+    """Plans and makes one traced run and checks its trace; raises RunnerError
+    or WineError when it cannot."""
     paths = [os.path.abspath(path) for path in (launcher, standin, watcher, prefix, work)]
     scenario_path = os.path.abspath(scenario_path) if scenario_path else None
     ini = os.path.abspath(ini) if ini else None
     plan = plan_run(os.path.abspath(sim), scenario_path, ini)
-    return run_planned(plan, *paths, scenario_path=scenario_path, ini=ini, probe_port=probe_port)
+    result = run_planned(plan, *paths, scenario_path=scenario_path, ini=ini,
+                         probe_port=probe_port)
+    check_trace(os.path.abspath(sim), result)
+    return result
 
 
 def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
-                probe_port=None):
+                probe_port=None, traced=True):
     for name, path in (("the launcher", launcher), ("the stand-in map", standin),
                        ("the message box watcher", watcher)):
         if not os.path.isfile(path):
@@ -180,7 +198,7 @@ def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=No
         os.makedirs(logs)
         services = []
         try:
-            handset = lay_out(wine, launcher, standin, scenario, ini, plan.gpath)
+            handset = lay_out(wine, launcher, standin, scenario, ini, plan.gpath, traced)
             set_status_key(wine, scenario.get("registryKeyExists", True))
             if scenario["module"].get("portExists", True):
                 services.append(start_module(wine, scenario_path, logs))
@@ -198,8 +216,9 @@ def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=No
                 start_running_map(wine, standin, handset, logs)
 
             result.started = time.time()
-            run = wine.start("posrelay", [windows_path(os.path.join(handset, "posrelay.exe"))],
-                             cwd=handset)
+            # Started by its path on drive C, as the handset would name it, so
+            # that its own path and its trace hold no path of this machine.
+            run = wine.start("posrelay", [LAUNCHER_PATH], cwd=handset)
             try:
                 result.exit_code = run.wait(timeout=plan.time_limit_s)
             except subprocess.TimeoutExpired:
@@ -209,6 +228,8 @@ def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=No
             time.sleep(0.3)  # the watcher and the stand-ins see the stop file
             result.status22 = read_status22(wine)
             result.messages = read_message_boxes(record)
+            if traced:
+                result.trace_path = keep_trace(handset, wine.work)
         finally:
             for service in services:
                 stop_service(service)
@@ -279,16 +300,19 @@ def lay_standin(drive_c, standin, parts):
     return target
 
 
-def lay_out(wine, launcher, standin, scenario, ini, gpath):
+def lay_out(wine, launcher, standin, scenario, ini, gpath, traced):
     """The launcher in C:\\posrelay, run from drive C so that a gpath from
     the root such as "\\Program Files\\..." names a file there, and the map
-    where that gpath finds it."""
+    where that gpath finds it. An empty posrelay.trace beside the launcher
+    asks it to trace its run."""
     drive_c = os.path.join(wine.prefix, "drive_c")
     take_away_laid(drive_c)
     handset = os.path.join(drive_c, "posrelay")
     shutil.rmtree(handset, ignore_errors=True)
     os.makedirs(handset)
     shutil.copy(launcher, os.path.join(handset, "posrelay.exe"))
+    if traced:
+        open(os.path.join(handset, TRACE_NAME), "w").close()
     if ini is not None:
         shutil.copy(ini, os.path.join(handset, "posrelay.ini"))
     parts = map_place(gpath)
@@ -423,6 +447,66 @@ def merge_logs(logs, result, record):
     return events
 
 
+def keep_trace(handset, work):
+    """Moves the run's trace into the work folder; None when the launcher
+    left none."""
+    written = os.path.join(handset, TRACE_NAME)
+    if not os.path.exists(written) or os.path.getsize(written) == 0:
+        return None
+    kept = os.path.join(work, TRACE_NAME)
+    shutil.move(written, kept)
+    return kept
+
+
+def read_trace(path):
+    """The trace's operations, without its header and its last line."""
+    with open(path, encoding="utf-8") as trace:
+        lines = [json.loads(line) for line in trace if line.strip()]
+    return lines[1:-1]
+
+
+def trace_disagreements(result, operations):
+    """Where what the trace records of the run differs from what the
+    simulators saw: the serial commands, the map's command lines, the keys
+    and the messages."""
+    def recorded(op, *fields):
+        return [tuple(o[f] for f in fields) if len(fields) > 1 else o[fields[0]]
+                for o in operations if o["op"] == op]
+    problems = []
+    sent = [e["text"] for e in result.of("module", "command")]
+    if recorded("write", "text") != sent:
+        problems.append("the trace wrote %r, the module received %r"
+                        % (recorded("write", "text"), sent))
+    started = [o["cmdline"] for o in operations if o["op"] == "create_process" and o["ok"]]
+    seen = result.map_command_lines()
+    if len(started) != len(seen) or not all(line.endswith(" " + command)
+                                            for command, line in zip(started, seen)):
+        problems.append("the trace started the map with %r, the map saw %r" % (started, seen))
+    keys = [(e["vk"], e["down"]) for e in result.of("map", "key")]
+    if recorded("key", "vk", "down") != keys:
+        problems.append("the trace pressed %r, the map saw %r" % (recorded("key", "vk", "down"),
+                                                                  keys))
+    if recorded("message", "title", "text") != result.messages:
+        problems.append("the trace showed %r, the watcher saw %r"
+                        % (recorded("message", "title", "text"), result.messages))
+    return problems
+
+
+def check_trace(sim, result):
+    """Replays the run's trace on the simulated handset and compares what it
+    records with what the simulators saw."""
+    if result.trace_path is None:
+        result.replay_status = 2
+        result.replay_verdict = "the launcher left no trace"
+        return
+    status, output, errors = run_tool([sim, "--replay", result.trace_path])
+    result.replay_status = status
+    result.replay_verdict = errors or output.rstrip("\n").rsplit("\n", 1)[-1]
+    if status == 2:
+        return
+    result.trace_problems = trace_disagreements(result, read_trace(result.trace_path))
+
+
 def describe(event):
     fields = {k: v for k, v in event.items() if k not in ("t", "source", "event", "started_by")}
     if event["source"] == "module" and event["event"] in ("command", "reply"):
@@ -444,12 +528,19 @@ def format_timeline(result):
         result.status22))
     for command_line in result.map_command_lines():
         lines.append("map command line: " + command_line)
+    if result.trace_path:
+        lines.append("trace: " + os.path.relpath(result.trace_path))
+    lines += ["trace and simulators disagree: " + problem for problem in result.trace_problems]
+    if result.replay_status is not None:
+        lines.append("replay: " + result.replay_verdict)
     return "\n".join(lines)
 
 
 def exit_status(result):
     if result.exit_code != 0:
         return 3
+    if result.replay_status not in (None, 0) or result.trace_problems:
+        return 4
     return 1 if result.messages else 0
 
 
@@ -472,6 +563,8 @@ def main():
                         help="posrelay.ini to put beside the launcher")
     parser.add_argument("--probe-port", type=int, default=DEFAULT_PROBE_PORT,
                         help="port the launcher's probe URL names (default %(default)s)")
+    parser.add_argument("--no-trace", action="store_true",
+                        help="run without posrelay.trace, so nothing is traced or replayed")
     options = parser.parse_args()
     try:
         plan = plan_run(options.sim, options.scenario, options.ini)
@@ -482,7 +575,9 @@ def main():
         sys.stdout.flush()
         result = run_planned(plan, options.launcher, options.standin, options.watcher,
                              options.prefix, options.work, options.scenario, options.ini,
-                             options.probe_port)
+                             options.probe_port, not options.no_trace)
+        if not options.no_trace:
+            check_trace(options.sim, result)
     except (RunnerError, WineError, OSError) as error:
         print("run_handset.py: " + str(error), file=sys.stderr)
         return 2

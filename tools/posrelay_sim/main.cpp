@@ -9,17 +9,21 @@
 
 #include "app/launch_sequence.h"
 #include "platform/sim/simulated_handset.h"
+#include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
 #include "tools/posrelay_sim/settings_check.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
+#include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_replay.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json|svg]\n"
     "       posrelay-sim --check FILE [--format text|json]\n"
+    "       posrelay-sim --replay FILE [--format text|json]\n"
     "       posrelay-sim --help\n";
 
 const char kHelp[] =
@@ -47,6 +51,17 @@ const char kHelp[] =
     "                    shortest and longest time a run can take with it;\n"
     "                    with --format json, all of it as one JSON object.\n"
     "Exit status: 0 without warnings, 1 with warnings, 2 when FILE cannot be read.\n"
+    "\n"
+    "  --replay FILE     plays a trace of a real run (posrelay.trace) back to the\n"
+    "                    launcher: each call must be the next recorded operation\n"
+    "                    with the same arguments and gets the recorded results.\n"
+    "                    Prints each operation with its recorded time beside the\n"
+    "                    time the launcher's own pauses account for, then whether\n"
+    "                    the operations are identical and how much of the run's\n"
+    "                    time lay beyond the pauses, or the first divergence.\n"
+    "Exit status: 0 identical (up to the cut of a trace that reached its bound),\n"
+    "1 for a divergence, 2 for a file that is missing, malformed, truncated or of\n"
+    "another format version, with its line named.\n"
     "\n"
     "A scenario lists only what differs from the default handset, shown here with\n"
     "every field at its default; an unknown field is an error.\n"
@@ -81,6 +96,7 @@ struct Options {
   std::optional<std::string> ini;
   std::optional<std::string> scenario;
   std::optional<std::string> check;
+  std::optional<std::string> replay;
   std::optional<std::string> format;
   bool help = false;
 };
@@ -101,6 +117,7 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     if (option == "--ini") target = &options.ini;
     if (option == "--scenario") target = &options.scenario;
     if (option == "--check") target = &options.check;
+    if (option == "--replay") target = &options.replay;
     if (option == "--format") target = &options.format;
     if (!target) return Problem(problem, "unknown option \"" + option + "\"");
     if (i + 1 == argc) return Problem(problem, option + " needs a value");
@@ -111,16 +128,15 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
       *options.format != "svg") {
     return Problem(problem, "--format takes text, json or svg, not \"" + *options.format + "\"");
   }
-  if (options.check && (options.ini || options.scenario || options.format == "svg")) {
-    return Problem(problem, "--check takes no --ini, --scenario or --format svg");
+  if (options.check &&
+      (options.ini || options.scenario || options.replay || options.format == "svg")) {
+    return Problem(problem, "--check takes no --ini, --scenario, --replay or --format svg");
+  }
+  if (options.replay && (options.ini || options.scenario)) {
+    return Problem(problem, "--replay takes no --ini or --scenario: the trace holds them");
   }
   return 1;
 }
-
-// The launcher loops as often as waitloop and gzoomtime say; the handset
-// records every call, so a run is only made when its loops stay within what
-// the tool can hold and print in about a second.
-const int kMostLoops = 100000;
 
 int ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -146,6 +162,19 @@ int CheckSettings(const std::string& path, bool json) {
   const SettingsCheck check = CheckSettingsFile(bytes);
   std::cout << (json ? FormatSettingsCheckJson(check) : FormatSettingsCheck(check, path));
   return check.warnings.empty() ? 0 : 1;
+}
+
+int Replay(const std::string& path, bool json) {
+  std::string bytes;
+  std::string problem;
+  if (!ReadWholeFile(path, bytes, problem)) return Fail(path + ": cannot be read: " + problem);
+  RecordedTrace trace;
+  ReplayResult result;
+  if (!ReadTrace(bytes, trace, problem) || !ReplayTrace(trace, result, problem)) {
+    return Fail(path + ": " + problem);
+  }
+  std::cout << (json ? FormatReplayJson(trace, result) : FormatReplayText(trace, result));
+  return result.diverged ? 1 : 0;
 }
 
 int RunOnce(const Options& options) {
@@ -199,5 +228,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.check) return CheckSettings(*options.check, options.format == "json");
+  if (options.replay) return Replay(*options.replay, options.format == "json");
   return RunOnce(options);
 }

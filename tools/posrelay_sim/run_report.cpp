@@ -1,51 +1,32 @@
 #include "tools/posrelay_sim/run_report.h"
 
-#include <nlohmann/json.hpp>
-
-#include "tools/posrelay_sim/position_outcome.h"
-
-namespace {
-
-using OrderedJson = nlohmann::ordered_json;
-
-std::string JsonLine(const OrderedJson& object) {
-  // The handset's texts are UTF-8 already; anything else is replaced rather
-  // than aborting the report.
-  return object.dump(-1, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
-}
-
-}  // namespace
+#include "app/run_outcome.h"
+#include "platform/trace_operations.h"
 
 RunSummary SummariseRun(const SimulatedHandset& handset) {
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  RunOutcome outcome;
+  StartRunOutcome(outcome);
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    NoteRunOperation(outcome, operations, operations.Event(i));
+  }
   RunSummary summary;
   summary.totalMs = handset.NowMs();
-  const std::vector<const TimelineEvent*> messages = handset.GetTimeline().Find("message");
-  if (!messages.empty()) summary.message = messages.front()->Field("text")->text;
-  const PositionOutcome outcome = FindPositionOutcome(handset.GetTimeline());
-  if (outcome.givingAttempt) summary.position = outcome.wgs84;
+  if (outcome.messageShown) summary.message = outcome.message;
+  if (outcome.positionKnown) summary.position = outcome.position;
   return summary;
 }
 
 std::string FormatJsonTimeline(const Timeline& timeline, const RunSummary& summary) {
+  const TraceRecord& operations = timeline.Operations();
   std::string lines;
-  for (const TimelineEvent& event : timeline.Events()) {
-    OrderedJson object;
-    object["t"] = event.timeMs;
-    object["op"] = event.op;
-    for (const TimelineField& field : event.fields) {
-      if (field.kind == TimelineField::kNumber) object[field.name] = field.number;
-      if (field.kind == TimelineField::kBoolean) object[field.name] = field.number != 0;
-      if (field.kind == TimelineField::kText) object[field.name] = field.text;
-    }
-    lines += JsonLine(object);
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    AppendTraceLine(operations, operations.Event(i), lines);
   }
-  OrderedJson end;
-  end["t"] = summary.totalMs;
-  end["op"] = "end";
-  end["outcome"] = summary.message ? "message" : "shown";
-  if (summary.position) {
-    end["latitude"] = summary.position->latitude;
-    end["longitude"] = summary.position->longitude;
-  }
-  return lines + JsonLine(end);
+  TraceRecord end;
+  RecordEnd(end, summary.totalMs, summary.message.has_value(), summary.position.has_value(),
+            summary.position ? summary.position->latitude : 0,
+            summary.position ? summary.position->longitude : 0);
+  AppendTraceLine(end, end.Event(0), lines);
+  return lines;
 }

@@ -1,0 +1,10 @@
+#ifndef POSRELAY_APP_RES_VERSION_H
+#define POSRELAY_APP_RES_VERSION_H
+
+// The launcher's version, in each form its resources and its trace write
+// it. Change all three together.
+#define POSRELAY_VERSION_NUMBERS 1, 5, 0, 0
+#define POSRELAY_VERSION_TEXT "1, 5, 0, 0"
+#define POSRELAY_VERSION_DOTTED "1.5.0.0"
+
+#endif

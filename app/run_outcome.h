@@ -1,0 +1,28 @@
+#ifndef POSRELAY_APP_RUN_OUTCOME_H
+#define POSRELAY_APP_RUN_OUTCOME_H
+
+#include <string>
+
+#include "platform/trace_record.h"
+#include "position/geo_position.h"
+
+// How a run ended, read off its operations as they are recorded: the
+// message shown, if any, and the module's position, if one was had.
+struct RunOutcome {
+  bool messageShown;
+  std::string message;  // the first message's text, UTF-8
+  bool positionKnown;
+  GeoPosition position;  // WGS84, as the launcher converts it
+  bool awaitingPositionReply;
+};
+
+void StartRunOutcome(RunOutcome& outcome);
+
+// Takes one operation into account. The position is the first reply to
+// the module's position command that the launcher's own parser accepts.
+void NoteRunOperation(RunOutcome& outcome, const TraceRecord& record, const TraceEvent& event);
+
+// The run's last line: its outcome at `t`.
+void RecordRunEnd(TraceRecord& record, TraceTime t, const RunOutcome& outcome);
+
+#endif

@@ -1,0 +1,34 @@
+#ifndef POSRELAY_APP_TRACE_FILE_H
+#define POSRELAY_APP_TRACE_FILE_H
+
+#include <string>
+
+#include "app/framework.h"
+#include "app/trace_recorder.h"
+
+// posrelay.trace beside the executable: the owner's switch for a traced
+// run, and where the trace goes.
+class TraceFile : public TraceSink {
+ public:
+  TraceFile();
+  virtual ~TraceFile();
+
+  // Opens the file at `path` to be rewritten, only if it exists already and
+  // can be written; zero otherwise, and nothing is created.
+  int OpenExisting(const std::wstring& path);
+
+  virtual int Append(const char* bytes, std::size_t count);
+  virtual int Flush();
+
+ private:
+  TraceFile(const TraceFile&);
+  TraceFile& operator=(const TraceFile&);
+
+  HANDLE file_;
+};
+
+// The path of posrelay.trace beside the executable at `executablePath`;
+// empty when that path is.
+std::wstring TracePath(const std::wstring& executablePath);
+
+#endif

@@ -1,0 +1,64 @@
+// Arbitrary bytes as a trace: the reader either takes them, and a whole
+// replay of what it took ends with a verdict that fits the trace, or names
+// the line and what is wrong with it. What it takes, written again, reads
+// back the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "app/trace_recorder.h"
+#include "fuzz/fuzz_check.h"
+#include "tools/posrelay_sim/replay_report.h"
+#include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_replay.h"
+
+namespace {
+
+std::string Written(const RecordedTrace& trace) {
+  std::string text;
+  const TraceOrigin origin = {trace.system.c_str(), trace.launcher.c_str(), kTraceCodePage};
+  AppendTraceHeader(origin, text);
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    AppendTraceLine(trace.operations, trace.operations.Event(i), text);
+  }
+  AppendTraceLine(trace.last, trace.last.Event(0), text);
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  RecordedTrace trace;
+  std::string error;
+  if (!ReadTrace(bytes, trace, error)) {
+    FUZZ_CHECK(error.rfind("line ", 0) == 0 && error.find('\n') == std::string::npos);
+    return 0;
+  }
+  FUZZ_CHECK(trace.lines.size() == trace.operations.Size() && trace.last.Size() == 1);
+
+  const std::string written = Written(trace);
+  RecordedTrace again;
+  FUZZ_CHECK(ReadTrace(written, again, error));
+  FUZZ_CHECK(Written(again) == written);
+
+  ReplayResult result;
+  if (!ReplayTrace(trace, result, error)) {
+    FUZZ_CHECK(error.find(" posrelay-sim runs at most ") != std::string::npos);
+    return 0;
+  }
+  FUZZ_CHECK(result.played <= trace.operations.Size());
+  FUZZ_CHECK(result.replayed.Size() == result.played);
+  FUZZ_CHECK(result.diverged || result.played == trace.operations.Size());
+  for (std::size_t i = 0; i < result.played; ++i) {
+    FUZZ_CHECK(std::strcmp(result.replayed.Event(i).op, trace.operations.Event(i).op) == 0);
+  }
+  const std::string text = FormatReplayText(trace, result);
+  FUZZ_CHECK(!text.empty() && text.back() == '\n');
+  const std::string json = FormatReplayJson(trace, result);
+  const std::size_t verdict = json.rfind("{\"replay\":\"");
+  FUZZ_CHECK(verdict != std::string::npos && json.find('\n', verdict) == json.size() - 1);
+  return 0;
+}

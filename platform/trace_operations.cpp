@@ -1,0 +1,344 @@
+#include "platform/trace_operations.h"
+
+#include <cstring>
+
+namespace {
+
+const char kHexDigits[] = "0123456789abcdef";
+
+void AddCodePageText(TraceRecord& record, const char* name, const std::string& bytes,
+                     PlatformServices& conversions) {
+  bool ascii = true;
+  for (std::string::size_type i = 0; i < bytes.size() && ascii; ++i) {
+    ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+  }
+  // Every code page of the system reads plain ASCII as itself.
+  if (ascii) {
+    record.AddText(name, bytes);
+    return;
+  }
+  const std::wstring text = conversions.AnsiToWide(bytes);
+  record.AddWideText(name, text);
+  if (conversions.WideToAnsi(text) == bytes) return;
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (std::string::size_type i = 0; i < bytes.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    hex += kHexDigits[byte >> 4];
+    hex += kHexDigits[byte & 0xF];
+  }
+  record.AddText("hex", hex);
+}
+
+TraceNumber HandleNumber(std::size_t handle) { return static_cast<TraceNumber>(handle); }
+
+}  // namespace
+
+void RecordExecutablePath(TraceRecord& record, TraceTime t, const std::wstring& path) {
+  record.Begin(t, "executable_path");
+  record.AddWideText("path", path);
+}
+
+void RecordOpenFile(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok) {
+  record.Begin(t, "open_file");
+  record.AddWideText("path", path);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordReadLine(TraceRecord& record, TraceTime t, bool ok, const std::string& line,
+                    PlatformServices& conversions) {
+  record.Begin(t, "read_line");
+  if (ok) AddCodePageText(record, "text", line, conversions);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordCloseFile(TraceRecord& record, TraceTime t) { record.Begin(t, "close_file"); }
+
+void RecordOpenDevice(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok) {
+  record.Begin(t, "open_device");
+  record.AddWideText("name", name);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordWrite(TraceRecord& record, TraceTime t, const std::string& bytes, int count,
+                 PlatformServices& conversions) {
+  record.Begin(t, "write");
+  AddCodePageText(record, "text", bytes, conversions);
+  record.AddNumber("count", count);
+}
+
+void RecordRead(TraceRecord& record, TraceTime t, const std::string& bytes, int count,
+                PlatformServices& conversions) {
+  record.Begin(t, "read");
+  AddCodePageText(record, "text", bytes, conversions);
+  record.AddNumber("count", count);
+}
+
+void RecordCloseDevice(TraceRecord& record, TraceTime t) { record.Begin(t, "close_device"); }
+
+void RecordSleep(TraceRecord& record, TraceTime t, unsigned int milliseconds) {
+  record.Begin(t, "sleep");
+  record.AddNumber("ms", milliseconds);
+}
+
+void RecordFindWindow(TraceRecord& record, TraceTime t, const std::wstring& className,
+                      WindowHandle window) {
+  record.Begin(t, "find_window");
+  record.AddWideText("class", className);
+  record.AddBoolean("found", window != 0);
+  record.AddNumber("window", HandleNumber(window));
+}
+
+void RecordForeground(TraceRecord& record, TraceTime t, WindowHandle window) {
+  record.Begin(t, "foreground");
+  record.AddNumber("window", HandleNumber(window));
+}
+
+void RecordPostMessage(TraceRecord& record, TraceTime t, WindowHandle window, unsigned int message,
+                       std::size_t wParam, std::ptrdiff_t lParam, bool ok) {
+  record.Begin(t, "post_message");
+  record.AddNumber("window", HandleNumber(window));
+  record.AddNumber("message", message);
+  record.AddNumber("wparam", HandleNumber(wParam));
+  record.AddNumber("lparam", lParam);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordCreateProcess(TraceRecord& record, TraceTime t, const std::wstring& executable,
+                         const std::wstring& commandLine, bool ok) {
+  record.Begin(t, "create_process");
+  record.AddWideText("exe", executable);
+  record.AddWideText("cmdline", commandLine);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordKey(TraceRecord& record, TraceTime t, unsigned char virtualKey, bool keyUp) {
+  record.Begin(t, "key");
+  record.AddNumber("vk", virtualKey);
+  record.AddBoolean("down", !keyUp);
+}
+
+void RecordPreKey(TraceRecord& record, TraceTime t) { record.Begin(t, "pre_key"); }
+
+void RecordPostKey(TraceRecord& record, TraceTime t) { record.Begin(t, "post_key"); }
+
+void RecordRegistryOpen(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok) {
+  record.Begin(t, "registry_open");
+  record.AddWideText("path", path);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordRegistrySet(TraceRecord& record, TraceTime t, const std::wstring& name,
+                       unsigned int value, bool ok) {
+  record.Begin(t, "registry_set");
+  record.AddWideText("name", name);
+  record.AddNumber("value", value);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordRegistryClose(TraceRecord& record, TraceTime t) { record.Begin(t, "registry_close"); }
+
+void RecordLoadLibrary(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok) {
+  record.Begin(t, "load_library");
+  record.AddWideText("name", name);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordFindFunction(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok) {
+  record.Begin(t, "find_function");
+  record.AddWideText("name", name);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordReleaseLibrary(TraceRecord& record, TraceTime t) { record.Begin(t, "release_library"); }
+
+void RecordRasEnumerate(TraceRecord& record, TraceTime t, unsigned int count, unsigned int result) {
+  record.Begin(t, "ras_enumerate");
+  record.AddNumber("count", count);
+  record.AddNumber("result", result);
+}
+
+void RecordRasHangUp(TraceRecord& record, TraceTime t, const std::string& entryUtf8,
+                     unsigned int handle, bool ok) {
+  record.Begin(t, "ras_hang_up");
+  record.AddText("entry", entryUtf8);
+  record.AddNumber("handle", handle);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordInternetOpen(TraceRecord& record, TraceTime t, const std::wstring& agent,
+                        unsigned int accessType, bool ok) {
+  record.Begin(t, "internet_open");
+  record.AddWideText("agent", agent);
+  record.AddNumber("access", accessType);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordInternetSetOption(TraceRecord& record, TraceTime t, unsigned int option,
+                             const void* value, unsigned int size, bool ok) {
+  unsigned int four = 0;
+  if (value && size == sizeof four) std::memcpy(&four, value, sizeof four);
+  record.Begin(t, "internet_set_option");
+  record.AddNumber("option", option);
+  record.AddNumber("value", four);
+  record.AddNumber("size", size);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordOpenUrl(TraceRecord& record, TraceTime t, const std::wstring& url, bool ok) {
+  record.Begin(t, "open_url");
+  record.AddWideText("url", url);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordInternetRead(TraceRecord& record, TraceTime t, unsigned int bytesRead, bool ok) {
+  record.Begin(t, "internet_read");
+  record.AddNumber("bytes", bytesRead);
+  record.AddBoolean("ok", ok);
+}
+
+void RecordInternetClose(TraceRecord& record, TraceTime t, bool urlHandle) {
+  record.Begin(t, "internet_close");
+  record.AddText("handle", urlHandle ? "url" : "internet");
+}
+
+void RecordMessage(TraceRecord& record, TraceTime t, const std::wstring& title,
+                   const std::wstring& text) {
+  record.Begin(t, "message");
+  record.AddWideText("title", title);
+  record.AddWideText("text", text);
+}
+
+void RecordQuit(TraceRecord& record, TraceTime t, int exitCode) {
+  record.Begin(t, "quit");
+  record.AddNumber("code", exitCode);
+}
+
+void RecordEnd(TraceRecord& record, TraceTime t, bool messageShown, bool positionKnown,
+               double latitude, double longitude) {
+  record.Begin(t, "end");
+  record.AddText("outcome", messageShown ? "message" : "shown");
+  if (!positionKnown) return;
+  record.AddReal("latitude", latitude);
+  record.AddReal("longitude", longitude);
+}
+
+void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes) {
+  record.Begin(t, "cut");
+  record.AddNumber("limit", limitBytes);
+}
+
+namespace {
+
+// clang-format off
+const TraceFieldSpec kExecutablePathFields[] = {{"path", kTraceText, kTraceResult, false}};
+const TraceFieldSpec kOpenFileFields[] = {
+    {"path", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kReadLineFields[] = {{"text", kTraceText, kTraceResult, true},
+                                          {"hex", kTraceText, kTraceResult, true},
+                                          {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kOpenDeviceFields[] = {
+    {"name", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kWriteFields[] = {{"text", kTraceText, kTraceArgument, false},
+                                       {"hex", kTraceText, kTraceArgument, true},
+                                       {"count", kTraceNumber, kTraceResult, false}};
+const TraceFieldSpec kReadFields[] = {{"text", kTraceText, kTraceResult, false},
+                                      {"hex", kTraceText, kTraceResult, true},
+                                      {"count", kTraceNumber, kTraceResult, false}};
+const TraceFieldSpec kSleepFields[] = {{"ms", kTraceNumber, kTraceArgument, false}};
+const TraceFieldSpec kFindWindowFields[] = {{"class", kTraceText, kTraceArgument, false},
+                                            {"found", kTraceBoolean, kTraceResult, false},
+                                            {"window", kTraceNumber, kTraceResult, false}};
+const TraceFieldSpec kForegroundFields[] = {{"window", kTraceNumber, kTraceArgument, false}};
+const TraceFieldSpec kPostMessageFields[] = {{"window", kTraceNumber, kTraceArgument, false},
+                                             {"message", kTraceNumber, kTraceArgument, false},
+                                             {"wparam", kTraceNumber, kTraceArgument, false},
+                                             {"lparam", kTraceNumber, kTraceArgument, false},
+                                             {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kCreateProcessFields[] = {{"exe", kTraceText, kTraceArgument, false},
+                                               {"cmdline", kTraceText, kTraceArgument, false},
+                                               {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kKeyFields[] = {{"vk", kTraceNumber, kTraceArgument, false},
+                                     {"down", kTraceBoolean, kTraceArgument, false}};
+const TraceFieldSpec kRegistryOpenFields[] = {
+    {"path", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kRegistrySetFields[] = {{"name", kTraceText, kTraceArgument, false},
+                                             {"value", kTraceNumber, kTraceArgument, false},
+                                             {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kLibraryFields[] = {
+    {"name", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kRasEnumerateFields[] = {{"count", kTraceNumber, kTraceResult, false},
+                                              {"result", kTraceNumber, kTraceResult, false}};
+const TraceFieldSpec kRasHangUpFields[] = {{"entry", kTraceText, kTraceResult, false},
+                                           {"handle", kTraceNumber, kTraceArgument, false},
+                                           {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kInternetOpenFields[] = {{"agent", kTraceText, kTraceArgument, false},
+                                              {"access", kTraceNumber, kTraceArgument, false},
+                                              {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kInternetSetOptionFields[] = {
+    {"option", kTraceNumber, kTraceArgument, false}, {"value", kTraceNumber, kTraceArgument, false},
+    {"size", kTraceNumber, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+// The probe's page is chosen when the launcher is built.
+const TraceFieldSpec kOpenUrlFields[] = {
+    {"url", kTraceText, kTraceBuildSetting, false}, {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kInternetReadFields[] = {{"bytes", kTraceNumber, kTraceResult, false},
+                                              {"ok", kTraceBoolean, kTraceResult, false}};
+const TraceFieldSpec kInternetCloseFields[] = {{"handle", kTraceText, kTraceArgument, false}};
+const TraceFieldSpec kMessageFields[] = {{"title", kTraceText, kTraceArgument, false},
+                                         {"text", kTraceText, kTraceArgument, false}};
+const TraceFieldSpec kQuitFields[] = {{"code", kTraceNumber, kTraceArgument, false}};
+const TraceFieldSpec kEndFields[] = {{"outcome", kTraceText, kTraceResult, false},
+                                     {"latitude", kTraceReal, kTraceResult, true},
+                                     {"longitude", kTraceReal, kTraceResult, true}};
+const TraceFieldSpec kCutFields[] = {{"limit", kTraceNumber, kTraceResult, false}};
+// clang-format on
+
+#define POSRELAY_TRACE_FIELDS(fields) (fields), sizeof(fields) / sizeof((fields)[0])
+
+const TraceOperationSpec kOperations[] = {
+    {"executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields)},
+    {"open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields)},
+    {"read_line", POSRELAY_TRACE_FIELDS(kReadLineFields)},
+    {"close_file", 0, 0},
+    {"open_device", POSRELAY_TRACE_FIELDS(kOpenDeviceFields)},
+    {"write", POSRELAY_TRACE_FIELDS(kWriteFields)},
+    {"read", POSRELAY_TRACE_FIELDS(kReadFields)},
+    {"close_device", 0, 0},
+    {"sleep", POSRELAY_TRACE_FIELDS(kSleepFields)},
+    {"find_window", POSRELAY_TRACE_FIELDS(kFindWindowFields)},
+    {"foreground", POSRELAY_TRACE_FIELDS(kForegroundFields)},
+    {"post_message", POSRELAY_TRACE_FIELDS(kPostMessageFields)},
+    {"create_process", POSRELAY_TRACE_FIELDS(kCreateProcessFields)},
+    {"key", POSRELAY_TRACE_FIELDS(kKeyFields)},
+    {"pre_key", 0, 0},
+    {"post_key", 0, 0},
+    {"registry_open", POSRELAY_TRACE_FIELDS(kRegistryOpenFields)},
+    {"registry_set", POSRELAY_TRACE_FIELDS(kRegistrySetFields)},
+    {"registry_close", 0, 0},
+    {"load_library", POSRELAY_TRACE_FIELDS(kLibraryFields)},
+    {"find_function", POSRELAY_TRACE_FIELDS(kLibraryFields)},
+    {"release_library", 0, 0},
+    {"ras_enumerate", POSRELAY_TRACE_FIELDS(kRasEnumerateFields)},
+    {"ras_hang_up", POSRELAY_TRACE_FIELDS(kRasHangUpFields)},
+    {"internet_open", POSRELAY_TRACE_FIELDS(kInternetOpenFields)},
+    {"internet_set_option", POSRELAY_TRACE_FIELDS(kInternetSetOptionFields)},
+    {"open_url", POSRELAY_TRACE_FIELDS(kOpenUrlFields)},
+    {"internet_read", POSRELAY_TRACE_FIELDS(kInternetReadFields)},
+    {"internet_close", POSRELAY_TRACE_FIELDS(kInternetCloseFields)},
+    {"message", POSRELAY_TRACE_FIELDS(kMessageFields)},
+    {"quit", POSRELAY_TRACE_FIELDS(kQuitFields)},
+    {"end", POSRELAY_TRACE_FIELDS(kEndFields)},
+    {"cut", POSRELAY_TRACE_FIELDS(kCutFields)},
+};
+
+#undef POSRELAY_TRACE_FIELDS
+
+}  // namespace
+
+const TraceOperationSpec* FindTraceOperation(const char* op, std::size_t length) {
+  for (std::size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
+    const char* name = kOperations[i].op;
+    if (std::strlen(name) == length && std::memcmp(name, op, length) == 0) return &kOperations[i];
+  }
+  return 0;
+}

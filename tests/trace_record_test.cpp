@@ -1,0 +1,70 @@
+// Traces and the dry run's JSON lines are written by the same code; these
+// are the texts a reader and the dry run's users rely on.
+#include "platform/trace_record.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+
+#include "platform/utf8_text.h"
+
+namespace {
+
+TEST(TraceRecord, RealsTakeTheFewestDigitsThatReadBackWhateverTheLocale) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {35.69266981057444, "35.69266981057444"},
+      {139.75012472663002, "139.75012472663002"},
+      {0.0, "0.0"},
+      {-0.0, "-0.0"},
+      {35.0, "35.0"},
+      {1e14, "100000000000000.0"},
+      {1e15, "1e+15"},
+      {0.0001, "0.0001"},
+      {1.5e-5, "1.5e-05"},
+      {-2.5e300, "-2.5e+300"},
+      {std::nan(""), "null"},
+  };
+  // The German locale writes a decimal comma, which a trace must not take.
+  const std::string original = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char* locale : {"C", "de_DE.UTF-8"}) {
+    if (!std::setlocale(LC_NUMERIC, locale)) continue;
+    for (const auto& c : cases) {
+      std::string json;
+      AppendJsonReal(c.value, json);
+      EXPECT_EQ(json, c.text) << locale;
+    }
+  }
+  std::setlocale(LC_NUMERIC, original.c_str());
+}
+
+TEST(TraceRecord, TextsKeepEveryCharacterAndEscapeOnlyWhatJsonMust) {
+  const unsigned short pair[] = {0xD83D, 0xDDFA, 0xD800, L'x'};
+  std::string utf8;
+  AppendUtf16AsUtf8(pair, 4, utf8);
+  EXPECT_EQ(utf8, "\xF0\x9F\x97\xBA?x") << "a surrogate pair is one character, a lone one none";
+
+  const struct {
+    std::string text;
+    const char* json;
+  } cases[] = {
+      {"\"\\\r\n\t\b\f\x01\x7f", "\"\\\"\\\\\\r\\n\\t\\b\\f\\u0001\x7f\""},
+      {"\\Program Files\\地図", "\"\\\\Program Files\\\\地図\""},
+      {std::string("a\0b", 3), "\"a\\u0000b\""},
+      {"\x81\x5c", "\"\xEF\xBF\xBD\\\\\""},  // a byte that starts no character
+  };
+  for (const auto& c : cases) {
+    std::string json;
+    AppendJsonText(c.text.data(), c.text.size(), json);
+    EXPECT_EQ(json, c.json);
+  }
+  std::wstring decoded;
+  EXPECT_EQ(DecodeUtf8("\xE5\x9C\xB0\xC0\x80", 5, decoded), 0);
+  EXPECT_EQ(decoded, std::wstring(L"\x5730\xFFFD\xFFFD"));
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "tools/posrelay_sim/replay_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/trace_operations.h"
+#include "tools/posrelay_sim/display_text.h"
+
+namespace {
+
+std::string Seconds(std::int64_t ms) {
+  const std::uint64_t magnitude = ms < 0 ? 0 - static_cast<std::uint64_t>(ms) : ms;
+  char text[40];
+  std::snprintf(text, sizeof text, "%s%llu.%03llu", ms < 0 ? "-" : "",
+                static_cast<unsigned long long>(magnitude / 1000),
+                static_cast<unsigned long long>(magnitude % 1000));
+  return text;
+}
+
+// "op name=value ...".
+std::string Describe(const TraceRecord& record, const TraceEvent& event) {
+  std::string line = event.op;
+  for (std::size_t i = 0; i < event.fieldCount; ++i) {
+    const TraceField& field = record.Field(event, i);
+    line += std::string(" ") + field.name + "=";
+    switch (field.kind) {
+      case kTraceText:
+        line += DisplayText(record.Text(field));
+        break;
+      case kTraceBoolean:
+        line += field.value.number ? "true" : "false";
+        break;
+      case kTraceNumber:
+        line += std::to_string(field.value.number);
+        break;
+      case kTraceReal:
+        AppendJsonReal(field.value.real, line);
+        break;
+    }
+  }
+  return line;
+}
+
+// The time the trace covers: to its end line, or to its cut.
+std::uint64_t RecordedMs(const RecordedTrace& trace) { return trace.last.Event(0).timeMs; }
+
+std::int64_t BeyondPausesMs(const RecordedTrace& trace, const ReplayResult& result) {
+  return static_cast<std::int64_t>(RecordedMs(trace)) - static_cast<std::int64_t>(result.pausesMs);
+}
+
+std::size_t DivergenceLine(const RecordedTrace& trace, const ReplayResult& result) {
+  return result.played < trace.lines.size() ? trace.lines[result.played] : trace.lastLine;
+}
+
+std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) {
+  return Seconds(static_cast<std::int64_t>(RecordedMs(trace))) + " s recorded, " +
+         Seconds(static_cast<std::int64_t>(result.pausesMs)) +
+         " s of them the launcher's pauses, " + Seconds(BeyondPausesMs(trace, result)) +
+         " s beyond them";
+}
+
+std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
+  const std::string count = std::to_string(result.played) + " operations";
+  if (!result.diverged && !trace.cut)
+    return "identical: " + count + "; " + TimeAccount(trace, result);
+  if (!result.diverged) {
+    return "cut: the trace reached its bound and stops after " + count +
+           ", identical up to there; " + TimeAccount(trace, result);
+  }
+  std::string text = "divergence at operation " + std::to_string(result.played + 1) + " (line " +
+                     std::to_string(DivergenceLine(trace, result)) + "): ";
+  if (result.played < trace.operations.Size()) {
+    text += "recorded " + Describe(trace.operations, trace.operations.Event(result.played)) + "; ";
+  } else {
+    text += "the trace ends there; ";
+  }
+  if (result.divergentCall.Size() == 0) return text + "the launcher made no more calls";
+  return text + "the launcher made " +
+         Describe(result.divergentCall, result.divergentCall.Event(0));
+}
+
+}  // namespace
+
+std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result) {
+  const std::size_t width =
+      std::max<std::size_t>(8, Seconds(static_cast<std::int64_t>(RecordedMs(trace))).size());
+  auto column = [width](const std::string& text) {
+    return std::string(width - std::min(width, text.size()), ' ') + text;
+  };
+  std::string text = "a run of posrelay " + trace.launcher + " on the " + trace.system + "\n" +
+                     column("recorded") + "  " + column("pauses") + "  operation\n";
+  for (std::size_t i = 0; i < result.played; ++i) {
+    const TraceEvent& recorded = trace.operations.Event(i);
+    text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " +
+            column(Seconds(static_cast<std::int64_t>(result.replayed.Event(i).timeMs))) + "  " +
+            Describe(trace.operations, recorded) + "\n";
+  }
+  return text + Verdict(trace, result) + "\n";
+}
+
+std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result) {
+  std::string lines;
+  for (std::size_t i = 0; i < result.played; ++i) {
+    const TraceEvent& recorded = trace.operations.Event(i);
+    lines += "{\"t\":";
+    AppendJsonTime(recorded.timeMs, lines);
+    lines += ",\"pauses\":";
+    AppendJsonTime(result.replayed.Event(i).timeMs, lines);
+    lines += ",\"op\":";
+    AppendJsonText(recorded.op, std::strlen(recorded.op), lines);
+    AppendTraceFields(trace.operations, recorded, lines);
+    lines += "}\n";
+  }
+  if (!result.diverged) {
+    lines += trace.cut ? "{\"replay\":\"cut\"" : "{\"replay\":\"identical\"";
+    lines += ",\"operations\":" + std::to_string(result.played);
+    lines += ",\"t\":" + std::to_string(RecordedMs(trace));
+    lines += ",\"pauses\":" + std::to_string(result.pausesMs);
+    lines += ",\"beyondPauses\":" + std::to_string(BeyondPausesMs(trace, result)) + "}\n";
+    return lines;
+  }
+  lines += "{\"replay\":\"divergence\",\"position\":" + std::to_string(result.played + 1) +
+           ",\"line\":" + std::to_string(DivergenceLine(trace, result)) + ",\"recorded\":";
+  if (result.played < trace.operations.Size()) {
+    std::string recorded;
+    AppendTraceLine(trace.operations, trace.operations.Event(result.played), recorded);
+    lines += recorded.substr(0, recorded.size() - 1);
+  } else {
+    lines += "null";
+  }
+  lines += ",\"launcher\":";
+  if (result.divergentCall.Size() == 0) return lines + "null}\n";
+  const TraceEvent& call = result.divergentCall.Event(0);
+  lines += "{\"op\":";
+  AppendJsonText(call.op, std::strlen(call.op), lines);
+  AppendTraceFields(result.divergentCall, call, lines);
+  return lines + "}}\n";
+}

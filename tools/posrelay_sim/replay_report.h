@@ -1,0 +1,19 @@
+#ifndef POSRELAY_TOOLS_POSRELAY_SIM_REPLAY_REPORT_H
+#define POSRELAY_TOOLS_POSRELAY_SIM_REPLAY_REPORT_H
+
+#include <string>
+
+#include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_replay.h"
+
+// The replay for people: each operation with its recorded time beside the
+// time the launcher's pauses account for, then the verdict: identical, with
+// how much of the run's time lay beyond its pauses, cut, or the first
+// divergence with the recorded operation and what the launcher did instead.
+std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result);
+
+// The same as JSON lines: {"t":recorded,"pauses":ms,"op":...} for each
+// operation, then {"replay":"identical"|"cut"|"divergence",...}.
+std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
+
+#endif
