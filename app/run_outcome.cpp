@@ -25,10 +25,9 @@ void TakePositionFrom(RunOutcome& outcome, const TraceRecord& record, const Trac
   // The launcher's reply text ends at the first zero character.
   const std::wstring::size_type zero = text.find(L'\0');
   if (zero != std::wstring::npos) text.resize(zero);
-  DmsAngle latitude;
-  DmsAngle longitude;
-  if (!ParsePositionReply(text, latitude, longitude)) return;
-  outcome.position = TokyoToWgs84(DmsToDegrees(latitude), DmsToDegrees(longitude));
+  if (!ParsePositionReply(text, outcome.reportedLatitude, outcome.reportedLongitude)) return;
+  outcome.position =
+      TokyoToWgs84(DmsToDegrees(outcome.reportedLatitude), DmsToDegrees(outcome.reportedLongitude));
   outcome.positionKnown = true;
 }
 
@@ -38,6 +37,9 @@ void StartRunOutcome(RunOutcome& outcome) {
   outcome.messageShown = false;
   outcome.message.clear();
   outcome.positionKnown = false;
+  const DmsAngle none = {0, 0, 0};
+  outcome.reportedLatitude = none;
+  outcome.reportedLongitude = none;
   outcome.position.latitude = 0;
   outcome.position.longitude = 0;
   outcome.awaitingPositionReply = false;

@@ -12,6 +12,8 @@ struct RunOutcome {
   bool messageShown;
   std::string message;  // the first message's text, UTF-8
   bool positionKnown;
+  DmsAngle reportedLatitude;  // as the module reported them, on the Tokyo datum
+  DmsAngle reportedLongitude;
   GeoPosition position;  // WGS84, as the launcher converts it
   bool awaitingPositionReply;
 };

@@ -479,4 +479,9 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
     EXPECT_EQ(result.status, c.status) << c.trace << " " << c.find << "\n" << said;
     EXPECT_EQ(verdict.rfind(c.verdict, 0), 0u) << verdict;
   }
+  // The recorded run drawn as a dry run's chart is, at its recorded times.
+  const ToolResult chart = RunTool("--replay '" POSRELAY_SOURCE_DIR
+                                   "/samples/traces/zoom_and_clear.trace' --format svg");
+  EXPECT_EQ(chart.status, 0);
+  EXPECT_NE(chart.out.find("end 2.774 s"), std::string::npos) << chart.out.substr(0, 400);
 }

@@ -23,7 +23,7 @@ namespace {
 const char kUsage[] =
     "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json|svg]\n"
     "       posrelay-sim --check FILE [--format text|json]\n"
-    "       posrelay-sim --replay FILE [--format text|json]\n"
+    "       posrelay-sim --replay FILE [--format text|json|svg]\n"
     "       posrelay-sim --help\n";
 
 const char kHelp[] =
@@ -58,7 +58,8 @@ const char kHelp[] =
     "                    Prints each operation with its recorded time beside the\n"
     "                    time the launcher's own pauses account for, then whether\n"
     "                    the operations are identical and how much of the run's\n"
-    "                    time lay beyond the pauses, or the first divergence.\n"
+    "                    time lay beyond the pauses, or the first divergence;\n"
+    "                    with --format svg, the recorded run as a chart.\n"
     "Exit status: 0 identical (up to the cut of a trace that reached its bound),\n"
     "1 for a divergence, 2 for a file that is missing, malformed, truncated or of\n"
     "another format version, with its line named.\n"
@@ -164,7 +165,17 @@ int CheckSettings(const std::string& path, bool json) {
   return check.warnings.empty() ? 0 : 1;
 }
 
-int Replay(const std::string& path, bool json) {
+// The recorded run as a chart, at the times it was recorded.
+std::string FormatRecordedRunSvg(const RecordedTrace& trace) {
+  Timeline timeline;
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  }
+  const std::uint64_t endMs = trace.last.Size() ? trace.last.Event(0).timeMs : 0;
+  return FormatSvgTimeline(timeline, SummariseOperations(trace.operations, endMs));
+}
+
+int Replay(const std::string& path, const std::optional<std::string>& format) {
   std::string bytes;
   std::string problem;
   if (!ReadWholeFile(path, bytes, problem)) return Fail(path + ": cannot be read: " + problem);
@@ -173,7 +184,13 @@ int Replay(const std::string& path, bool json) {
   if (!ReadTrace(bytes, trace, problem) || !ReplayTrace(trace, result, problem)) {
     return Fail(path + ": " + problem);
   }
-  std::cout << (json ? FormatReplayJson(trace, result) : FormatReplayText(trace, result));
+  if (format == "json") {
+    std::cout << FormatReplayJson(trace, result);
+  } else if (format == "svg") {
+    std::cout << FormatRecordedRunSvg(trace);
+  } else {
+    std::cout << FormatReplayText(trace, result);
+  }
   return result.diverged ? 1 : 0;
 }
 
@@ -228,6 +245,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.check) return CheckSettings(*options.check, options.format == "json");
-  if (options.replay) return Replay(*options.replay, options.format == "json");
+  if (options.replay) return Replay(*options.replay, options.format);
   return RunOnce(options);
 }

@@ -1,12 +1,10 @@
 #include "tools/posrelay_sim/position_outcome.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
-#include "platform/sim/text_encoding.h"
+#include "app/run_outcome.h"
 #include "position/datum_conversion.h"
-#include "position/position_reply.h"
 #include "tools/posrelay_sim/display_text.h"
 
 namespace {
@@ -14,13 +12,13 @@ namespace {
 const int kKnownModuleAttempts = 10;
 const int kOtherModuleAttempts = 50;
 
-// The text of the first read after `write`, or nothing.
-std::optional<std::string> ReplyAfter(const std::vector<TimelineEvent>& events,
-                                      std::vector<TimelineEvent>::const_iterator write) {
-  const auto read =
-      std::find_if(write + 1, events.end(), [](const TimelineEvent& e) { return e.op == "read"; });
-  if (read == events.end() || !read->Field("text")) return std::nullopt;
-  return read->Field("text")->text;
+bool Is(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
+
+// The text field of the operation, or nothing.
+std::optional<std::string> Text(const TraceRecord& record, const TraceEvent& event) {
+  const TraceField* text = record.FindField(event, "text");
+  if (!text || text->kind != kTraceText) return std::nullopt;
+  return record.Text(*text);
 }
 
 std::string Dms(char hemisphere, const DmsAngle& angle) {
@@ -34,33 +32,36 @@ std::string Dms(char hemisphere, const DmsAngle& angle) {
 
 PositionOutcome FindPositionOutcome(const Timeline& timeline) {
   PositionOutcome outcome;
-  const std::vector<TimelineEvent>& events = timeline.Events();
-  for (auto event = events.begin(); event != events.end(); ++event) {
-    if (event->op == "open_device") {
+  // Which reply gives the position is the launcher's own outcome's to say.
+  RunOutcome run;
+  StartRunOutcome(run);
+  bool identifying = false;
+  const TraceRecord& operations = timeline.Operations();
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    const TraceEvent& event = operations.Event(i);
+    NoteRunOperation(run, operations, event);
+    const std::optional<std::string> text = Text(operations, event);
+    if (Is(event, "open_device")) {
+      const TraceField* ok = operations.FindField(event, "ok");
+      const TraceField* name = operations.FindField(event, "name");
       outcome.asked = true;
-      outcome.portOpened = event->Field("ok") && event->Field("ok")->number != 0;
-      if (event->Field("name")) outcome.port = event->Field("name")->text;
-    }
-    const TimelineField* sent = event->Field("text");
-    if (event->op != "write" || !sent) continue;
-    if (sent->text == "ATI4\r") {
-      const std::optional<std::string> identification = ReplyAfter(events, event);
-      const bool known = identification && identification->find("RX410") != std::string::npos;
+      outcome.portOpened = ok && ok->value.number != 0;
+      if (name) outcome.port = operations.Text(*name);
+    } else if (Is(event, "write") && text) {
+      identifying = *text == "ATI4\r";
+      if (*text == "AT@LBC?\r" && !outcome.givingAttempt) ++outcome.attempts;
+    } else if (Is(event, "read") && identifying) {
+      identifying = false;
+      const bool known = text && text->find("RX410") != std::string::npos;
       outcome.attemptLimit = known ? kKnownModuleAttempts : kOtherModuleAttempts;
     }
-    if (sent->text != "AT@LBC?\r" || outcome.givingAttempt) continue;
-    ++outcome.attempts;
-    const std::optional<std::string> reply = ReplyAfter(events, event);
-    if (!reply) continue;
-    std::wstring text;
-    Utf8ToWide(*reply, text);
-    // The launcher's reply text ends at the first zero character.
-    text.resize(std::min(text.size(), text.find(L'\0')));
-    if (ParsePositionReply(text, outcome.latitude, outcome.longitude)) {
+    if (run.positionKnown && !outcome.givingAttempt) {
       outcome.givingAttempt = outcome.attempts;
-      outcome.tokyo.latitude = DmsToDegrees(outcome.latitude);
-      outcome.tokyo.longitude = DmsToDegrees(outcome.longitude);
-      outcome.wgs84 = TokyoToWgs84(outcome.tokyo.latitude, outcome.tokyo.longitude);
+      outcome.latitude = run.reportedLatitude;
+      outcome.longitude = run.reportedLongitude;
+      outcome.tokyo.latitude = DmsToDegrees(run.reportedLatitude);
+      outcome.tokyo.longitude = DmsToDegrees(run.reportedLongitude);
+      outcome.wgs84 = run.position;
     }
   }
   return outcome;

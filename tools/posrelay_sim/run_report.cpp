@@ -4,14 +4,17 @@
 #include "platform/trace_operations.h"
 
 RunSummary SummariseRun(const SimulatedHandset& handset) {
-  const TraceRecord& operations = handset.GetTimeline().Operations();
+  return SummariseOperations(handset.GetTimeline().Operations(), handset.NowMs());
+}
+
+RunSummary SummariseOperations(const TraceRecord& operations, std::uint64_t totalMs) {
   RunOutcome outcome;
   StartRunOutcome(outcome);
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     NoteRunOperation(outcome, operations, operations.Event(i));
   }
   RunSummary summary;
-  summary.totalMs = handset.NowMs();
+  summary.totalMs = totalMs;
   if (outcome.messageShown) summary.message = outcome.message;
   if (outcome.positionKnown) summary.position = outcome.position;
   return summary;

@@ -19,6 +19,8 @@ struct RunSummary {
 // position is the first reply to "AT@LBC?" that the launcher's own parser
 // accepts, converted as the launcher converts it (position_outcome.h).
 RunSummary SummariseRun(const SimulatedHandset& handset);
+// The same for recorded operations, such as a trace's, that ended at `totalMs`.
+RunSummary SummariseOperations(const TraceRecord& operations, std::uint64_t totalMs);
 
 // The text and the chart of a run are in text_timeline.h and svg_timeline.h.
 
