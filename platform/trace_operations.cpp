@@ -231,71 +231,71 @@ void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes) {
 namespace {
 
 // clang-format off
-const TraceFieldSpec kExecutablePathFields[] = {{"path", kTraceText, kTraceResult, false}};
-const TraceFieldSpec kOpenFileFields[] = {
+const TraceFieldShape kExecutablePathFields[] = {{"path", kTraceText, kTraceResult, false}};
+const TraceFieldShape kOpenFileFields[] = {
     {"path", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kReadLineFields[] = {{"text", kTraceText, kTraceResult, true},
+const TraceFieldShape kReadLineFields[] = {{"text", kTraceText, kTraceResult, true},
                                           {"hex", kTraceText, kTraceResult, true},
                                           {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kOpenDeviceFields[] = {
+const TraceFieldShape kOpenDeviceFields[] = {
     {"name", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kWriteFields[] = {{"text", kTraceText, kTraceArgument, false},
+const TraceFieldShape kWriteFields[] = {{"text", kTraceText, kTraceArgument, false},
                                        {"hex", kTraceText, kTraceArgument, true},
                                        {"count", kTraceNumber, kTraceResult, false}};
-const TraceFieldSpec kReadFields[] = {{"text", kTraceText, kTraceResult, false},
+const TraceFieldShape kReadFields[] = {{"text", kTraceText, kTraceResult, false},
                                       {"hex", kTraceText, kTraceResult, true},
                                       {"count", kTraceNumber, kTraceResult, false}};
-const TraceFieldSpec kSleepFields[] = {{"ms", kTraceNumber, kTraceArgument, false}};
-const TraceFieldSpec kFindWindowFields[] = {{"class", kTraceText, kTraceArgument, false},
+const TraceFieldShape kSleepFields[] = {{"ms", kTraceNumber, kTraceArgument, false}};
+const TraceFieldShape kFindWindowFields[] = {{"class", kTraceText, kTraceArgument, false},
                                             {"found", kTraceBoolean, kTraceResult, false},
                                             {"window", kTraceNumber, kTraceResult, false}};
-const TraceFieldSpec kForegroundFields[] = {{"window", kTraceNumber, kTraceArgument, false}};
-const TraceFieldSpec kPostMessageFields[] = {{"window", kTraceNumber, kTraceArgument, false},
+const TraceFieldShape kForegroundFields[] = {{"window", kTraceNumber, kTraceArgument, false}};
+const TraceFieldShape kPostMessageFields[] = {{"window", kTraceNumber, kTraceArgument, false},
                                              {"message", kTraceNumber, kTraceArgument, false},
                                              {"wparam", kTraceNumber, kTraceArgument, false},
                                              {"lparam", kTraceNumber, kTraceArgument, false},
                                              {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kCreateProcessFields[] = {{"exe", kTraceText, kTraceArgument, false},
+const TraceFieldShape kCreateProcessFields[] = {{"exe", kTraceText, kTraceArgument, false},
                                                {"cmdline", kTraceText, kTraceArgument, false},
                                                {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kKeyFields[] = {{"vk", kTraceNumber, kTraceArgument, false},
+const TraceFieldShape kKeyFields[] = {{"vk", kTraceNumber, kTraceArgument, false},
                                      {"down", kTraceBoolean, kTraceArgument, false}};
-const TraceFieldSpec kRegistryOpenFields[] = {
+const TraceFieldShape kRegistryOpenFields[] = {
     {"path", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kRegistrySetFields[] = {{"name", kTraceText, kTraceArgument, false},
+const TraceFieldShape kRegistrySetFields[] = {{"name", kTraceText, kTraceArgument, false},
                                              {"value", kTraceNumber, kTraceArgument, false},
                                              {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kLibraryFields[] = {
+const TraceFieldShape kLibraryFields[] = {
     {"name", kTraceText, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kRasEnumerateFields[] = {{"count", kTraceNumber, kTraceResult, false},
+const TraceFieldShape kRasEnumerateFields[] = {{"count", kTraceNumber, kTraceResult, false},
                                               {"result", kTraceNumber, kTraceResult, false}};
-const TraceFieldSpec kRasHangUpFields[] = {{"entry", kTraceText, kTraceResult, false},
+const TraceFieldShape kRasHangUpFields[] = {{"entry", kTraceText, kTraceResult, false},
                                            {"handle", kTraceNumber, kTraceArgument, false},
                                            {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kInternetOpenFields[] = {{"agent", kTraceText, kTraceArgument, false},
+const TraceFieldShape kInternetOpenFields[] = {{"agent", kTraceText, kTraceArgument, false},
                                               {"access", kTraceNumber, kTraceArgument, false},
                                               {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kInternetSetOptionFields[] = {
+const TraceFieldShape kInternetSetOptionFields[] = {
     {"option", kTraceNumber, kTraceArgument, false}, {"value", kTraceNumber, kTraceArgument, false},
     {"size", kTraceNumber, kTraceArgument, false}, {"ok", kTraceBoolean, kTraceResult, false}};
 // The probe's page is chosen when the launcher is built.
-const TraceFieldSpec kOpenUrlFields[] = {
+const TraceFieldShape kOpenUrlFields[] = {
     {"url", kTraceText, kTraceBuildSetting, false}, {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kInternetReadFields[] = {{"bytes", kTraceNumber, kTraceResult, false},
+const TraceFieldShape kInternetReadFields[] = {{"bytes", kTraceNumber, kTraceResult, false},
                                               {"ok", kTraceBoolean, kTraceResult, false}};
-const TraceFieldSpec kInternetCloseFields[] = {{"handle", kTraceText, kTraceArgument, false}};
-const TraceFieldSpec kMessageFields[] = {{"title", kTraceText, kTraceArgument, false},
+const TraceFieldShape kInternetCloseFields[] = {{"handle", kTraceText, kTraceArgument, false}};
+const TraceFieldShape kMessageFields[] = {{"title", kTraceText, kTraceArgument, false},
                                          {"text", kTraceText, kTraceArgument, false}};
-const TraceFieldSpec kQuitFields[] = {{"code", kTraceNumber, kTraceArgument, false}};
-const TraceFieldSpec kEndFields[] = {{"outcome", kTraceText, kTraceResult, false},
+const TraceFieldShape kQuitFields[] = {{"code", kTraceNumber, kTraceArgument, false}};
+const TraceFieldShape kEndFields[] = {{"outcome", kTraceText, kTraceResult, false},
                                      {"latitude", kTraceReal, kTraceResult, true},
                                      {"longitude", kTraceReal, kTraceResult, true}};
-const TraceFieldSpec kCutFields[] = {{"limit", kTraceNumber, kTraceResult, false}};
+const TraceFieldShape kCutFields[] = {{"limit", kTraceNumber, kTraceResult, false}};
 // clang-format on
 
 #define POSRELAY_TRACE_FIELDS(fields) (fields), sizeof(fields) / sizeof((fields)[0])
 
-const TraceOperationSpec kOperations[] = {
+const TraceOperationShape kOperations[] = {
     {"executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields)},
     {"open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields)},
     {"read_line", POSRELAY_TRACE_FIELDS(kReadLineFields)},
@@ -335,7 +335,7 @@ const TraceOperationSpec kOperations[] = {
 
 }  // namespace
 
-const TraceOperationSpec* FindTraceOperation(const char* op, std::size_t length) {
+const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length) {
   for (std::size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
     const char* name = kOperations[i].op;
     if (std::strlen(name) == length && std::memcmp(name, op, length) == 0) return &kOperations[i];

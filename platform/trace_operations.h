@@ -86,20 +86,20 @@ void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes);
 // made the trace rather than to the launcher's behaviour.
 enum TraceFieldRole { kTraceArgument, kTraceResult, kTraceBuildSetting };
 
-struct TraceFieldSpec {
+struct TraceFieldShape {
   const char* name;
   TraceFieldKind kind;
   TraceFieldRole role;
   bool optional;
 };
 
-struct TraceOperationSpec {
+struct TraceOperationShape {
   const char* op;
-  const TraceFieldSpec* fields;
+  const TraceFieldShape* fields;
   unsigned int fieldCount;
 };
 
 // The operation of that name (the end and cut lines included), or 0.
-const TraceOperationSpec* FindTraceOperation(const char* op, std::size_t length);
+const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length);
 
 #endif

@@ -85,15 +85,15 @@ struct HandsetClock : TraceClock {
 
 // The fields an operation has, in the vocabulary's order and kinds.
 bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
-  const TraceOperationSpec* spec = FindTraceOperation(event.op, std::strlen(event.op));
-  if (!spec) return false;
+  const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
+  if (!shape) return false;
   std::size_t next = 0;
-  for (unsigned int f = 0; f < spec->fieldCount; ++f) {
+  for (unsigned int f = 0; f < shape->fieldCount; ++f) {
     const TraceField* field = next < event.fieldCount ? &record.Field(event, next) : nullptr;
-    if (field && std::strcmp(field->name, spec->fields[f].name) == 0 &&
-        field->kind == spec->fields[f].kind) {
+    if (field && std::strcmp(field->name, shape->fields[f].name) == 0 &&
+        field->kind == shape->fields[f].kind) {
       ++next;
-    } else if (!spec->fields[f].optional) {
+    } else if (!shape->fields[f].optional) {
       return false;
     }
   }

@@ -31,11 +31,11 @@ bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op
 bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b,
                    const TraceEvent& y) {
   if (!IsOp(x, y.op)) return false;
-  const TraceOperationSpec* spec = FindTraceOperation(x.op, std::strlen(x.op));
-  for (unsigned int i = 0; spec && i < spec->fieldCount; ++i) {
-    if (spec->fields[i].role != kTraceArgument) continue;
-    const TraceField* one = a.FindField(x, spec->fields[i].name);
-    const TraceField* other = b.FindField(y, spec->fields[i].name);
+  const TraceOperationShape* shape = FindTraceOperation(x.op, std::strlen(x.op));
+  for (unsigned int i = 0; shape && i < shape->fieldCount; ++i) {
+    if (shape->fields[i].role != kTraceArgument) continue;
+    const TraceField* one = a.FindField(x, shape->fields[i].name);
+    const TraceField* other = b.FindField(y, shape->fields[i].name);
     if (!one || !other ? one != other : !SameTraceField(a, *one, b, *other)) return false;
   }
   return true;
@@ -44,11 +44,11 @@ bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord&
 // The launcher's own part of a call: what it passed, not what it would
 // have been answered.
 void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord& to) {
-  const TraceOperationSpec* spec = FindTraceOperation(event.op, std::strlen(event.op));
+  const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
   to.Begin(event.timeMs, event.op);
-  for (unsigned int i = 0; spec && i < spec->fieldCount; ++i) {
-    const TraceField* field = from.FindField(event, spec->fields[i].name);
-    if (!field || spec->fields[i].role == kTraceResult) continue;
+  for (unsigned int i = 0; shape && i < shape->fieldCount; ++i) {
+    const TraceField* field = from.FindField(event, shape->fields[i].name);
+    if (!field || shape->fields[i].role == kTraceResult) continue;
     if (field->kind == kTraceText) {
       to.AddText(field->name, from.TextData(*field), field->textLength);
     } else if (field->kind == kTraceBoolean) {

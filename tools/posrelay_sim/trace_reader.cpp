@@ -70,39 +70,39 @@ int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std
 }
 
 // A member's value as a field of the kind the vocabulary gives it.
-int AddField(TraceRecord& record, const TraceFieldSpec& spec, const JsonMember& member,
+int AddField(TraceRecord& record, const TraceFieldShape& shape, const JsonMember& member,
              std::string& problem) {
-  switch (spec.kind) {
+  switch (shape.kind) {
     case kTraceText:
       if (member.kind != JsonMember::kText) break;
-      record.AddText(spec.name, member.text);
+      record.AddText(shape.name, member.text);
       return 1;
     case kTraceBoolean:
       if (member.kind != JsonMember::kBoolean) break;
-      record.AddBoolean(spec.name, member.boolean);
+      record.AddBoolean(shape.name, member.boolean);
       return 1;
     case kTraceReal:
       if (member.kind != JsonMember::kInteger && member.kind != JsonMember::kReal) break;
-      record.AddReal(spec.name, member.real);
+      record.AddReal(shape.name, member.real);
       return 1;
     case kTraceNumber: {
       const std::uint64_t limit =
           member.negative ? std::uint64_t(1) << 63 : (std::uint64_t(1) << 63) - 1;
       if (member.kind != JsonMember::kInteger) break;
       if (member.magnitude > limit) {
-        problem = Quoted(spec.name) + " is out of range";
+        problem = Quoted(shape.name) + " is out of range";
         return 0;
       }
       const TraceNumber value = member.negative ? static_cast<TraceNumber>(0 - member.magnitude)
                                                 : static_cast<TraceNumber>(member.magnitude);
-      record.AddNumber(spec.name, value);
+      record.AddNumber(shape.name, value);
       return 1;
     }
   }
-  const char* expected = spec.kind == kTraceText      ? "a string"
-                         : spec.kind == kTraceBoolean ? "true or false"
-                                                      : "a number";
-  problem = Quoted(spec.name) + ": expected " + expected;
+  const char* expected = shape.kind == kTraceText      ? "a string"
+                         : shape.kind == kTraceBoolean ? "true or false"
+                                                       : "a number";
+  problem = Quoted(shape.name) + ": expected " + expected;
   return 0;
 }
 
@@ -184,8 +184,8 @@ int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
     problem = "expected \"op\", the operation's name";
     return 0;
   }
-  const TraceOperationSpec* spec = FindTraceOperation(op->text.data(), op->text.size());
-  if (!spec) {
+  const TraceOperationShape* shape = FindTraceOperation(op->text.data(), op->text.size());
+  if (!shape) {
     problem = "unknown operation " + Quoted(op->text);
     return 0;
   }
@@ -197,22 +197,22 @@ int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
       }
     }
     bool known = members[i].name == "t" || members[i].name == "op";
-    for (unsigned int f = 0; f < spec->fieldCount && !known; ++f) {
-      known = members[i].name == spec->fields[f].name;
+    for (unsigned int f = 0; f < shape->fieldCount && !known; ++f) {
+      known = members[i].name == shape->fields[f].name;
     }
     if (!known) {
       problem = Quoted(op->text) + " has no field " + Quoted(members[i].name);
       return 0;
     }
   }
-  record.Begin(time->magnitude, spec->op);
-  for (unsigned int f = 0; f < spec->fieldCount; ++f) {
-    const JsonMember* member = Member(members, spec->fields[f].name);
-    if (!member && !spec->fields[f].optional) {
-      problem = Quoted(op->text) + " lacks " + Quoted(spec->fields[f].name);
+  record.Begin(time->magnitude, shape->op);
+  for (unsigned int f = 0; f < shape->fieldCount; ++f) {
+    const JsonMember* member = Member(members, shape->fields[f].name);
+    if (!member && !shape->fields[f].optional) {
+      problem = Quoted(op->text) + " lacks " + Quoted(shape->fields[f].name);
       return 0;
     }
-    if (member && !AddField(record, spec->fields[f], *member, problem)) return 0;
+    if (member && !AddField(record, shape->fields[f], *member, problem)) return 0;
   }
   return CheckConsistency(record, record.Event(record.Size() - 1), problem);
 }
