@@ -16,8 +16,8 @@
 namespace {
 
 // What the module was asked and how often the port was closed, in one pass
-// over the hundreds of operations of a long query; an operation's first
-// letter rules it out before any text is compared.
+// over the hundreds of operations of a long query. Operations are told apart
+// by their first field before any name or text is compared.
 struct QueryCounts {
   std::size_t positionQueries = 0;
   std::size_t portCloses = 0;
@@ -28,11 +28,14 @@ QueryCounts CountQueryOperations(const TraceRecord& operations) {
   QueryCounts counts;
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     const TraceEvent& event = operations.Event(i);
-    if (event.op[0] == 'c' && std::strcmp(event.op, "close_device") == 0) ++counts.portCloses;
-    if (event.op[0] != 'w' || std::strcmp(event.op, "write") != 0) continue;
-    const TraceField* text = operations.FindField(event, "text");
-    counts.positionQueries +=
-        std::string_view(operations.TextData(*text), text->textLength) == query;
+    if (event.fieldCount == 0) {
+      counts.portCloses += std::strcmp(event.op, "close_device") == 0;
+      continue;
+    }
+    const TraceField& text = operations.Field(event, 0);
+    if (text.kind != kTraceText || text.textLength != query.size()) continue;
+    counts.positionQueries += std::strcmp(event.op, "write") == 0 &&
+                              std::string_view(operations.TextData(text), query.size()) == query;
   }
   return counts;
 }
