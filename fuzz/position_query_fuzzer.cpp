@@ -15,29 +15,20 @@
 
 namespace {
 
-// What the module was asked and how often the port was closed, in one pass
-// over the hundreds of operations of a long query. Operations are told apart
-// by their first field before any name or text is compared.
-struct QueryCounts {
-  std::size_t positionQueries = 0;
-  std::size_t portCloses = 0;
-};
-
-QueryCounts CountQueryOperations(const TraceRecord& operations) {
+// The position commands written, counted on the record itself: a long query
+// makes hundreds of operations, told apart by their first field before any
+// name or text is compared.
+std::size_t PositionQueries(const TraceRecord& operations) {
   const std::string_view query = "AT@LBC?\r";
-  QueryCounts counts;
+  std::size_t queries = 0;
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     const TraceEvent& event = operations.Event(i);
-    if (event.fieldCount == 0) {
-      counts.portCloses += std::strcmp(event.op, "close_device") == 0;
-      continue;
-    }
-    const TraceField& text = operations.Field(event, 0);
-    if (text.kind != kTraceText || text.textLength != query.size()) continue;
-    counts.positionQueries += std::strcmp(event.op, "write") == 0 &&
-                              std::string_view(operations.TextData(text), query.size()) == query;
+    const TraceField* text = event.fieldCount ? &operations.Field(event, 0) : nullptr;
+    queries += text && text->kind == kTraceText && text->textLength == query.size() &&
+               std::strcmp(event.op, "write") == 0 &&
+               std::string_view(operations.TextData(*text), query.size()) == query;
   }
-  return counts;
+  return queries;
 }
 
 }  // namespace
@@ -66,12 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::wstring name = Cp932ToWide(identification.substr(0, 256));
   name.resize(std::min(name.find(L'\0'), name.size()));
   const bool fast = name.find(L"RX410") != std::wstring::npos;
-  const QueryCounts counts = CountQueryOperations(handset.GetTimeline().Operations());
-  const std::size_t queries = counts.positionQueries;
+  const std::size_t queries = PositionQueries(handset.GetTimeline().Operations());
   FUZZ_CHECK(queries >= 1 && queries <= (fast ? 10u : 50u));
   FUZZ_CHECK(found || queries == (fast ? 10u : 50u));
   FUZZ_CHECK(handset.NowMs() <= 2000u + queries * (fast ? 900u : 1000u));
-  FUZZ_CHECK(counts.portCloses == 1);
+  FUZZ_CHECK(handset.GetTimeline().Count("close_device") == 1);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
   FUZZ_CHECK(found ? position.latitude != -1 : position.latitude == -1);

@@ -158,8 +158,7 @@ TEST(TextEncoding, AsciiComesOutAsIconvGivesIt) {
     EXPECT_EQ(Cp932ToWide(ascii + "\x82\xA0"), Cp932ToWide(ascii) + L"\x3042") << c;
     EXPECT_EQ(WideToCp932(wide + L"\x3042"), WideToCp932(wide) + "\x82\xA0") << c;
     EXPECT_EQ(WideToUtf8(wide + L"\x3042"), WideToUtf8(wide) + "\xE3\x81\x82") << c;
-    std::wstring throughIconv;
-    std::wstring alone;
+    std::wstring throughIconv, alone;
     EXPECT_TRUE(Utf8ToWide(ascii + "\xE3\x81\x82", throughIconv) && Utf8ToWide(ascii, alone));
     EXPECT_EQ(throughIconv, alone + L"\x3042") << c;
   }
