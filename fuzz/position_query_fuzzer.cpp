@@ -3,44 +3,65 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/simulated_handset.h"
+#include "fuzz/fuzz_handset.h"
 #include "platform/sim/text_encoding.h"
 #include "position/position_query.h"
 
+namespace {
+
+// The position commands written, counted on the record itself: a long query
+// makes hundreds of operations, told apart by their first field before any
+// name or text is compared.
+std::size_t PositionQueries(const TraceRecord& operations) {
+  const std::string_view query = "AT@LBC?\r";
+  std::size_t queries = 0;
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    const TraceEvent& event = operations.Event(i);
+    const TraceField* text = event.fieldCount ? &operations.Field(event, 0) : nullptr;
+    queries += text && text->kind == kTraceText && text->textLength == query.size() &&
+               std::strcmp(event.op, "write") == 0 &&
+               std::string_view(operations.TextData(*text), query.size()) == query;
+  }
+  return queries;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Replies are separated by 0xFF bytes; the first is the identification.
-  std::vector<std::string> replies(1);
+  static HandsetScenario scenario;
+  std::string& identification = scenario.module.identification;
+  std::vector<std::string>& replies = scenario.module.positionReplies;
+  identification.clear();
+  replies.clear();
+  std::string* reply = &identification;
   for (std::size_t i = 0; i < size; ++i) {
     if (data[i] == 0xFF) {
-      replies.emplace_back();
+      reply = &replies.emplace_back();
     } else {
-      replies.back() += static_cast<char>(data[i]);
+      *reply += static_cast<char>(data[i]);
     }
   }
-  HandsetScenario scenario;
-  scenario.module.identification = replies.front();
-  scenario.module.positionReplies.assign(replies.begin() + 1, replies.end());
-  SimulatedHandset handset(scenario);
+  SimulatedHandset& handset = HandsetFor(scenario);
   GeoPosition position = {-1, -1};
   const int found = QueryPosition(handset, L"COM1:", 1000, 1000, position);
 
   // The module counts as an RX410 when the launcher's one read of its
   // identification shows the name: at most 256 bytes, text up to a zero byte.
-  std::wstring identification = Cp932ToWide(replies.front().substr(0, 256));
-  identification.resize(std::min(identification.find(L'\0'), identification.size()));
-  const bool fast = identification.find(L"RX410") != std::wstring::npos;
-  std::size_t queries = 0;
-  for (const TimelineEvent* write : handset.GetTimeline().Find("write")) {
-    queries += write->Field("text")->text == "AT@LBC?\r";
-  }
+  std::wstring name = Cp932ToWide(identification.substr(0, 256));
+  name.resize(std::min(name.find(L'\0'), name.size()));
+  const bool fast = name.find(L"RX410") != std::wstring::npos;
+  const std::size_t queries = PositionQueries(handset.GetTimeline().Operations());
   FUZZ_CHECK(queries >= 1 && queries <= (fast ? 10u : 50u));
   FUZZ_CHECK(found || queries == (fast ? 10u : 50u));
   FUZZ_CHECK(handset.NowMs() <= 2000u + queries * (fast ? 900u : 1000u));
-  FUZZ_CHECK(handset.GetTimeline().Find("close_device").size() == 1);
+  FUZZ_CHECK(handset.GetTimeline().Count("close_device") == 1);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
   FUZZ_CHECK(found ? position.latitude != -1 : position.latitude == -1);

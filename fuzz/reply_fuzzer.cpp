@@ -5,14 +5,14 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/simulated_handset.h"
+#include "fuzz/fuzz_handset.h"
 #include "position/position_reply.h"
 #include "position/serial_channel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  HandsetScenario scenario;
+  static HandsetScenario scenario;
   scenario.module.identification.assign(reinterpret_cast<const char*>(data), size);
-  SimulatedHandset handset(scenario);
+  SimulatedHandset& handset = HandsetFor(scenario);
   const DeviceHandle port = handset.OpenDevice(L"COM1:");
   SendCommand(handset, port, L"ATI4\r");
 

@@ -9,7 +9,7 @@
 
 #include "app/launch_sequence.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/simulated_handset.h"
+#include "fuzz/fuzz_handset.h"
 #include "settings/launcher_settings.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 #include "tools/posrelay_sim/scenario_loader.h"
@@ -100,11 +100,12 @@ void CheckAcceptance(const HandsetScenario& scenario) {
   FUZZ_CHECK(scenario.internet.bytes >= 0);
 
   // What the dry-run tool does next: a whole run on that handset.
-  SimulatedHandset handset(scenario);
+  SimulatedHandset& handset = HandsetFor(scenario);
   RunLaunchSequence(handset);
+  const TraceRecord& operations = handset.GetTimeline().Operations();
   FUZZ_CHECK(handset.QuitCode() == 0);
-  FUZZ_CHECK(handset.GetTimeline().Find("quit").size() == 1);
-  FUZZ_CHECK(handset.GetTimeline().Events().back().op == "quit");
+  FUZZ_CHECK(handset.GetTimeline().Count("quit") == 1);
+  FUZZ_CHECK(std::string_view(operations.Event(operations.Size() - 1).op) == "quit");
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
   FUZZ_CHECK(handset.Messages().size() <= 1);

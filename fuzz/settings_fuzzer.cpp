@@ -5,20 +5,20 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/simulated_handset.h"
+#include "fuzz/fuzz_handset.h"
 #include "settings/settings_file.h"
 
 namespace {
 
 LauncherSettings Read(const std::string& bytes) {
-  HandsetScenario scenario;
+  static HandsetScenario scenario;
   scenario.settingsFile = bytes;
-  SimulatedHandset handset(scenario);
+  SimulatedHandset& handset = HandsetFor(scenario);
   LauncherSettings settings;
   ReadSettings(handset, settings);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
-  FUZZ_CHECK(handset.GetTimeline().Find("open_file").size() == 1);
+  FUZZ_CHECK(handset.GetTimeline().Count("open_file") == 1);
   FUZZ_CHECK(handset.NowMs() == 0);
   return settings;
 }

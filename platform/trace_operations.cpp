@@ -8,12 +8,13 @@ const char kHexDigits[] = "0123456789abcdef";
 
 void AddCodePageText(TraceRecord& record, const char* name, const std::string& bytes,
                      PlatformServices& conversions) {
-  bool ascii = true;
-  for (std::string::size_type i = 0; i < bytes.size() && ascii; ++i) {
-    ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+  // Every code page of the system reads plain ASCII as itself. One pass
+  // over all bytes, without a branch for each, tells.
+  unsigned char any = 0;
+  for (std::string::const_iterator c = bytes.begin(); c != bytes.end(); ++c) {
+    any |= static_cast<unsigned char>(*c);
   }
-  // Every code page of the system reads plain ASCII as itself.
-  if (ascii) {
+  if (any < 0x80) {
     record.AddText(name, bytes);
     return;
   }

@@ -22,16 +22,17 @@ const unsigned int kSlowModuleExtraPauseMs = 100;
 const unsigned int kReplyPauseMs = 200;
 
 // One attempt; returns the reply to the position command.
-std::wstring RunAttempt(PlatformServices& platform, DeviceHandle port, bool slowModule) {
+std::wstring RunAttempt(PlatformServices& platform, DeviceHandle port, bool slowModule,
+                        const std::wstring* commands) {
   platform.SleepFor(kAttemptPauseMs);
   if (slowModule) platform.SleepFor(kSlowModuleExtraPauseMs);
   std::wstring kept;
   for (int i = 0; i < kLocationCommandCount; ++i) {
     std::wstring reply;
-    SendCommand(platform, port, kLocationCommands[i]);
+    SendCommand(platform, port, commands[i]);
     platform.SleepFor(kReplyPauseMs);
     ReadResponse(platform, port, reply);
-    if (i == kPositionCommand) kept = reply;
+    if (i == kPositionCommand) kept.swap(reply);
   }
   return kept;
 }
@@ -50,8 +51,13 @@ int AskModuleForPosition(PlatformServices& platform, DeviceHandle port, int conn
   Pause(platform, connectPauseMs);
   ReadResponse(platform, port, reply);
 
+  // The commands as strings once, rather than again for each attempt.
+  std::wstring commands[kLocationCommandCount];
+  for (int i = 0; i < kLocationCommandCount; ++i) commands[i] = kLocationCommands[i];
   for (int attempt = 0; attempt < attempts; ++attempt) {
-    if (ParsePositionReply(RunAttempt(platform, port, slowModule), latitude, longitude)) return 1;
+    if (ParsePositionReply(RunAttempt(platform, port, slowModule, commands), latitude, longitude)) {
+      return 1;
+    }
   }
   return 0;
 }

@@ -17,6 +17,6 @@ int ReadResponse(PlatformServices& platform, DeviceHandle port, std::wstring& re
   if (text.size() > static_cast<std::size_t>(count)) text.resize(static_cast<std::size_t>(count));
   const std::wstring::size_type zero = text.find(L'\0');
   if (zero != std::wstring::npos) text.resize(zero);
-  reply = text;
+  reply.swap(text);
   return count;
 }

@@ -11,9 +11,20 @@ const wchar_t* const kKeyNames[kSettingsKeyCount] = {
     L"gpath",     L"greset",   L"gclear",  L"wait",      L"waitloop",
     L"waitstart", L"wsimdcon", L"wsimcon", L"gzoomtime", L"comport"};
 
+// Whether the key's name followed by "=" is anywhere in the line; looked for
+// without making that text for every key of every line.
+int HoldsKey(const std::wstring& line, const wchar_t* name) {
+  const std::wstring::size_type length = std::wstring::traits_type::length(name);
+  for (std::wstring::size_type at = line.find(name); at != std::wstring::npos;
+       at = line.find(name, at + 1)) {
+    if (at + length < line.size() && line[at + length] == L'=') return 1;
+  }
+  return 0;
+}
+
 int MatchSettingsKey(const std::wstring& line) {
   for (int key = 0; key < kSettingsKeyCount; ++key) {
-    if (line.find(std::wstring(kKeyNames[key]) + L"=") != std::wstring::npos) return key;
+    if (HoldsKey(line, kKeyNames[key])) return key;
   }
   return kNoSettingsKey;
 }

@@ -149,7 +149,10 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
   RecordRunEnd(end, handset.NowMs(), outcome);
   AppendTraceLine(end, end.Event(0), lines);
 
-  SimulatedHandset twin(handset.Scenario());
+  // One twin, started over for each run: every run also shows that a handset
+  // reset after another run behaves as a new one.
+  static SimulatedHandset twin;
+  twin.Reset(handset.Scenario());
   HandsetClock clock(twin);
   TextSink sink;
   {
@@ -164,6 +167,8 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
     AppendTraceLine(twinOperations, twinOperations.Event(i), twinLines);
   }
   EXPECT_EQ(twinLines + lines.substr(lines.rfind("{\"t\"")), lines);
+  EXPECT_EQ(twin.Ledger().Unreleased(), handset.Ledger().Unreleased());
+  EXPECT_EQ(twin.Ledger().Faults(), handset.Ledger().Faults());
   EXPECT_EQ(sink.text,
             "{\"format\":\"posrelay-trace\",\"version\":1,\"system\":\"handset\","
             "\"launcher\":\"1.5.0.0\",\"codepage\":932}\n" +

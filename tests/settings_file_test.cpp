@@ -182,6 +182,7 @@ TEST(ApplySettingsLine, TellsWhatTheLineDid) {
       {L"gpath=" + std::wstring(260, L'p') + L"\n", false, kLineValueTooLong, kKeyGpath},
       {L"waitloop=5 wait=3\n", false, kLineApplied, kKeyWait},
       {L"nothing here\n", false, kLineMatchedNoKey, kNoSettingsKey},
+      {L"greset", false, kLineMatchedNoKey, kNoSettingsKey},
       {L"gzoomtime=", false, kLineHadNoValue, kKeyGzoomtime},
       {L"comport=\n", false, kLineHadNoValue, kKeyComport},
       {L"comport=COM1234567890123:\n", false, kLineValueTooLong, kKeyComport},

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/sim/text_encoding.h"
+
 namespace {
 
 TEST(SimulatedHandset, OnlySleepingMovesTheClock) {
@@ -20,6 +22,7 @@ TEST(SimulatedHandset, OnlySleepingMovesTheClock) {
       (std::vector<std::string>{"0 find_window class=\"GoogleMapsMobile\" found=false window=0",
                                 "0 sleep ms=100", "100 sleep ms=4000", "4100 quit code=0"}));
   EXPECT_EQ(handset.QuitCode(), 0);
+  EXPECT_EQ(handset.GetTimeline().Count("sleep"), 2u);
 }
 
 TEST(SimulatedHandset, MapWindowVanishesAfterTheCloseRequest) {
@@ -96,6 +99,11 @@ TEST(SimulatedHandset, LedgerCatchesDoubleAndMismatchedReleases) {
   EXPECT_EQ(handset.Ledger().Faults().size(), 2u);
   handset.ReleaseLibrary(library);
   EXPECT_TRUE(handset.Ledger().Unreleased().empty());
+
+  handset.Reset(scenario);
+  EXPECT_TRUE(handset.Ledger().Faults().empty());
+  EXPECT_EQ(handset.OpenTextFile(L"\\Program Files\\posrelay\\posrelay.ini"), file)
+      << "a reset handset gives out handles as a new one does";
 }
 
 TEST(SimulatedHandset, CoreLibraryServesItsConnections) {
@@ -139,6 +147,21 @@ TEST(SimulatedHandset, InternetYieldsAtMostWhatThePageHas) {
   handset.CloseInternetHandle(internet);
   EXPECT_TRUE(handset.Ledger().Unreleased().empty());
   EXPECT_TRUE(handset.Ledger().Faults().empty());
+}
+
+// ASCII is converted without iconv; beside a Japanese character the same
+// byte or character goes through iconv, and must come out alike.
+TEST(TextEncoding, AsciiComesOutAsIconvGivesIt) {
+  for (int c = 0; c < 0x80; ++c) {
+    const std::string ascii(1, static_cast<char>(c));
+    const std::wstring wide(1, static_cast<wchar_t>(c));
+    EXPECT_EQ(Cp932ToWide(ascii + "\x82\xA0"), Cp932ToWide(ascii) + L"\x3042") << c;
+    EXPECT_EQ(WideToCp932(wide + L"\x3042"), WideToCp932(wide) + "\x82\xA0") << c;
+    EXPECT_EQ(WideToUtf8(wide + L"\x3042"), WideToUtf8(wide) + "\xE3\x81\x82") << c;
+    std::wstring throughIconv, alone;
+    EXPECT_TRUE(Utf8ToWide(ascii + "\xE3\x81\x82", throughIconv) && Utf8ToWide(ascii, alone));
+    EXPECT_EQ(throughIconv, alone + L"\x3042") << c;
+  }
 }
 
 }  // namespace

@@ -1,41 +1,69 @@
 #include "platform/sim/handle_ledger.h"
 
-std::size_t HandleLedger::Issue(const std::string& kind) {
-  // Steps of 4 keep handles distinct from window handles with their low bit set.
-  next_ += 4;
-  entries_[next_] = Entry{kind, false};
-  return next_;
+#include <algorithm>
+
+namespace {
+
+// Steps of 4 keep handles distinct from window handles with their low bit set.
+const std::size_t kFirstHandle = 0x104;
+const std::size_t kHandleStep = 4;
+
+std::string KindName(HandleKind kind) {
+  static const char* const kNames[] = {"file", "device", "registry", "library", "internet"};
+  return kNames[kind];
 }
 
-bool HandleLedger::Release(std::size_t handle, const std::string& kind) {
-  auto found = entries_.find(handle);
-  const std::string name = kind + " #" + std::to_string(handle);
-  if (found == entries_.end()) {
-    faults_.push_back("released unknown " + name);
+std::string Name(HandleKind kind, std::size_t handle) {
+  return KindName(kind) + " #" + std::to_string(handle);
+}
+
+}  // namespace
+
+std::size_t HandleLedger::Issue(HandleKind kind) {
+  entries_.push_back(Entry{kind, false});
+  return kFirstHandle + kHandleStep * (entries_.size() - 1);
+}
+
+std::size_t HandleLedger::Index(std::size_t handle) const {
+  if (handle < kFirstHandle || (handle - kFirstHandle) % kHandleStep != 0) return entries_.size();
+  return std::min((handle - kFirstHandle) / kHandleStep, entries_.size());
+}
+
+bool HandleLedger::Release(std::size_t handle, HandleKind kind) {
+  const std::size_t index = Index(handle);
+  if (index == entries_.size()) {
+    faults_.push_back("released unknown " + Name(kind, handle));
     return false;
   }
-  if (found->second.kind != kind) {
-    faults_.push_back("released " + found->second.kind + " #" + std::to_string(handle) + " as " +
-                      kind);
+  Entry& entry = entries_[index];
+  if (entry.kind != kind) {
+    faults_.push_back("released " + Name(entry.kind, handle) + " as " + KindName(kind));
     return false;
   }
-  if (found->second.released) {
-    faults_.push_back("released " + name + " twice");
+  if (entry.released) {
+    faults_.push_back("released " + Name(kind, handle) + " twice");
     return false;
   }
-  found->second.released = true;
+  entry.released = true;
   return true;
 }
 
-bool HandleLedger::IsOpen(std::size_t handle, const std::string& kind) const {
-  auto found = entries_.find(handle);
-  return found != entries_.end() && found->second.kind == kind && !found->second.released;
+bool HandleLedger::IsOpen(std::size_t handle, HandleKind kind) const {
+  const std::size_t index = Index(handle);
+  return index < entries_.size() && entries_[index].kind == kind && !entries_[index].released;
+}
+
+void HandleLedger::Clear() {
+  entries_.clear();
+  faults_.clear();
 }
 
 std::vector<std::string> HandleLedger::Unreleased() const {
   std::vector<std::string> open;
-  for (const auto& [handle, entry] : entries_) {
-    if (!entry.released) open.push_back(entry.kind + " #" + std::to_string(handle));
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!entries_[i].released) {
+      open.push_back(Name(entries_[i].kind, kFirstHandle + kHandleStep * i));
+    }
   }
   return open;
 }

@@ -2,34 +2,39 @@
 #define POSRELAY_PLATFORM_SIM_HANDLE_LEDGER_H
 
 #include <cstddef>
-#include <map>
 #include <string>
 #include <vector>
+
+enum HandleKind { kFileHandle, kDeviceHandle, kRegistryHandle, kLibraryHandle, kInternetHandle };
 
 // Every handle the simulated handset gave out, so a test can assert that each
 // was released exactly once and through the right operation.
 class HandleLedger {
  public:
-  // A new non-zero handle of the given kind ("file", "device", ...).
-  std::size_t Issue(const std::string& kind);
+  // A new non-zero handle of the given kind.
+  std::size_t Issue(HandleKind kind);
   // Marks a handle released; false (and a fault noted) for a handle that is
   // unknown, of another kind or already released.
-  bool Release(std::size_t handle, const std::string& kind);
-  bool IsOpen(std::size_t handle, const std::string& kind) const;
+  bool Release(std::size_t handle, HandleKind kind);
+  bool IsOpen(std::size_t handle, HandleKind kind) const;
+  // Forgets every handle and fault; handles are given out as from the start.
+  void Clear();
 
-  // "kind #handle" of each handle still open.
+  // "kind #handle" of each handle still open ("file #260").
   std::vector<std::string> Unreleased() const;
   // Double releases, releases of unknown handles or of the wrong kind.
   const std::vector<std::string>& Faults() const { return faults_; }
 
  private:
   struct Entry {
-    std::string kind;
+    HandleKind kind;
     bool released;
   };
-  std::map<std::size_t, Entry> entries_;
+  // The entry of `handle`, or entries_.size() for a handle never given out.
+  std::size_t Index(std::size_t handle) const;
+
+  std::vector<Entry> entries_;  // in the order given out, one handle step apart
   std::vector<std::string> faults_;
-  std::size_t next_ = 0x100;
 };
 
 #endif

@@ -29,10 +29,37 @@ unsigned int POSRELAY_WINAPI SimulatedRasHangUp(void* connection) {
 }
 
 const char kProbePage[] = "<!doctype html><html><head><title>Probe</title></head></html>\n";
+const std::string kModuleOk = "\r\nOK\r\n";
 
 }  // namespace
 
 SimulatedHandset::SimulatedHandset(HandsetScenario scenario) : scenario_(std::move(scenario)) {
+  Start();
+}
+
+void SimulatedHandset::Reset(const HandsetScenario& scenario) {
+  scenario_ = scenario;
+  now_ = 0;
+  timeline_.Clear();
+  ledger_.Clear();
+  windows_.clear();
+  nextWindow_ = 0x10000;
+  files_.clear();
+  connections_.clear();
+  openPort_ = 0;
+  moduleInput_.clear();
+  moduleOutput_.clear();
+  transferred_.clear();
+  positionQueries_ = 0;
+  registryValues_.clear();
+  internetIsUrl_.clear();
+  quitCode_.reset();
+  messages_.clear();
+  Start();
+}
+
+// What the scenario makes of a handset that has just started.
+void SimulatedHandset::Start() {
   activeHandset = this;
   if (scenario_.map.running) windows_.push_back(Window{nextWindow_, 0, std::nullopt});
   unsigned int nextConnection = 0x5000;
@@ -70,14 +97,14 @@ FileHandle SimulatedHandset::OpenTextFile(const std::wstring& path) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
   }
-  const FileHandle file = ledger_.Issue("file");
-  files_[file] = OpenFile{text, 0};
+  const FileHandle file = ledger_.Issue(kFileHandle);
+  files_[file] = OpenFile{std::move(text), 0};
   return file;
 }
 
 int SimulatedHandset::ReadTextLine(FileHandle file, int maxBytes, std::string& line) {
   auto found = files_.find(file);
-  if (found == files_.end() || !ledger_.IsOpen(file, "file") || maxBytes <= 0 ||
+  if (found == files_.end() || !ledger_.IsOpen(file, kFileHandle) || maxBytes <= 0 ||
       found->second.position >= found->second.text.size()) {
     RecordReadLine(Operations(), now_, false, std::string(), *this);
     return 0;
@@ -86,7 +113,7 @@ int SimulatedHandset::ReadTextLine(FileHandle file, int maxBytes, std::string& l
   std::size_t end = open.text.find('\n', open.position);
   end = end == std::string::npos ? open.text.size() : end + 1;
   end = std::min(end, open.position + static_cast<std::size_t>(maxBytes));
-  line = open.text.substr(open.position, end - open.position);
+  line.assign(open.text, open.position, end - open.position);
   open.position = end;
   RecordReadLine(Operations(), now_, true, line, *this);
   return 1;
@@ -94,7 +121,7 @@ int SimulatedHandset::ReadTextLine(FileHandle file, int maxBytes, std::string& l
 
 void SimulatedHandset::CloseTextFile(FileHandle file) {
   RecordCloseFile(Operations(), now_);
-  if (ledger_.Release(file, "file")) files_.erase(file);
+  if (ledger_.Release(file, kFileHandle)) files_.erase(file);
 }
 
 std::wstring SimulatedHandset::AnsiToWide(const std::string& bytes) { return Cp932ToWide(bytes); }
@@ -103,54 +130,71 @@ std::string SimulatedHandset::WideToAnsi(const std::wstring& text) { return Wide
 
 DeviceHandle SimulatedHandset::OpenDevice(const std::wstring& name) {
   // Not shared: a second open of the port fails while the first holds it.
-  const bool inUse = openPort_ && ledger_.IsOpen(openPort_, "device");
+  const bool inUse = openPort_ && ledger_.IsOpen(openPort_, kDeviceHandle);
   const bool ok = scenario_.module.portExists && name == scenario_.module.port && !inUse;
   RecordOpenDevice(Operations(), now_, name, ok);
   if (!ok) return 0;
   moduleInput_.clear();
   moduleOutput_.clear();
-  openPort_ = ledger_.Issue("device");
+  openPort_ = ledger_.Issue(kDeviceHandle);
   return openPort_;
 }
 
-std::string SimulatedHandset::ModuleReplyTo(const std::string& command) {
+const std::string& SimulatedHandset::ModuleReplyTo(std::string_view command) {
   if (command == "ATI4") return scenario_.module.identification;
   if (command == "AT@LBC?" && !scenario_.module.positionReplies.empty()) {
     const std::vector<std::string>& replies = scenario_.module.positionReplies;
     return replies[std::min(positionQueries_++, replies.size() - 1)];
   }
-  return "\r\nOK\r\n";
+  return kModuleOk;
 }
 
 int SimulatedHandset::WriteDevice(DeviceHandle device, const char* bytes, int count) {
-  const bool ok = ledger_.IsOpen(device, "device") && count >= 0;
-  const std::string written = ok ? std::string(bytes, static_cast<std::size_t>(count)) : "";
-  RecordWrite(Operations(), now_, written, ok ? count : 0, *this);
-  if (!ok) return 0;
-  // The module answers each command when its carriage return arrives.
-  moduleInput_ += written;
-  for (std::size_t end; (end = moduleInput_.find('\r')) != std::string::npos;) {
-    moduleOutput_ += ModuleReplyTo(moduleInput_.substr(0, end));
-    moduleInput_.erase(0, end + 1);
+  const bool ok = ledger_.IsOpen(device, kDeviceHandle) && count >= 0;
+  if (ok) {
+    transferred_.assign(bytes, static_cast<std::size_t>(count));
+  } else {
+    transferred_.clear();
   }
+  RecordWrite(Operations(), now_, transferred_, ok ? count : 0, *this);
+  if (!ok) return 0;
+  // The module answers each command when its carriage return arrives; the
+  // start of a command written before waits in moduleInput_.
+  std::string_view rest(transferred_);
+  for (std::size_t end; (end = rest.find('\r')) != std::string_view::npos;) {
+    std::string_view command = rest.substr(0, end);
+    if (!moduleInput_.empty()) command = moduleInput_.append(command);
+    moduleOutput_ += ModuleReplyTo(command);
+    moduleInput_.clear();
+    rest.remove_prefix(end + 1);
+  }
+  moduleInput_.append(rest);
   return count;
 }
 
 int SimulatedHandset::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
-  if (!ledger_.IsOpen(device, "device") || capacity <= 0) {
-    RecordRead(Operations(), now_, std::string(), 0, *this);
+  if (!ledger_.IsOpen(device, kDeviceHandle) || capacity <= 0) {
+    transferred_.clear();
+    RecordRead(Operations(), now_, transferred_, 0, *this);
     return 0;
   }
   const std::size_t count = std::min(moduleOutput_.size(), static_cast<std::size_t>(capacity));
   std::memcpy(buffer, moduleOutput_.data(), count);
-  RecordRead(Operations(), now_, moduleOutput_.substr(0, count), static_cast<int>(count), *this);
-  moduleOutput_.erase(0, count);
+  // Usually everything the module said is read at once.
+  if (count == moduleOutput_.size()) {
+    RecordRead(Operations(), now_, moduleOutput_, static_cast<int>(count), *this);
+    moduleOutput_.clear();
+  } else {
+    transferred_.assign(moduleOutput_, 0, count);
+    RecordRead(Operations(), now_, transferred_, static_cast<int>(count), *this);
+    moduleOutput_.erase(0, count);
+  }
   return static_cast<int>(count);
 }
 
 void SimulatedHandset::CloseDevice(DeviceHandle device) {
   RecordCloseDevice(Operations(), now_);
-  ledger_.Release(device, "device");
+  ledger_.Release(device, kDeviceHandle);
 }
 
 void SimulatedHandset::SleepFor(unsigned int milliseconds) {
@@ -213,11 +257,11 @@ void SimulatedHandset::PostKeyCall() { RecordPostKey(Operations(), now_); }
 RegistryKey SimulatedHandset::OpenCurrentUserKey(const std::wstring& path) {
   const bool ok = scenario_.registryKeyExists && path == kSimulatedStatusKey;
   RecordRegistryOpen(Operations(), now_, path, ok);
-  return ok ? ledger_.Issue("registry") : 0;
+  return ok ? ledger_.Issue(kRegistryHandle) : 0;
 }
 
 int SimulatedHandset::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
-  const bool ok = ledger_.IsOpen(key, "registry");
+  const bool ok = ledger_.IsOpen(key, kRegistryHandle);
   RecordRegistrySet(Operations(), now_, name, value, ok);
   if (ok) registryValues_[name] = value;
   return ok ? 1 : 0;
@@ -225,18 +269,18 @@ int SimulatedHandset::SetDwordValue(RegistryKey key, const std::wstring& name, u
 
 void SimulatedHandset::CloseRegistryKey(RegistryKey key) {
   RecordRegistryClose(Operations(), now_);
-  ledger_.Release(key, "registry");
+  ledger_.Release(key, kRegistryHandle);
 }
 
 LibraryHandle SimulatedHandset::OpenLibrary(const std::wstring& name) {
   const bool ok = scenario_.rasLibrary && name == L"coredll.dll";
   RecordLoadLibrary(Operations(), now_, name, ok);
-  return ok ? ledger_.Issue("library") : 0;
+  return ok ? ledger_.Issue(kLibraryHandle) : 0;
 }
 
 LibraryFunction SimulatedHandset::FindFunction(LibraryHandle library, const std::wstring& name) {
   LibraryFunction function = nullptr;
-  if (ledger_.IsOpen(library, "library") && !scenario_.missingFunctions.count(name)) {
+  if (ledger_.IsOpen(library, kLibraryHandle) && !scenario_.missingFunctions.count(name)) {
     if (name == L"RasEnumConnections") {
       function = reinterpret_cast<LibraryFunction>(&SimulatedRasEnumConnections);
     } else if (name == L"RasHangUp") {
@@ -249,7 +293,7 @@ LibraryFunction SimulatedHandset::FindFunction(LibraryHandle library, const std:
 
 void SimulatedHandset::ReleaseLibrary(LibraryHandle library) {
   RecordReleaseLibrary(Operations(), now_);
-  ledger_.Release(library, "library");
+  ledger_.Release(library, kLibraryHandle);
 }
 
 unsigned int SimulatedHandset::EnumerateConnections(RasConnectionRecord* records,
@@ -300,24 +344,24 @@ InternetHandle SimulatedHandset::OpenInternet(const std::wstring& agent, unsigne
   const bool ok = scenario_.internet.opens;
   RecordInternetOpen(Operations(), now_, agent, accessType, ok);
   if (!ok) return 0;
-  const InternetHandle handle = ledger_.Issue("internet");
+  const InternetHandle handle = ledger_.Issue(kInternetHandle);
   internetIsUrl_[handle] = false;
   return handle;
 }
 
 int SimulatedHandset::SetInternetOption(InternetHandle handle, unsigned int option,
                                         const void* value, unsigned int size) {
-  const bool ok = ledger_.IsOpen(handle, "internet");
+  const bool ok = ledger_.IsOpen(handle, kInternetHandle);
   RecordInternetSetOption(Operations(), now_, option, value, size, ok);
   return ok ? 1 : 0;
 }
 
 InternetHandle SimulatedHandset::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
-  const bool ok = ledger_.IsOpen(internet, "internet") && !internetIsUrl_[internet] &&
+  const bool ok = ledger_.IsOpen(internet, kInternetHandle) && !internetIsUrl_[internet] &&
                   scenario_.internet.reachable;
   RecordOpenUrl(Operations(), now_, url, ok);
   if (!ok) return 0;
-  const InternetHandle handle = ledger_.Issue("internet");
+  const InternetHandle handle = ledger_.Issue(kInternetHandle);
   internetIsUrl_[handle] = true;
   return handle;
 }
@@ -325,7 +369,7 @@ InternetHandle SimulatedHandset::OpenInternetUrl(InternetHandle internet, const 
 int SimulatedHandset::ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
                                        unsigned int& bytesRead) {
   bytesRead = 0;
-  const bool ok = ledger_.IsOpen(url, "internet") && internetIsUrl_[url];
+  const bool ok = ledger_.IsOpen(url, kInternetHandle) && internetIsUrl_[url];
   if (ok) {
     const unsigned int available = static_cast<unsigned int>(
         std::clamp(scenario_.internet.bytes, 0, static_cast<int>(sizeof kProbePage - 1)));
@@ -338,7 +382,7 @@ int SimulatedHandset::ReadInternetFile(InternetHandle url, char* buffer, unsigne
 
 int SimulatedHandset::CloseInternetHandle(InternetHandle handle) {
   RecordInternetClose(Operations(), now_, internetIsUrl_[handle]);
-  return ledger_.Release(handle, "internet") ? 1 : 0;
+  return ledger_.Release(handle, kInternetHandle) ? 1 : 0;
 }
 
 void SimulatedHandset::ShowMessage(const std::wstring& title, const std::wstring& text) {

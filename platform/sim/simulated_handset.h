@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform_services.h"
@@ -28,6 +29,11 @@ class SimulatedHandset : public PlatformServices {
   ~SimulatedHandset() override;
   SimulatedHandset(const SimulatedHandset&) = delete;
   SimulatedHandset& operator=(const SimulatedHandset&) = delete;
+
+  // Starts over as a new handset made of `scenario`, as if just built, but
+  // keeps the room its timeline and buffers have grown: a long series of
+  // runs on one handset (a fuzzer's) then allocates little for each.
+  void Reset(const HandsetScenario& scenario);
 
   std::uint64_t NowMs() const { return now_; }
   const Timeline& GetTimeline() const { return timeline_; }
@@ -96,8 +102,9 @@ class SimulatedHandset : public PlatformServices {
   };
 
   TraceRecord& Operations() { return timeline_.Operations(); }
+  void Start();
   Window* PresentMapWindow();
-  std::string ModuleReplyTo(const std::string& command);
+  const std::string& ModuleReplyTo(std::string_view command);
 
   HandsetScenario scenario_;
   std::uint64_t now_ = 0;
@@ -110,6 +117,7 @@ class SimulatedHandset : public PlatformServices {
   DeviceHandle openPort_ = 0;
   std::string moduleInput_;   // bytes written but not yet ending in a carriage return
   std::string moduleOutput_;  // replies not yet read
+  std::string transferred_;   // the bytes of a write, or of a read of part of the output
   std::size_t positionQueries_ = 0;
   std::map<std::wstring, unsigned int> registryValues_;
   std::map<InternetHandle, bool> internetIsUrl_;

@@ -1,15 +1,12 @@
 #include "platform/sim/text_encoding.h"
 
-#include <cstring>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <iconv.h>
 
 #include <cerrno>
-#include <map>
-#include <utility>
+#include <type_traits>
 #endif
 
 #ifdef _WIN32
@@ -66,63 +63,61 @@ const wchar_t kUndecodable = 0x30FB;
 // One converter per direction and thread, kept for the life of the program:
 // opening one costs far more than a conversion, and the simulated handset
 // converts every line and every reply.
-class Converters {
+class Converter {
  public:
-  Converters() = default;
-  Converters(const Converters&) = delete;
-  Converters& operator=(const Converters&) = delete;
-  ~Converters() {
-    for (const auto& [directions, converter] : open_) {
-      if (converter != kNone) iconv_close(converter);
-    }
+  Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  ~Converter() {
+    if (Opened()) iconv_close(handle_);
   }
-  iconv_t For(const char* to, const char* from) {
-    auto [entry, added] = open_.try_emplace({to, from}, kNone);
-    if (added) entry->second = iconv_open(to, from);
-    return entry->second;
-  }
+  bool Opened() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t Handle() const { return handle_; }
 
  private:
-  inline static const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
-  std::map<std::pair<std::string, std::string>, iconv_t> open_;
+  iconv_t handle_;
 };
 
-iconv_t Converter(const char* to, const char* from) {
-  thread_local Converters converters;
-  return converters.For(to, from);
-}
-
-// Converts with iconv; each unconvertible unit of `unitBytes` input bytes is
-// skipped and replaced by `replacement`, and counted in `faults`.
-std::string Convert(const char* to, const char* from, std::string_view input, std::size_t unitBytes,
-                    std::string_view replacement, int* faults = nullptr) {
-  iconv_t converter = Converter(to, from);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(replacement);
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
-  std::string output;
+// Converts with iconv into `output`; each unconvertible unit of `unitBytes`
+// input bytes is skipped and replaced by `replacement`, and counted in
+// `faults`.
+template <typename Unit>
+void Convert(const Converter& converter, std::string_view input, std::size_t unitBytes,
+             Unit replacement, std::basic_string<Unit>& output, int* faults = nullptr) {
+  output.clear();
+  if (!converter.Opened()) {
+    output.assign(1, replacement);
+    return;
+  }
+  iconv(converter.Handle(), nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
   char* in = const_cast<char*>(input.data());
   std::size_t inLeft = input.size();
-  char buffer[1024];
+  Unit buffer[256];
   while (inLeft > 0) {
-    char* out = buffer;
+    char* out = reinterpret_cast<char*>(buffer);
     std::size_t outLeft = sizeof buffer;
-    const std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    output.append(buffer, out);
+    const std::size_t result = iconv(converter.Handle(), &in, &inLeft, &out, &outLeft);
+    output.append(buffer,
+                  static_cast<std::size_t>(out - reinterpret_cast<char*>(buffer)) / sizeof(Unit));
     if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
       const std::size_t skip = unitBytes < inLeft ? unitBytes : inLeft;
       in += skip;
       inLeft -= skip;
-      output.append(replacement);
+      output += replacement;
       if (faults) ++*faults;
     }
   }
-  return output;
 }
 
-std::wstring FromWcharBytes(const std::string& bytes) {
-  std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-  return text;
+// Every code page the handset uses, and UTF-8, reads ASCII as itself; most
+// of what the handset converts (AT traffic, settings lines) is ASCII, so it
+// is copied without iconv, with exactly the result iconv gives. One pass
+// over all units, without a branch for each, decides.
+template <typename Unit>
+bool IsAscii(std::basic_string_view<Unit> text) {
+  std::make_unsigned_t<Unit> any = 0;
+  for (Unit unit : text) any |= static_cast<std::make_unsigned_t<Unit> >(unit);
+  return any < 0x80;
 }
 
 std::string_view AsBytes(std::wstring_view text) {
@@ -130,28 +125,40 @@ std::string_view AsBytes(std::wstring_view text) {
                           text.size() * sizeof(wchar_t));
 }
 
-std::string_view AsBytes(const wchar_t& c) {
-  return std::string_view(reinterpret_cast<const char*>(&c), sizeof c);
-}
-
 }  // namespace
 
 std::wstring Cp932ToWide(std::string_view bytes) {
-  return FromWcharBytes(Convert("WCHAR_T", "CP932", bytes, 1, AsBytes(kUndecodable)));
+  if (IsAscii(bytes)) return std::wstring(bytes.begin(), bytes.end());
+  thread_local const Converter converter("WCHAR_T", "CP932");
+  std::wstring text;
+  Convert(converter, bytes, 1, kUndecodable, text);
+  return text;
 }
 
 std::string WideToCp932(std::wstring_view text) {
-  return Convert("CP932", "WCHAR_T", AsBytes(text), sizeof(wchar_t), "?");
+  if (IsAscii(text)) return std::string(text.begin(), text.end());
+  thread_local const Converter converter("CP932", "WCHAR_T");
+  std::string bytes;
+  Convert(converter, AsBytes(text), sizeof(wchar_t), '?', bytes);
+  return bytes;
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  return Convert("UTF-8", "WCHAR_T", AsBytes(text), sizeof(wchar_t), "?");
+  if (IsAscii(text)) return std::string(text.begin(), text.end());
+  thread_local const Converter converter("UTF-8", "WCHAR_T");
+  std::string bytes;
+  Convert(converter, AsBytes(text), sizeof(wchar_t), '?', bytes);
+  return bytes;
 }
 
 bool Utf8ToWide(std::string_view bytes, std::wstring& text) {
-  const wchar_t invalid = 0xFFFD;
+  if (IsAscii(bytes)) {
+    text.assign(bytes.begin(), bytes.end());
+    return true;
+  }
+  thread_local const Converter converter("WCHAR_T", "UTF-8");
   int faults = 0;
-  text = FromWcharBytes(Convert("WCHAR_T", "UTF-8", bytes, 1, AsBytes(invalid), &faults));
+  Convert(converter, bytes, 1, L'\xFFFD', text, &faults);
   return faults == 0;
 }
 

@@ -91,6 +91,11 @@ std::string TimelineEvent::Describe() const {
 
 Timeline::Timeline() { operations_.Reserve(kUsualOperations, kUsualFields, kUsualTextBytes); }
 
+void Timeline::Clear() {
+  operations_.Clear();
+  events_.clear();
+}
+
 const std::vector<TimelineEvent>& Timeline::Events() const {
   for (std::size_t i = events_.size(); i < operations_.Size(); ++i) {
     events_.push_back(MakeEvent(operations_, operations_.Event(i)));
@@ -122,4 +127,14 @@ std::vector<const TimelineEvent*> Timeline::Find(std::string_view op) const {
     if (event.op == op) found.push_back(&event);
   }
   return found;
+}
+
+std::size_t Timeline::Count(std::string_view op) const {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < operations_.Size(); ++i) {
+    // The first letter rules out most operations without a call to compare.
+    const char* name = operations_.Event(i).op;
+    count += !op.empty() && name[0] == op[0] && op == name;
+  }
+  return count;
 }

@@ -36,6 +36,9 @@ class Timeline {
  public:
   Timeline();
 
+  // Forgets every operation and keeps the record's room.
+  void Clear();
+
   TraceRecord& Operations() { return operations_; }
   const TraceRecord& Operations() const { return operations_; }
 
@@ -45,6 +48,8 @@ class Timeline {
   std::vector<std::string> Lines(std::initializer_list<std::string_view> ops) const;
   // Events of one operation.
   std::vector<const TimelineEvent*> Find(std::string_view op) const;
+  // How many of the operations are `op`, counted on the record itself.
+  std::size_t Count(std::string_view op) const;
 
  private:
   TraceRecord operations_;
