@@ -24,8 +24,9 @@ std::size_t PositionQueries(const TraceRecord& operations) {
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     const TraceEvent& event = operations.Event(i);
     const TraceField* text = event.fieldCount ? &operations.Field(event, 0) : nullptr;
+    // Only the position command has a "?" there, and only a write's op starts with "w".
     queries += text && text->kind == kTraceText && text->textLength == query.size() &&
-               std::strcmp(event.op, "write") == 0 &&
+               operations.TextData(*text)[6] == '?' && event.op[0] == 'w' &&
                std::string_view(operations.TextData(*text), query.size()) == query;
   }
   return queries;
