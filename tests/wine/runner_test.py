@@ -37,8 +37,9 @@ class Runner(unittest.TestCase):
             ("new", None, False),
             ("empty", [], False),
             ("made by a run", [WORK_MARKER, "logs/map.jsonl"], False),
-            ("made before runs marked theirs", ["tmp/a", "xdg-data/b", "xdg-config/c",
-                                                "xdg-cache/d", "posrelay.log"], False),
+            # Only the marker tells: a folder laid out like a run's is not enough.
+            ("laid out like a run's, unmarked", ["tmp/a", "xdg-data/b", "xdg-config/c",
+                                                 "xdg-cache/d", "posrelay.log"], True),
             ("someone's files", ["notes.txt"], True),
             ("someone's project with a tmp folder", ["tmp/a", "src/main.c"], True),
         ]

@@ -28,8 +28,6 @@ PREFIX_MARKER = "posrelay-prefix"
 # short is still known as the session's own.
 PREFIX_BEING_MADE = "posrelay prefix being made"
 WORK_MARKER = ".posrelay-work"
-# What a session made in its work folder before the folder had a marker.
-EARLIER_WORK_LAYOUT = {"tmp", "xdg-data", "xdg-config", "xdg-cache"}
 NULL_DRIVER_REGISTRY = 'WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n'
 
 
@@ -52,7 +50,7 @@ def claim_work_folder(work):
         raise WineError("the work folder %s is not a folder" % work)
     else:
         entries = set(os.listdir(work))
-        if entries and WORK_MARKER not in entries and not EARLIER_WORK_LAYOUT <= entries:
+        if entries and WORK_MARKER not in entries:
             raise WineError("the work folder %s is not empty and was not made by a Wine session: "
                             "give a new or an empty folder" % work)
         for entry in entries:

@@ -45,7 +45,6 @@ from handset_scenario import load_scenario  # noqa: E402
 from wine_session import WineError, WineSession, windows_path  # noqa: E402
 
 STATUS_KEY = "HKCU\\Software\\Sharp\\PhoneStatus"
-DEFAULT_GPATH = "\\Program Files\\GoogleMaps\\GoogleMaps.exe"
 # What the runner laid in the prefix, so that the next run can take it away.
 LAID_RECORD = "posrelay-laid"
 SERVICE_START_LIMIT_S = 10
@@ -150,19 +149,19 @@ def plan_run(sim, scenario_path=None, ini=None):
         notes.append("internet.opens: the internet handle always opens under Wine; "
                      "the page is made unreachable instead")
 
-    gpath, warnings, longest_ms = DEFAULT_GPATH, [], 0
-    if ini is not None:
-        status, output, errors = run_tool([sim, "--check", ini, "--format", "json"])
-        if status not in (0, 1):
-            raise RunnerError(errors or "posrelay-sim --check ended with status %d" % status)
-        check = json.loads(output)
-        gpath = check["settings"]["gpath"]["value"]
-        comport = check["settings"]["comport"]["value"]
-        warnings = [warning["text"] for warning in check["warnings"]]
-        longest_ms = check["runTimeMs"]["longest"]
-        if comport.upper() not in COM1_NAMES:
-            notes.append("comport %s: the module answers on COM1 only under Wine"
-                         % json.dumps(comport, ensure_ascii=False))
+    # Without a settings file the defaults hold, as they do for an empty one;
+    # either way the check gives the gpath and the longest run they allow.
+    status, output, errors = run_tool([sim, "--check", ini or os.devnull, "--format", "json"])
+    if status not in (0, 1):
+        raise RunnerError(errors or "posrelay-sim --check ended with status %d" % status)
+    check = json.loads(output)
+    gpath = check["settings"]["gpath"]["value"]
+    comport = check["settings"]["comport"]["value"]
+    warnings = [warning["text"] for warning in check["warnings"]]
+    longest_ms = check["runTimeMs"]["longest"]
+    if comport.upper() not in COM1_NAMES:
+        notes.append("comport %s: the module answers on COM1 only under Wine"
+                     % json.dumps(comport, ensure_ascii=False))
     if map_place(gpath) is None:
         notes.append("gpath %s is not a path from the handset's root: no stand-in map is laid"
                      % json.dumps(gpath, ensure_ascii=False))
