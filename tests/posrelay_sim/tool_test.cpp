@@ -458,6 +458,9 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
       {"normal_run.trace", "{\"t\":402,\"op\":\"write",
        "{\"t\":402,\"op\":\"cut\",\"limit\":1048576}\n", true, 0,
        "cut: the trace reached its bound and stops after 18 operations, identical up to there"},
+      {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
+       "unfinished: the trace ends at the message, as when the handset is reset while the "
+       "message is shown; 724 operations, identical up to there"},
       {"normal_run.trace", "\"version\":1", "\"version\":2", false, 2,
        "line 1: format version 2; this posrelay-sim reads version 1"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 2,

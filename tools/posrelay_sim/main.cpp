@@ -60,9 +60,11 @@ const char kHelp[] =
     "                    the operations are identical and how much of the run's\n"
     "                    time lay beyond the pauses, or the first divergence;\n"
     "                    with --format svg, the recorded run as a chart.\n"
-    "Exit status: 0 identical (up to the cut of a trace that reached its bound),\n"
-    "1 for a divergence, 2 for a file that is missing, malformed, truncated or of\n"
-    "another format version, with its line named.\n"
+    "Exit status: 0 identical (up to the cut of a trace that reached its bound,\n"
+    "or up to the message of a trace whose run was reset while it was shown),\n"
+    "1 for a divergence, 2 for a file that is missing, malformed, truncated, of\n"
+    "another format version or recorded in a code page other than 932, with its\n"
+    "line named.\n"
     "\n"
     "A scenario lists only what differs from the default handset, shown here with\n"
     "every field at its default; an unknown field is an error.\n"
@@ -165,16 +167,6 @@ int CheckSettings(const std::string& path, bool json) {
   return check.warnings.empty() ? 0 : 1;
 }
 
-// The recorded run as a chart, at the times it was recorded.
-std::string FormatRecordedRunSvg(const RecordedTrace& trace) {
-  Timeline timeline;
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
-  }
-  const std::uint64_t endMs = trace.last.Size() ? trace.last.Event(0).timeMs : 0;
-  return FormatSvgTimeline(timeline, SummariseOperations(trace.operations, endMs));
-}
-
 int Replay(const std::string& path, const std::optional<std::string>& format) {
   std::string bytes;
   std::string problem;
@@ -187,7 +179,7 @@ int Replay(const std::string& path, const std::optional<std::string>& format) {
   if (format == "json") {
     std::cout << FormatReplayJson(trace, result);
   } else if (format == "svg") {
-    std::cout << FormatRecordedRunSvg(trace);
+    std::cout << FormatReplaySvg(trace);
   } else {
     std::cout << FormatReplayText(trace, result);
   }

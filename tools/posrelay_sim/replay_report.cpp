@@ -6,6 +6,8 @@
 
 #include "platform/trace_operations.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/run_report.h"
+#include "tools/posrelay_sim/svg_timeline.h"
 
 namespace {
 
@@ -42,8 +44,11 @@ std::string Describe(const TraceRecord& record, const TraceEvent& event) {
   return line;
 }
 
-// The time the trace covers: to its end line, or to its cut.
-std::uint64_t RecordedMs(const RecordedTrace& trace) { return trace.last.Event(0).timeMs; }
+// The time the trace covers: to its end line, its cut or its message.
+std::uint64_t RecordedMs(const RecordedTrace& trace) {
+  const TraceRecord& last = trace.unfinished ? trace.operations : trace.last;
+  return last.Event(last.Size() - 1).timeMs;
+}
 
 std::int64_t BeyondPausesMs(const RecordedTrace& trace, const ReplayResult& result) {
   return static_cast<std::int64_t>(RecordedMs(trace)) - static_cast<std::int64_t>(result.pausesMs);
@@ -62,6 +67,11 @@ std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) 
 
 std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
   const std::string count = std::to_string(result.played) + " operations";
+  if (!result.diverged && trace.unfinished) {
+    return "unfinished: the trace ends at the message, as when the handset is reset while the "
+           "message is shown; " +
+           count + ", identical up to there; " + TimeAccount(trace, result);
+  }
   if (!result.diverged && !trace.cut)
     return "identical: " + count + "; " + TimeAccount(trace, result);
   if (!result.diverged) {
@@ -113,7 +123,9 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     lines += "}\n";
   }
   if (!result.diverged) {
-    lines += trace.cut ? "{\"replay\":\"cut\"" : "{\"replay\":\"identical\"";
+    lines += trace.cut          ? "{\"replay\":\"cut\""
+             : trace.unfinished ? "{\"replay\":\"unfinished\""
+                                : "{\"replay\":\"identical\"";
     lines += ",\"operations\":" + std::to_string(result.played);
     lines += ",\"t\":" + std::to_string(RecordedMs(trace));
     lines += ",\"pauses\":" + std::to_string(result.pausesMs);
@@ -136,4 +148,12 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
   AppendJsonText(call.op, std::strlen(call.op), lines);
   AppendTraceFields(result.divergentCall, call, lines);
   return lines + "}}\n";
+}
+
+std::string FormatReplaySvg(const RecordedTrace& trace) {
+  Timeline timeline;
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  }
+  return FormatSvgTimeline(timeline, SummariseOperations(trace.operations, RecordedMs(trace)));
 }

@@ -16,4 +16,7 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
 // operation, then {"replay":"identical"|"cut"|"divergence",...}.
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
 
+// The recorded run as a dry run's chart, at the times it was recorded.
+std::string FormatReplaySvg(const RecordedTrace& trace);
+
 #endif

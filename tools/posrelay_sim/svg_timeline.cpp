@@ -213,7 +213,9 @@ class SvgWriter {
             "\" x2=\"" + Number(kLabelWidth + plotWidth_) + "\" y2=\"" + Number(kAxisTop) +
             "\"/>\n";
     const std::uint64_t step = TickStep(plotWidth_ / static_cast<double>(totalMs_));
-    for (std::uint64_t ms = 0; ms <= totalMs_; ms += step) {
+    // Counted in ticks, so that no sum of steps can wrap around.
+    for (std::uint64_t tick = 0; tick <= totalMs_ / step; ++tick) {
+      const std::uint64_t ms = tick * step;
       const double x = X(ms);
       svg_ += "<line class=\"axis\" x1=\"" + Number(x) + "\" y1=\"" + Number(kAxisTop) +
               "\" x2=\"" + Number(x) + "\" y2=\"" + Number(kAxisTop + 5) + "\"/>\n";

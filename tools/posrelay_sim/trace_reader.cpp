@@ -116,8 +116,10 @@ bool IsHex(const std::string& text) {
   return true;
 }
 
-// A text of bytes must stand for them: with its hex, the bytes must read as
-// the text; without it, the text must give its bytes back.
+// A text of bytes must stand for them: without a hex, the text must give
+// its bytes back. With one, the bytes are the hex's and the text is there to
+// be read: the recording system's own conversion made it, and where bytes
+// are not characters of the code page, systems differ on what they show.
 int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
   const TraceField* text = record.FindField(event, "text");
   const TraceField* hex = record.FindField(event, "hex");
@@ -130,10 +132,10 @@ int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::s
     problem = "\"hex\" is not an even number of hex digits";
     return 0;
   }
+  if (hex) return 1;
   const std::string bytes = RecordedBytes(record, event);
   if (WideToUtf8(Cp932ToWide(bytes)) == record.Text(*text)) return 1;
-  problem = hex ? "\"text\" is not what the bytes of \"hex\" read as"
-                : "\"text\" does not give its bytes back in code page 932; give them in \"hex\"";
+  problem = "\"text\" does not give its bytes back in code page 932; give them in \"hex\"";
   return 0;
 }
 
@@ -178,6 +180,10 @@ int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
   const JsonMember* op = Member(members, "op");
   if (!time || time->kind != JsonMember::kInteger || time->negative) {
     problem = "expected \"t\", the milliseconds since the run began";
+    return 0;
+  }
+  if (time->magnitude > kLatestTraceMs) {
+    problem = "\"t\" is beyond " + std::to_string(kLatestTraceMs) + " ms, which no run reaches";
     return 0;
   }
   if (!op || op->kind != JsonMember::kText) {
@@ -261,8 +267,12 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
     trace.cut = std::strcmp(last.op, "cut") == 0;
     ended = true;
   }
-  if (!ended) {
+  const TraceRecord& operations = trace.operations;
+  trace.unfinished = !ended && operations.Size() > 0 && bytes.back() == '\n' &&
+                     std::strcmp(operations.Event(operations.Size() - 1).op, "message") == 0;
+  if (!ended && !trace.unfinished) {
     return Fail(error, lineNumber + 1, "the trace stops without its end line: it is truncated");
   }
+  if (trace.unfinished) trace.lastLine = lineNumber;
   return 1;
 }

@@ -2,6 +2,7 @@
 #define POSRELAY_TOOLS_POSRELAY_SIM_TRACE_READER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,20 +11,26 @@
 
 // A trace as the launcher writes it to posrelay.trace, read back: its
 // header, its operations, and its last line, which is the run's end or
-// says that the trace was cut.
+// says that the trace was cut. A trace may also end at its message: the
+// launcher writes it out before the message is shown, so it is all there is
+// when the handset is reset while the message is on screen.
 struct RecordedTrace {
   std::string system;    // "handset" or "desktop"
   std::string launcher;  // the launcher's version
   TraceRecord operations;
   std::vector<std::size_t> lines;  // the file's line of each operation
-  TraceRecord last;                // the end line, or the cut line
+  TraceRecord last;                // the end line, or the cut line; empty when unfinished
   std::size_t lastLine = 0;
   bool cut = false;
+  bool unfinished = false;  // ends at its message
 };
 
 // The format and version this reader takes.
 inline constexpr char kTraceFormat[] = "posrelay-trace";
 inline constexpr int kTraceVersion = 1;
+// Times beyond this are refused: far longer than any run, and the most that
+// a double, in which the charts place them, holds exactly.
+inline constexpr std::uint64_t kLatestTraceMs = std::uint64_t(1) << 53;
 // Replays read texts in the handset's code page.
 inline constexpr int kTraceCodePage = 932;
 
