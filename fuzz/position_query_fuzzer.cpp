@@ -3,36 +3,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_handset.h"
 #include "platform/sim/text_encoding.h"
 #include "position/position_query.h"
-
-namespace {
-
-// The position commands written, counted on the record itself: a long query
-// makes hundreds of operations, told apart by their first field before any
-// name or text is compared.
-std::size_t PositionQueries(const TraceRecord& operations) {
-  const std::string_view query = "AT@LBC?\r";
-  std::size_t queries = 0;
-  for (std::size_t i = 0; i < operations.Size(); ++i) {
-    const TraceEvent& event = operations.Event(i);
-    const TraceField* text = event.fieldCount ? &operations.Field(event, 0) : nullptr;
-    // Only the position command has a "?" there, and only a write's op starts with "w".
-    queries += text && text->kind == kTraceText && text->textLength == query.size() &&
-               operations.TextData(*text)[6] == '?' && event.op[0] == 'w' &&
-               std::string_view(operations.TextData(*text), query.size()) == query;
-  }
-  return queries;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Replies are separated by 0xFF bytes; the first is the identification.
@@ -58,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::wstring name = Cp932ToWide(identification.substr(0, 256));
   name.resize(std::min(name.find(L'\0'), name.size()));
   const bool fast = name.find(L"RX410") != std::wstring::npos;
-  const std::size_t queries = PositionQueries(handset.GetTimeline().Operations());
+  const std::size_t queries = handset.PositionQueries();
   FUZZ_CHECK(queries >= 1 && queries <= (fast ? 10u : 50u));
   FUZZ_CHECK(found || queries == (fast ? 10u : 50u));
   FUZZ_CHECK(handset.NowMs() <= 2000u + queries * (fast ? 900u : 1000u));

@@ -142,9 +142,10 @@ DeviceHandle SimulatedHandset::OpenDevice(const std::wstring& name) {
 
 const std::string& SimulatedHandset::ModuleReplyTo(std::string_view command) {
   if (command == "ATI4") return scenario_.module.identification;
-  if (command == "AT@LBC?" && !scenario_.module.positionReplies.empty()) {
+  if (command == "AT@LBC?") {
+    const std::size_t query = positionQueries_++;
     const std::vector<std::string>& replies = scenario_.module.positionReplies;
-    return replies[std::min(positionQueries_++, replies.size() - 1)];
+    if (!replies.empty()) return replies[std::min(query, replies.size() - 1)];
   }
   return kModuleOk;
 }

@@ -44,6 +44,8 @@ class SimulatedHandset : public PlatformServices {
   // Messages shown, as "title: text" in UTF-8.
   std::vector<std::string> Messages() const;
   std::optional<int> QuitCode() const { return quitCode_; }
+  // The position commands ("AT@LBC?") the module has been sent.
+  std::size_t PositionQueries() const { return positionQueries_; }
 
   std::wstring ExecutablePath() override;
   FileHandle OpenTextFile(const std::wstring& path) override;
