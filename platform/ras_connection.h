@@ -25,4 +25,12 @@ typedef unsigned int(POSRELAY_WINAPI* RasEnumConnectionsFunction)(RasConnectionR
                                                                   unsigned int* connectionCount);
 typedef unsigned int(POSRELAY_WINAPI* RasHangUpFunction)(void* connection);
 
+// Their results, as the system defines them; the simulated handset and the
+// player of traces answer with these.
+const unsigned int kRasSuccess = 0;
+const unsigned int kRasInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+const unsigned int kRasBufferTooSmall = 603;
+const unsigned int kRasInvalidSize = 632;
+const unsigned int kRasNoConnection = 668;
+
 #endif

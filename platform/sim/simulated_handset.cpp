@@ -10,12 +10,6 @@ namespace {
 
 thread_local SimulatedHandset* activeHandset = nullptr;
 
-// Results of the dial-up functions, as the system defines them.
-const unsigned int kRasSuccess = 0;
-const unsigned int kRasBufferTooSmall = 603;
-const unsigned int kRasInvalidSize = 632;
-const unsigned int kRasNoConnection = 668;
-
 const unsigned int kCloseMessage = 16;  // WM_CLOSE
 
 unsigned int POSRELAY_WINAPI SimulatedRasEnumConnections(RasConnectionRecord* records,

@@ -9,19 +9,15 @@ namespace {
 
 thread_local TracePlayer* activePlayer = nullptr;
 
-const unsigned int kRasSuccess = 0;
-const unsigned int kRasNoConnection = 668;
-const unsigned int kRasUnavailable = 6;  // ERROR_INVALID_HANDLE
-
 unsigned int POSRELAY_WINAPI PlayedRasEnumConnections(RasConnectionRecord* records,
                                                       unsigned int* bufferBytes,
                                                       unsigned int* connectionCount) {
   return activePlayer ? activePlayer->EnumerateConnections(records, bufferBytes, connectionCount)
-                      : kRasUnavailable;
+                      : kRasInvalidHandle;
 }
 
 unsigned int POSRELAY_WINAPI PlayedRasHangUp(void* connection) {
-  return activePlayer ? activePlayer->HangUpConnection(connection) : kRasUnavailable;
+  return activePlayer ? activePlayer->HangUpConnection(connection) : kRasInvalidHandle;
 }
 
 bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
@@ -368,7 +364,7 @@ unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
     FillConnections(records, *bufferBytes / sizeof(RasConnectionRecord), count);
     *connectionCount = count;
   } else if (result == kRasSuccess) {
-    result = kRasUnavailable;
+    result = kRasInvalidHandle;
   }
   RecordRasEnumerate(call_, now_, count, result);
   Settle(recorded);
