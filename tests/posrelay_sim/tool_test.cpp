@@ -224,6 +224,8 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
       {"--scenario slow_module_no_position.json",
        {"position  none in 50 attempts (at most 50)",
         "message   \"W-SIMからの位置情報取得に失敗しました\""}},
+      // The launcher's read of the identification ends at a zero byte.
+      {"--scenario name_after_zero_byte.json", {"position  none in 50 attempts (at most 50)"}},
       {"--scenario map_never_closes.json",
        {"-- map --", "-- summary --",
         "position  not asked: the run ended before the module's turn"}},

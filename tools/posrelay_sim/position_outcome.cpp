@@ -52,7 +52,9 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
       if (*text == "AT@LBC?\r" && !outcome.givingAttempt) ++outcome.attempts;
     } else if (Is(event, "read") && identifying) {
       identifying = false;
-      const bool known = text && text->find("RX410") != std::string::npos;
+      // The launcher's reply ends at a zero byte, as its read of it does.
+      const bool known =
+          text && text->substr(0, text->find('\0')).find("RX410") != std::string::npos;
       outcome.attemptLimit = known ? kKnownModuleAttempts : kOtherModuleAttempts;
     }
     if (run.positionKnown && !outcome.givingAttempt) {
