@@ -28,6 +28,10 @@ void Check(bool passed, const char* what) {
 
 const wchar_t kMapArguments[] = L"-URL \"?action=locn&a=@latlon:35.692670,139.750125\"";
 const wchar_t kChildRecord[] = L"child-command-line.txt";
+// Upper bounds on what should happen at once, and on a program's start, with
+// room for a busy machine: they catch a call that blocks, not a slow one.
+const DWORD kPromptlyMs = 5000;
+const DWORD kChildStartMs = 30000;
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
 
@@ -99,7 +103,10 @@ void CheckSerialPort(Win32Platform& platform) {
   const int first = platform.ReadDevice(port, buffer, 256);
   Check(first == 7 && std::string(buffer, 7) == "RX410\r\n", "a read returns what has arrived");
   const int second = platform.ReadDevice(port, buffer, 256);
-  Check(second == 0 && GetTickCount() - start < 1000, "a read with nothing there returns at once");
+  // Without its time-outs a read would block for good; the bound leaves room
+  // for a busy machine.
+  Check(second == 0 && GetTickCount() - start < kPromptlyMs,
+        "a read with nothing there returns at once");
   platform.CloseDevice(port);
 }
 
@@ -144,8 +151,9 @@ void CheckProcess(Win32Platform& platform, const std::wstring& folder) {
   const std::wstring record = folder + L"\\" + kChildRecord;
   DeleteFileW(record.c_str());
   Check(platform.StartProcess(self, kMapArguments) != 0, "a program starts");
-  for (int wait = 0; wait < 100 && GetFileAttributesW(record.c_str()) == INVALID_FILE_ATTRIBUTES;
-       ++wait)
+  for (DWORD waited = 0;
+       waited < kChildStartMs && GetFileAttributesW(record.c_str()) == INVALID_FILE_ATTRIBUTES;
+       waited += 50)
     Sleep(50);
   Sleep(100);
   std::string expected =
@@ -159,7 +167,7 @@ LRESULT CALLBACK TestWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 
 // Waits for a message of the given kind in this thread's queue.
 bool ReceiveMessage(UINT wanted, MSG& found) {
-  for (int wait = 0; wait < 50; ++wait) {
+  for (DWORD waited = 0; waited < kPromptlyMs; waited += 20) {
     MSG message;
     while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
       if (message.message == wanted) {
@@ -193,7 +201,7 @@ void CheckWindows(Win32Platform& platform) {
 
   platform.SetForeground(handle | 1);
   bool inFront = false;
-  for (int wait = 0; wait < 50 && !inFront; ++wait) {
+  for (DWORD waited = 0; waited < kPromptlyMs && !inFront; waited += 20) {
     inFront = GetForegroundWindow() == window;
     Sleep(20);
   }

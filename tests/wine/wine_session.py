@@ -35,6 +35,17 @@ class WineError(Exception):
     pass
 
 
+def decode_wine_output(data):
+    """Text that a Wine program or Wine itself printed. Programs may print
+    UTF-8; Wine's own messages come in the prefix's code page, 932 under the
+    Japanese locale, which is almost never valid UTF-8. What is neither shows
+    as escapes, never as replacement characters."""
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        return data.decode("cp932", errors="backslashreplace")
+
+
 def windows_path(path):
     """The Z: drive path under which Wine programs see a Unix path."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -148,7 +159,7 @@ class WineSession:
         result = subprocess.run(command, env=self.env, capture_output=True, timeout=timeout)
         if result.returncode != 0:
             raise WineError("%s failed with %d: %s" % (" ".join(command), result.returncode,
-                                                       result.stderr.decode(errors="replace")))
+                                                       decode_wine_output(result.stderr)))
 
     def _prepare_prefix(self):
         version = prefix_version(self.prefix)
@@ -194,7 +205,7 @@ class WineSession:
             result = subprocess.run([WINE] + arguments, env=self.env, stdout=output,
                                     stderr=subprocess.STDOUT, timeout=60)
             output.seek(0)
-            text = output.read().decode("cp932", errors="replace")
+            text = decode_wine_output(output.read())
         if check and result.returncode != 0:
             raise WineError("%s failed with %d: %s" % (" ".join(arguments), result.returncode, text))
         return text
@@ -208,6 +219,12 @@ class WineSession:
         self.processes.append(process)
         return process
 
+    def output_of(self, name):
+        """What the program started as `name` has printed so far, with what
+        Wine said of it."""
+        with open(os.path.join(self.work, name + ".log"), "rb") as log:
+            return decode_wine_output(log.read())
+
     def run_to_end(self, name, arguments, limit_s):
         """Runs a Windows program to its end and prints its output; returns
         its exit code, or None when it was still running after limit_s."""
@@ -216,6 +233,14 @@ class WineSession:
             exit_code = process.wait(timeout=limit_s)
         except subprocess.TimeoutExpired:
             exit_code = None
-        with open(os.path.join(self.work, name + ".log"), errors="replace") as log:
-            sys.stdout.write(log.read())
+        sys.stdout.write(self.output_of(name))
         return exit_code
+
+    def run_quietly(self, name, arguments, limit_s):
+        """Runs a Windows program to its end; returns its output, or None
+        when it was still running after limit_s."""
+        try:
+            self.start(name, arguments).wait(timeout=limit_s)
+        except subprocess.TimeoutExpired:
+            return None
+        return self.output_of(name)

@@ -65,7 +65,7 @@ def serve(master, module, log):
         pending += received
         while b"\r" in pending:
             raw, pending = pending.split(b"\r", 1)
-            command = raw.decode("cp932", errors="replace")
+            command = raw.decode("cp932", errors="backslashreplace")
             write_log(log, "command", command + "\r")
             reply = module.reply_to(command)
             os.write(master, reply.encode("cp932", errors="replace"))

@@ -71,6 +71,10 @@ NOT_PLAYED = {
 }
 COM1_NAMES = ("COM1", "COM1:", "\\\\.\\COM1")
 TRACE_NAME = "posrelay.trace"
+# Written beside the launcher by its build: whether this machine runs 32-bit
+# Windows programs, and why not.
+PROBE_ANSWER = "wine-probe.txt"
+PE_MACHINE_X86_64 = 0x8664
 LAUNCHER_PATH = "C:\\posrelay\\posrelay.exe"
 
 
@@ -101,6 +105,7 @@ class RunResult:
         self.messages = []         # (caption, text, icon)
         self.status22 = None       # the registry value after the run, or None
         self.trace_path = None     # the run's trace, kept in the work folder
+        self.operations = []       # its operations, each {"t": launcher's ms, "op": ...}
         self.replay_status = None  # posrelay-sim --replay's exit status
         self.replay_verdict = ""   # its closing line
         self.trace_problems = []   # where the trace and the simulators disagree
@@ -236,6 +241,28 @@ def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=No
         result.events = merge_logs(logs, result, record)
     take_away_laid(os.path.join(wine.prefix, "drive_c"))
     return result
+
+
+def program_bits(path):
+    """32 or 64: the word size of a Windows program, from its PE header."""
+    with open(path, "rb") as program:
+        header = program.read(4096)
+    pe = int.from_bytes(header[0x3C:0x40], "little")
+    machine = int.from_bytes(header[pe + 4:pe + 6], "little")
+    return 64 if machine == PE_MACHINE_X86_64 else 32
+
+
+def fallback_note(launcher):
+    """The line that says the 64-bit program runs instead of the handset's
+    32-bit kind, and why; None for a 32-bit program."""
+    if program_bits(launcher) == 32:
+        return None
+    answer = os.path.join(os.path.dirname(launcher), PROBE_ANSWER)
+    why = ""
+    if os.path.exists(answer):
+        with open(answer, encoding="utf-8") as file:
+            why = " (" + file.read().strip() + ")"
+    return "note: running the 64-bit posrelay.exe, not a 32-bit one like the handset's" + why
 
 
 def map_place(gpath):
@@ -375,8 +402,7 @@ def start_watcher(wine, watcher, record, stop, time_limit_s):
         if os.path.exists(record):
             return
         time.sleep(0.05)
-    with open(os.path.join(wine.work, "watcher.log"), errors="replace") as log:
-        said = log.read().strip()
+    said = " ".join(wine.output_of("watcher").split())
     raise RunnerError("the message box watcher did not start" + (": " + said if said else ""))
 
 
@@ -505,7 +531,8 @@ def check_trace(sim, result):
     result.replay_verdict = errors or output.rstrip("\n").rsplit("\n", 1)[-1]
     if status == 2:
         return
-    result.trace_problems = trace_disagreements(result, read_trace(result.trace_path))
+    result.operations = read_trace(result.trace_path)
+    result.trace_problems = trace_disagreements(result, result.operations)
 
 
 def describe(event):
@@ -573,6 +600,9 @@ def main():
             print("%s: warning: %s" % (os.path.basename(options.ini), warning))
         for note in plan.notes:
             print("note: " + note)
+        note = fallback_note(options.launcher) if os.path.isfile(options.launcher) else None
+        if note:
+            print(note)
         sys.stdout.flush()
         result = run_planned(plan, options.launcher, options.standin, options.watcher,
                              options.prefix, options.work, options.scenario, options.ini,
