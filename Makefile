@@ -1,8 +1,9 @@
 # Front door. Both set up a fresh Debian 12 machine (installing only what is
 # missing) first.
-#   make demo   runs the 32-bit posrelay.exe under Wine on the default
-#               simulated handset; make demo SCENARIO=handset.json
-#               INI=posrelay.ini runs one's own
+#   make demo   runs posrelay.exe under Wine on the default simulated
+#               handset: the 32-bit one, or the 64-bit one where this
+#               machine cannot run 32-bit programs (README); make demo
+#               SCENARIO=handset.json INI=posrelay.ini runs one's own
 #   make test   builds and runs every test of every preset, the Windows
 #               builds (run under Wine) last
 TEST_PRESETS := host host-asan fuzz win32 win32-i686 handset

@@ -13,8 +13,11 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "handset"))
-from run_handset import RunnerError, map_place, plan_run  # noqa: E402
-from wine_session import WINE, WORK_MARKER, WineError, WineSession, claim_work_folder  # noqa: E402
+from handset_runs import pauses_problem  # noqa: E402
+from run_handset import RunnerError, fallback_note, map_place, plan_run  # noqa: E402
+from wine_probe import FORCE_VARIABLE, probe  # noqa: E402
+from wine_session import (WINE, WORK_MARKER, WineError, WineSession, claim_work_folder,  # noqa: E402
+                          decode_wine_output)
 
 SIM = None
 
@@ -104,6 +107,56 @@ class Runner(unittest.TestCase):
         for gpath in ("C:\\Map.exe", "Map.exe", "\\\\server\\Map.exe", "\\..\\..\\Map.exe",
                       "\\Maps\\.\\Map.exe", "\\Maps\\"):
             self.assertIsNone(map_place(gpath), gpath)
+
+    def test_the_64_bit_fallback_is_said_with_its_reason(self):
+        with tempfile.TemporaryDirectory() as top:
+            os.environ[FORCE_VARIABLE] = "1"
+            try:
+                runs, reason = probe(os.path.join(top, "prefix"), os.path.join(top, "work"))
+            finally:
+                del os.environ[FORCE_VARIABLE]
+            self.assertEqual((runs, reason), (False, FORCE_VARIABLE + " is set"))
+            self.assertFalse(os.path.exists(os.path.join(top, "prefix")), "no Wine was started")
+            answer = "32-bit Windows programs under Wine: no: " + reason
+            with open(os.path.join(top, "wine-probe.txt"), "w") as file:
+                file.write(answer + "\n")
+            for machine, note in ((0x014C, None), (0x8664, answer)):
+                launcher = os.path.join(top, "posrelay.exe")
+                with open(launcher, "wb") as program:
+                    program.write(b"MZ" + bytes(0x3A) + (0x40).to_bytes(4, "little") + b"PE\0\0"
+                                  + machine.to_bytes(2, "little") + bytes(64))
+                said = fallback_note(launcher)
+                if note is None:
+                    self.assertIsNone(said)
+                else:
+                    self.assertIn("64-bit", said)
+                    self.assertIn(note, said)
+
+    def test_wine_output_reads_in_its_code_page(self):
+        cases = [  # bytes, text
+            ("アプリケーションを開始できません。".encode("cp932"), "アプリケーションを開始できません。"),
+            ("[  PASSED  ] 位置".encode("utf-8"), "[  PASSED  ] 位置"),
+            (b"\x82\xa0\x82", "\u3042\\x82"),  # cut after a lead byte
+        ]
+        for data, text in cases:
+            self.assertEqual(decode_wine_output(data), text)
+
+    def test_pauses_are_judged_short_on_the_launchers_clock_only(self):
+        cases = [  # launcher's ms, received ms, problem
+            (201, 201, None),
+            # A busy machine woke the module late for one command: its gap
+            # looks short as received, never on the launcher's clock.
+            (201, 125, None),
+            (199, 201, "199 ms after AT@LBC? on the launcher's clock, expected at least 200"),
+            (201, 501, None),
+            (201, 502, "502 ms after AT@LBC? as received, expected at most 501"),
+        ]
+        for own, seen, problem in cases:
+            found = pauses_problem([("AT@LBC?", own, seen, 200, 201)])
+            if problem is None:
+                self.assertIsNone(found)
+            else:
+                self.assertIn(problem, found)
 
 
 if __name__ == "__main__":
