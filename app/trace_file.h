@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/framework.h"
-#include "app/trace_recorder.h"
+#include "app/trace_writer.h"
 
 // posrelay.trace beside the executable: the owner's switch for a traced
 // run, and where the trace goes.
-class TraceFile : public TraceSink {
+class TraceFile : public TraceOutput {
  public:
   TraceFile();
   virtual ~TraceFile();

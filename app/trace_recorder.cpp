@@ -1,19 +1,9 @@
 #include "app/trace_recorder.h"
 
-#include <cstring>
-
 #include "platform/trace_operations.h"
 #include "platform/utf8_text.h"
 
 namespace {
-
-const int kTraceFormatVersion = 1;
-// Lines are handed to the sink in pieces of about this size.
-const std::size_t kPendingBytes = 8192;
-// Room kept at the bound for the line that says the trace was cut.
-const std::size_t kCutLineBytes = 64;
-// What a dial-up function reports when no recorder stands behind it.
-const unsigned int kInvalidHandle = 6;  // ERROR_INVALID_HANDLE
 
 TraceRecorder* activeRecorder = 0;
 
@@ -22,11 +12,11 @@ unsigned int POSRELAY_WINAPI RecordedRasEnumConnections(RasConnectionRecord* rec
                                                         unsigned int* connectionCount) {
   return activeRecorder
              ? activeRecorder->EnumerateConnections(records, bufferBytes, connectionCount)
-             : kInvalidHandle;
+             : kRasInvalidHandle;
 }
 
 unsigned int POSRELAY_WINAPI RecordedRasHangUp(void* connection) {
-  return activeRecorder ? activeRecorder->HangUpConnection(connection) : kInvalidHandle;
+  return activeRecorder ? activeRecorder->HangUpConnection(connection) : kRasInvalidHandle;
 }
 
 std::string EntryName(const RasConnectionRecord& record) {
@@ -39,100 +29,55 @@ std::string EntryName(const RasConnectionRecord& record) {
 
 }  // namespace
 
-void AppendTraceHeader(const TraceOrigin& origin, std::string& line) {
-  line += "{\"format\":\"posrelay-trace\",\"version\":";
-  AppendJsonNumber(kTraceFormatVersion, line);
-  line += ",\"system\":";
-  AppendJsonText(origin.system, std::strlen(origin.system), line);
-  line += ",\"launcher\":";
-  AppendJsonText(origin.launcherVersion, std::strlen(origin.launcherVersion), line);
-  line += ",\"codepage\":";
-  AppendJsonNumber(origin.codePage, line);
-  line += "}\n";
-}
-
-TraceRecorder::TraceRecorder(PlatformServices& platform, TraceSink& sink, TraceClock& clock,
-                             const TraceOrigin& origin)
+TraceRecorder::TraceRecorder(PlatformServices& platform, TraceClock& clock, TraceSink& sink)
     : platform_(platform),
-      sink_(sink),
       clock_(clock),
-      traceBytes_(0),
-      recording_(true),
-      sinkWorks_(true),
+      sink_(sink),
+      wrapped_(activeRecorder),
       enumerate_(0),
       hangUp_(0) {
-  activeRecorder = this;
-  StartRunOutcome(outcome_);
-  pending_.reserve(kPendingBytes * 2);
-  AppendTraceHeader(origin, line_);
-  Append(line_);
+  Restart();
 }
 
 TraceRecorder::~TraceRecorder() {
-  if (activeRecorder == this) activeRecorder = 0;
+  if (activeRecorder == this) activeRecorder = wrapped_;
 }
 
-void TraceRecorder::Append(const std::string& line) {
-  if (!recording_) return;
-  if (traceBytes_ + line.size() + kCutLineBytes > kTraceLimitBytes) {
-    TraceRecord cut;
-    RecordCut(cut, Now(), static_cast<unsigned int>(kTraceLimitBytes));
-    AppendTraceLine(cut, cut.Event(0), pending_);
-    recording_ = false;
-    WritePending();
-    return;
-  }
-  pending_ += line;
-  traceBytes_ += line.size();
-  if (pending_.size() >= kPendingBytes) WritePending();
+void TraceRecorder::Restart() {
+  activeRecorder = this;
+  StartRunOutcome(outcome_);
+  operation_.Clear();
+  enumerate_ = 0;
+  hangUp_ = 0;
+  connections_.clear();
 }
 
-void TraceRecorder::WritePending() {
-  if (sinkWorks_ && !pending_.empty() && !sink_.Append(pending_.data(), pending_.size())) {
-    sinkWorks_ = false;
-    recording_ = false;
-  }
-  pending_.clear();
-}
-
-void TraceRecorder::FlushTrace() {
-  WritePending();
-  if (sinkWorks_ && !sink_.Flush()) {
-    sinkWorks_ = false;
-    recording_ = false;
-  }
-}
-
-void TraceRecorder::WriteOperation() {
-  if (recording_) {
-    const TraceEvent& event = operation_.Event(0);
-    NoteRunOperation(outcome_, operation_, event);
-    line_.clear();
-    AppendTraceLine(operation_, event, line_);
-    Append(line_);
-  }
+void TraceRecorder::Emit() {
+  const TraceEvent& event = operation_.Event(0);
+  NoteRunOperation(outcome_, operation_, event);
+  sink_.Take(operation_, event);
   operation_.Clear();
 }
 
 void TraceRecorder::Finish() {
   RecordRunEnd(operation_, Now(), outcome_);
-  WriteOperation();
-  FlushTrace();
+  Emit();
+  sink_.WriteOut();
 }
 
 std::wstring TraceRecorder::ExecutablePath() {
   const TraceTime t = Now();
   std::wstring path = platform_.ExecutablePath();
   RecordExecutablePath(operation_, t, path);
-  WriteOperation();
+  Emit();
   return path;
 }
 
 FileHandle TraceRecorder::OpenTextFile(const std::wstring& path) {
   const TraceTime t = Now();
   const FileHandle file = platform_.OpenTextFile(path);
-  RecordOpenFile(operation_, t, path, file != 0);
-  WriteOperation();
+  RecordOpenFile(operation_, t, path, file != 0, ErrorIf(!file));
+  Emit();
   return file;
 }
 
@@ -140,18 +85,18 @@ int TraceRecorder::ReadTextLine(FileHandle file, int maxBytes, std::string& line
   const TraceTime t = Now();
   const int read = platform_.ReadTextLine(file, maxBytes, line);
   RecordReadLine(operation_, t, read != 0, line, platform_);
-  WriteOperation();
+  Emit();
   return read;
 }
 
 void TraceRecorder::CloseTextFile(FileHandle file) {
   RecordCloseFile(operation_, Now());
-  WriteOperation();
+  Emit();
   platform_.CloseTextFile(file);
 }
 
-// The conversions are pure; like the dry run, the trace shows them in the
-// texts of the reads and writes around them.
+// The conversions are pure; the trace shows them in the texts of the reads
+// and writes around them.
 std::wstring TraceRecorder::AnsiToWide(const std::string& bytes) {
   return platform_.AnsiToWide(bytes);
 }
@@ -163,8 +108,8 @@ std::string TraceRecorder::WideToAnsi(const std::wstring& text) {
 DeviceHandle TraceRecorder::OpenDevice(const std::wstring& name) {
   const TraceTime t = Now();
   const DeviceHandle device = platform_.OpenDevice(name);
-  RecordOpenDevice(operation_, t, name, device != 0);
-  WriteOperation();
+  RecordOpenDevice(operation_, t, name, device, ErrorIf(!device));
+  Emit();
   return device;
 }
 
@@ -173,8 +118,8 @@ int TraceRecorder::WriteDevice(DeviceHandle device, const char* bytes, int count
   const int written = platform_.WriteDevice(device, bytes, count);
   const std::string sent =
       bytes && count > 0 ? std::string(bytes, static_cast<std::size_t>(count)) : std::string();
-  RecordWrite(operation_, t, sent, written, platform_);
-  WriteOperation();
+  RecordWrite(operation_, t, device, sent, written, platform_);
+  Emit();
   return written;
 }
 
@@ -186,20 +131,21 @@ int TraceRecorder::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   if (kept > capacity) kept = capacity < 0 ? 0 : capacity;
   const std::string received =
       kept > 0 ? std::string(buffer, static_cast<std::size_t>(kept)) : std::string();
-  RecordRead(operation_, t, received, count, platform_);
-  WriteOperation();
+  RecordRead(operation_, t, device, capacity, received, count, platform_);
+  Emit();
   return count;
 }
 
 void TraceRecorder::CloseDevice(DeviceHandle device) {
-  RecordCloseDevice(operation_, Now());
-  WriteOperation();
+  RecordCloseDevice(operation_, Now(), device);
+  Emit();
   platform_.CloseDevice(device);
 }
 
 void TraceRecorder::SleepFor(unsigned int milliseconds) {
   RecordSleep(operation_, Now(), milliseconds);
-  WriteOperation();
+  Emit();
+  sink_.WriteOut();
   platform_.SleepFor(milliseconds);
 }
 
@@ -207,13 +153,13 @@ WindowHandle TraceRecorder::FindTopWindow(const std::wstring& className) {
   const TraceTime t = Now();
   const WindowHandle window = platform_.FindTopWindow(className);
   RecordFindWindow(operation_, t, className, window);
-  WriteOperation();
+  Emit();
   return window;
 }
 
 void TraceRecorder::SetForeground(WindowHandle window) {
   RecordForeground(operation_, Now(), window);
-  WriteOperation();
+  Emit();
   platform_.SetForeground(window);
 }
 
@@ -222,41 +168,41 @@ int TraceRecorder::PostWindowMessage(WindowHandle window, unsigned int message, 
   const TraceTime t = Now();
   const int posted = platform_.PostWindowMessage(window, message, wParam, lParam);
   RecordPostMessage(operation_, t, window, message, wParam, lParam, posted != 0);
-  WriteOperation();
+  Emit();
   return posted;
 }
 
 int TraceRecorder::StartProcess(const std::wstring& executable, const std::wstring& commandLine) {
   const TraceTime t = Now();
   const int started = platform_.StartProcess(executable, commandLine);
-  RecordCreateProcess(operation_, t, executable, commandLine, started != 0);
-  WriteOperation();
+  RecordCreateProcess(operation_, t, executable, commandLine, started != 0, ErrorIf(!started));
+  Emit();
   return started;
 }
 
 void TraceRecorder::SendKeyEvent(unsigned char virtualKey, bool keyUp) {
   RecordKey(operation_, Now(), virtualKey, keyUp);
-  WriteOperation();
+  Emit();
   platform_.SendKeyEvent(virtualKey, keyUp);
 }
 
 void TraceRecorder::PreKeyCall() {
   RecordPreKey(operation_, Now());
-  WriteOperation();
+  Emit();
   platform_.PreKeyCall();
 }
 
 void TraceRecorder::PostKeyCall() {
   RecordPostKey(operation_, Now());
-  WriteOperation();
+  Emit();
   platform_.PostKeyCall();
 }
 
 RegistryKey TraceRecorder::OpenCurrentUserKey(const std::wstring& path) {
   const TraceTime t = Now();
   const RegistryKey key = platform_.OpenCurrentUserKey(path);
-  RecordRegistryOpen(operation_, t, path, key != 0);
-  WriteOperation();
+  RecordRegistryOpen(operation_, t, path, key != 0, ErrorIf(!key));
+  Emit();
   return key;
 }
 
@@ -264,21 +210,21 @@ int TraceRecorder::SetDwordValue(RegistryKey key, const std::wstring& name, unsi
   const TraceTime t = Now();
   const int set = platform_.SetDwordValue(key, name, value);
   RecordRegistrySet(operation_, t, name, value, set != 0);
-  WriteOperation();
+  Emit();
   return set;
 }
 
 void TraceRecorder::CloseRegistryKey(RegistryKey key) {
   RecordRegistryClose(operation_, Now());
-  WriteOperation();
+  Emit();
   platform_.CloseRegistryKey(key);
 }
 
 LibraryHandle TraceRecorder::OpenLibrary(const std::wstring& name) {
   const TraceTime t = Now();
   const LibraryHandle library = platform_.OpenLibrary(name);
-  RecordLoadLibrary(operation_, t, name, library != 0);
-  WriteOperation();
+  RecordLoadLibrary(operation_, t, name, library != 0, ErrorIf(!library));
+  Emit();
   return library;
 }
 
@@ -286,7 +232,7 @@ LibraryFunction TraceRecorder::FindFunction(LibraryHandle library, const std::ws
   const TraceTime t = Now();
   const LibraryFunction function = platform_.FindFunction(library, name);
   RecordFindFunction(operation_, t, name, function != 0);
-  WriteOperation();
+  Emit();
   if (!function) return 0;
   // The dial-up functions are answered by the recorder, which calls the
   // system's own and records each call.
@@ -303,7 +249,7 @@ LibraryFunction TraceRecorder::FindFunction(LibraryHandle library, const std::ws
 
 void TraceRecorder::ReleaseLibrary(LibraryHandle library) {
   RecordReleaseLibrary(operation_, Now());
-  WriteOperation();
+  Emit();
   platform_.ReleaseLibrary(library);
 }
 
@@ -311,18 +257,26 @@ unsigned int TraceRecorder::EnumerateConnections(RasConnectionRecord* records,
                                                  unsigned int* bufferBytes,
                                                  unsigned int* connectionCount) {
   const TraceTime t = Now();
-  const std::size_t capacity = bufferBytes ? *bufferBytes / sizeof(RasConnectionRecord) : 0;
+  // What the launcher gave the listing: the first record's size, and room.
+  const unsigned int recordSize = records ? records[0].size : 0;
+  const unsigned int room = bufferBytes ? *bufferBytes : 0;
+  activeRecorder = wrapped_;
   const unsigned int result = enumerate_(records, bufferBytes, connectionCount);
-  const unsigned int count = result == 0 && connectionCount ? *connectionCount : 0;
-  RecordRasEnumerate(operation_, t, count, result);
-  WriteOperation();
-  // The hang-ups name the entry the listing gave each handle.
+  activeRecorder = this;
+  const unsigned int count = result == kRasSuccess && connectionCount ? *connectionCount : 0;
+  RecordRasEnumerate(operation_, t, recordSize, room, count, result);
+  Emit();
+  // Each connection listed, as far as the room went; the hang-ups name the
+  // entry the listing gave each handle.
   connections_.clear();
+  const std::size_t capacity = room / sizeof(RasConnectionRecord);
   for (std::size_t i = 0; records && i < count && i < capacity; ++i) {
     Connection connection;
     connection.handle = records[i].connection;
     connection.entry = EntryName(records[i]);
     connections_.push_back(connection);
+    RecordRasConnection(operation_, t, connection.entry, connection.handle);
+    Emit();
   }
   return result;
 }
@@ -334,17 +288,19 @@ unsigned int TraceRecorder::HangUpConnection(void* connection) {
   for (std::size_t i = 0; i < connections_.size() && entry.empty(); ++i) {
     if (connections_[i].handle == handle) entry = connections_[i].entry;
   }
+  activeRecorder = wrapped_;
   const unsigned int result = hangUp_(connection);
-  RecordRasHangUp(operation_, t, entry, handle, result == 0);
-  WriteOperation();
+  activeRecorder = this;
+  RecordRasHangUp(operation_, t, entry, handle, result);
+  Emit();
   return result;
 }
 
 InternetHandle TraceRecorder::OpenInternet(const std::wstring& agent, unsigned int accessType) {
   const TraceTime t = Now();
   const InternetHandle internet = platform_.OpenInternet(agent, accessType);
-  RecordInternetOpen(operation_, t, agent, accessType, internet != 0);
-  WriteOperation();
+  RecordInternetOpen(operation_, t, agent, accessType, internet, ErrorIf(!internet));
+  Emit();
   return internet;
 }
 
@@ -352,17 +308,16 @@ int TraceRecorder::SetInternetOption(InternetHandle handle, unsigned int option,
                                      unsigned int size) {
   const TraceTime t = Now();
   const int set = platform_.SetInternetOption(handle, option, value, size);
-  RecordInternetSetOption(operation_, t, option, value, size, set != 0);
-  WriteOperation();
+  RecordInternetSetOption(operation_, t, handle, option, value, size, set != 0);
+  Emit();
   return set;
 }
 
 InternetHandle TraceRecorder::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
   const TraceTime t = Now();
   const InternetHandle opened = platform_.OpenInternetUrl(internet, url);
-  RecordOpenUrl(operation_, t, url, opened != 0);
-  WriteOperation();
-  if (opened) urlHandles_.push_back(opened);
+  RecordOpenUrl(operation_, t, internet, url, opened, ErrorIf(!opened));
+  Emit();
   return opened;
 }
 
@@ -370,34 +325,31 @@ int TraceRecorder::ReadInternetFile(InternetHandle url, char* buffer, unsigned i
                                     unsigned int& bytesRead) {
   const TraceTime t = Now();
   const int read = platform_.ReadInternetFile(url, buffer, toRead, bytesRead);
-  RecordInternetRead(operation_, t, bytesRead, read != 0);
-  WriteOperation();
+  RecordInternetRead(operation_, t, url, toRead, bytesRead, read != 0);
+  Emit();
   return read;
 }
 
 int TraceRecorder::CloseInternetHandle(InternetHandle handle) {
   const TraceTime t = Now();
-  bool url = false;
-  for (std::size_t i = 0; i < urlHandles_.size() && !url; ++i) {
-    url = urlHandles_[i] == handle;
-    if (url) urlHandles_.erase(urlHandles_.begin() + static_cast<std::ptrdiff_t>(i));
-  }
   const int closed = platform_.CloseInternetHandle(handle);
-  RecordInternetClose(operation_, t, url);
-  WriteOperation();
+  RecordInternetClose(operation_, t, handle);
+  Emit();
   return closed;
 }
 
 void TraceRecorder::ShowMessage(const std::wstring& title, const std::wstring& text) {
   RecordMessage(operation_, Now(), title, text);
-  WriteOperation();
+  Emit();
   // The owner may leave the message on screen and reset the handset.
-  FlushTrace();
+  sink_.WriteOut();
   platform_.ShowMessage(title, text);
 }
 
 void TraceRecorder::RequestQuit(int exitCode) {
   RecordQuit(operation_, Now(), exitCode);
-  WriteOperation();
+  Emit();
   platform_.RequestQuit(exitCode);
 }
+
+unsigned int TraceRecorder::LastError() { return platform_.LastError(); }

@@ -9,14 +9,18 @@
 #include "platform/ras_connection.h"
 #include "platform/trace_record.h"
 
-// Where a trace goes, such as a file.
+// Where a recorder's operations go: a trace file, the simulated handset's
+// timeline, a replay's comparison with a recorded run.
 class TraceSink {
  public:
   virtual ~TraceSink() {}
-  // Appends bytes; zero when they could not all be written.
-  virtual int Append(const char* bytes, std::size_t count) = 0;
-  // Makes what was appended last through a reset; zero on failure.
-  virtual int Flush() = 0;
+  // One operation, just made; `event` lies in `record`.
+  virtual void Take(const TraceRecord& record, const TraceEvent& event) = 0;
+  // The launcher is about to wait anyway: a pause begins, a message box is
+  // shown or the run is over. Only here may a sink spend time, so that a
+  // traced run makes its calls as an untraced one does: never between a
+  // command and the read that follows it, nor between a key's down and up.
+  virtual void WriteOut() {}
 };
 
 // The time of each recorded operation.
@@ -27,36 +31,27 @@ class TraceClock {
   virtual TraceTime ElapsedMs() = 0;
 };
 
-// What the trace's first line says.
-struct TraceOrigin {
-  const char* system;           // "handset" or "desktop"
-  const char* launcherVersion;  // "1.5.0.0"
-  unsigned int codePage;        // the system's ANSI code page
-};
-
-// Most bytes a trace takes; at this bound it says it was cut and stops.
-const std::size_t kTraceLimitBytes = static_cast<std::size_t>(1) << 20;  // 1 MiB
-
 // A platform that passes every call to another and records it, with its
-// arguments, results and time, as JSON lines in a sink: a header line, one
-// line per operation in the dry run's vocabulary, and the run's outcome at
-// the end (Finish). The dial-up functions it hands out are recorded too.
+// arguments, results, time and, when it failed, the system's error code, in
+// the vocabulary of platform/trace_operations.h; the dial-up functions it
+// hands out are recorded too, the listing with each connection it gave.
+// Finish adds the run's outcome. The same recorder traces runs on the
+// device, makes the simulated handset's timeline and checks replays.
 //
 // Recording never changes the run: each call reaches the platform once, as
-// it was made, and a sink that fails or a trace that reaches its bound only
-// ends the recording. The trace is flushed before a message box, which an
-// owner may leave on screen while resetting the handset, and at the end.
+// it was made.
 //
-// One recorder at a time: the dial-up functions it hands out reach it
-// through a global.
+// The dial-up functions it hands out reach it through a global: one
+// recorder at a time, or one wrapped around another made before it.
 class TraceRecorder : public PlatformServices {
  public:
-  TraceRecorder(PlatformServices& platform, TraceSink& sink, TraceClock& clock,
-                const TraceOrigin& origin);
+  TraceRecorder(PlatformServices& platform, TraceClock& clock, TraceSink& sink);
   virtual ~TraceRecorder();
 
-  // Records the run's outcome and flushes; called once the run is over.
+  // Records the run's outcome and writes out; called once the run is over.
   void Finish();
+  // Starts over for a new run on the same platform, sink and clock.
+  void Restart();
 
   virtual std::wstring ExecutablePath();
   virtual FileHandle OpenTextFile(const std::wstring& path);
@@ -92,6 +87,7 @@ class TraceRecorder : public PlatformServices {
   virtual int CloseInternetHandle(InternetHandle handle);
   virtual void ShowMessage(const std::wstring& title, const std::wstring& text);
   virtual void RequestQuit(int exitCode);
+  virtual unsigned int LastError();
 
   // The dial-up functions as handed out, recording each call.
   unsigned int EnumerateConnections(RasConnectionRecord* records, unsigned int* bufferBytes,
@@ -108,29 +104,22 @@ class TraceRecorder : public PlatformServices {
   TraceRecorder& operator=(const TraceRecorder&);
 
   TraceTime Now() { return clock_.ElapsedMs(); }
-  // Writes the operation just recorded, if the trace still takes lines.
-  void WriteOperation();
-  void Append(const std::string& line);
-  void WritePending();
-  void FlushTrace();
+  // The system's code for a call that failed, 0 for one that did not.
+  unsigned int ErrorIf(bool failed) { return failed ? platform_.LastError() : 0; }
+  // Hands the operation just recorded to the sink.
+  void Emit();
 
   PlatformServices& platform_;
-  TraceSink& sink_;
   TraceClock& clock_;
+  TraceSink& sink_;
+  // The recorder active before this one, whose dial-up functions this one's
+  // call when it is wrapped around it.
+  TraceRecorder* const wrapped_;
   TraceRecord operation_;
   RunOutcome outcome_;
-  std::string line_;
-  std::string pending_;
-  std::size_t traceBytes_;  // what the trace holds so far, written or pending
-  bool recording_;          // false once cut or once the sink failed
-  bool sinkWorks_;
-  std::vector<InternetHandle> urlHandles_;
   RasEnumConnectionsFunction enumerate_;
   RasHangUpFunction hangUp_;
   std::vector<Connection> connections_;
 };
-
-// The header: {"format":"posrelay-trace","version":1,...}
-void AppendTraceHeader(const TraceOrigin& origin, std::string& line);
 
 #endif

@@ -4,17 +4,23 @@
 
 #include "app/traced_launch.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
 #include "app/trace_file.h"
 #include "app/trace_recorder.h"
+#include "app/trace_writer.h"
 
 namespace {
 
 #ifdef UNDER_CE
 const char kSystem[] = "handset";
+const char kSystemKind[] = " CE";
 #else
 const char kSystem[] = "desktop";
+const char kSystemKind[] = "";
 #endif
 
 // Milliseconds since the run began, from the performance counter where the
@@ -42,6 +48,29 @@ class SystemClock : public TraceClock {
   LARGE_INTEGER start_;
 };
 
+// The device's local time, as the owner's clock shows it: when the run was.
+std::string LocalTimeText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[24];
+  std::sprintf(text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+               now.wMinute, now.wSecond);
+  return text;
+}
+
+std::string SystemVersionText() {
+  OSVERSIONINFOW version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExW(&version)) return "unknown";
+  char text[48];
+  std::sprintf(text, "Windows%s %lu.%02lu build %lu", kSystemKind,
+               static_cast<unsigned long>(version.dwMajorVersion),
+               static_cast<unsigned long>(version.dwMinorVersion),
+               static_cast<unsigned long>(version.dwBuildNumber));
+  return text;
+}
+
 }  // namespace
 
 void RunLaunchTracedWhenAsked(PlatformServices& platform) {
@@ -53,8 +82,15 @@ void RunLaunchTracedWhenAsked(PlatformServices& platform) {
     return;
   }
   SystemClock clock;
-  const TraceOrigin origin = {kSystem, POSRELAY_VERSION_DOTTED, GetACP()};
-  TraceRecorder recorder(platform, file, clock, origin);
+  TraceOrigin origin;
+  origin.system = kSystem;
+  origin.launcherVersion = POSRELAY_VERSION_DOTTED;
+  origin.build = POSRELAY_BUILD;
+  origin.os = SystemVersionText();
+  origin.started = LocalTimeText();
+  origin.codePage = GetACP();
+  TraceWriter writer(file, origin);
+  TraceRecorder recorder(platform, clock, writer);
   RunLaunchSequence(recorder);
   recorder.Finish();
 }

@@ -104,6 +104,11 @@ class PlatformServices {
   virtual void ShowMessage(const std::wstring& title, const std::wstring& text) = 0;
   // Ends the host dialog's modal loop, and with it the run.
   virtual void RequestQuit(int exitCode) = 0;
+
+  // The system's code for why the call just made failed (the thread's last
+  // error). The launcher never asks; a trace records it beside each failed
+  // operation, since a failure in the field is told apart by it.
+  virtual unsigned int LastError() = 0;
 };
 
 #endif

@@ -6,6 +6,12 @@
 #include "platform/platform_services.h"
 #include "platform/trace_record.h"
 
+// The trace's name and version, as its first line gives them. Version 2 added
+// the handles, the sizes asked, the dial-up connection list, the system's
+// error codes and, in the header, when and on what the run was made.
+const char kTraceFormatName[] = "posrelay-trace";
+const int kTraceFormatVersion = 2;
+
 // Each platform operation as a record holds it: its name and its fields in a
 // fixed order. The simulated handset, the recorder of real runs and the
 // replay all record through these functions, so a dry run, a trace and a
@@ -13,23 +19,26 @@
 //
 // Bytes in the system's code page (settings lines, serial traffic) are
 // recorded as readable text, converted with `conversions`; when that text
-// does not give the very bytes back, a "hex" field holds them as well.
+// does not give the very bytes back, a "hex" field holds them as well. A
+// failed operation has an "error": the system's code for why.
 
 void RecordExecutablePath(TraceRecord& record, TraceTime t, const std::wstring& path);
-void RecordOpenFile(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok);
+void RecordOpenFile(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok,
+                    unsigned int error);
 // A line read, or with `ok` false the end of the file.
 void RecordReadLine(TraceRecord& record, TraceTime t, bool ok, const std::string& line,
                     PlatformServices& conversions);
 void RecordCloseFile(TraceRecord& record, TraceTime t);
 
-void RecordOpenDevice(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok);
+void RecordOpenDevice(TraceRecord& record, TraceTime t, const std::wstring& name,
+                      DeviceHandle device, unsigned int error);
 // `bytes` written, of which the device reported `count`.
-void RecordWrite(TraceRecord& record, TraceTime t, const std::string& bytes, int count,
-                 PlatformServices& conversions);
-// `bytes` read, with the count the device reported.
-void RecordRead(TraceRecord& record, TraceTime t, const std::string& bytes, int count,
-                PlatformServices& conversions);
-void RecordCloseDevice(TraceRecord& record, TraceTime t);
+void RecordWrite(TraceRecord& record, TraceTime t, DeviceHandle device, const std::string& bytes,
+                 int count, PlatformServices& conversions);
+// `bytes` read into room for `capacity`, with the count the device reported.
+void RecordRead(TraceRecord& record, TraceTime t, DeviceHandle device, int capacity,
+                const std::string& bytes, int count, PlatformServices& conversions);
+void RecordCloseDevice(TraceRecord& record, TraceTime t, DeviceHandle device);
 
 void RecordSleep(TraceRecord& record, TraceTime t, unsigned int milliseconds);
 
@@ -39,34 +48,43 @@ void RecordForeground(TraceRecord& record, TraceTime t, WindowHandle window);
 void RecordPostMessage(TraceRecord& record, TraceTime t, WindowHandle window, unsigned int message,
                        std::size_t wParam, std::ptrdiff_t lParam, bool ok);
 void RecordCreateProcess(TraceRecord& record, TraceTime t, const std::wstring& executable,
-                         const std::wstring& commandLine, bool ok);
+                         const std::wstring& commandLine, bool ok, unsigned int error);
 
 void RecordKey(TraceRecord& record, TraceTime t, unsigned char virtualKey, bool keyUp);
 void RecordPreKey(TraceRecord& record, TraceTime t);
 void RecordPostKey(TraceRecord& record, TraceTime t);
 
-void RecordRegistryOpen(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok);
+void RecordRegistryOpen(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok,
+                        unsigned int error);
 void RecordRegistrySet(TraceRecord& record, TraceTime t, const std::wstring& name,
                        unsigned int value, bool ok);
 void RecordRegistryClose(TraceRecord& record, TraceTime t);
 
-void RecordLoadLibrary(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok);
+void RecordLoadLibrary(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok,
+                       unsigned int error);
 void RecordFindFunction(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok);
 void RecordReleaseLibrary(TraceRecord& record, TraceTime t);
-// The dial-up functions: connections listed (0 unless `result` is success),
-// and a hang-up with the entry name the listing gave that handle.
-void RecordRasEnumerate(TraceRecord& record, TraceTime t, unsigned int count, unsigned int result);
+// The dial-up functions: the listing, with the record size and buffer bytes
+// the launcher gave it and the connections listed (0 unless `result` is
+// success), followed by one ras_connection line for each connection listed;
+// a hang-up with the entry name the listing gave that handle, and its result.
+void RecordRasEnumerate(TraceRecord& record, TraceTime t, unsigned int recordSize,
+                        unsigned int bufferBytes, unsigned int count, unsigned int result);
+void RecordRasConnection(TraceRecord& record, TraceTime t, const std::string& entryUtf8,
+                         unsigned int handle);
 void RecordRasHangUp(TraceRecord& record, TraceTime t, const std::string& entryUtf8,
-                     unsigned int handle, bool ok);
+                     unsigned int handle, unsigned int result);
 
 void RecordInternetOpen(TraceRecord& record, TraceTime t, const std::wstring& agent,
-                        unsigned int accessType, bool ok);
+                        unsigned int accessType, InternetHandle handle, unsigned int error);
 // The option's value is recorded when it is 4 bytes long, 0 otherwise.
-void RecordInternetSetOption(TraceRecord& record, TraceTime t, unsigned int option,
-                             const void* value, unsigned int size, bool ok);
-void RecordOpenUrl(TraceRecord& record, TraceTime t, const std::wstring& url, bool ok);
-void RecordInternetRead(TraceRecord& record, TraceTime t, unsigned int bytesRead, bool ok);
-void RecordInternetClose(TraceRecord& record, TraceTime t, bool urlHandle);
+void RecordInternetSetOption(TraceRecord& record, TraceTime t, InternetHandle handle,
+                             unsigned int option, const void* value, unsigned int size, bool ok);
+void RecordOpenUrl(TraceRecord& record, TraceTime t, InternetHandle internet,
+                   const std::wstring& url, InternetHandle handle, unsigned int error);
+void RecordInternetRead(TraceRecord& record, TraceTime t, InternetHandle handle,
+                        unsigned int toRead, unsigned int bytesRead, bool ok);
+void RecordInternetClose(TraceRecord& record, TraceTime t, InternetHandle handle);
 
 void RecordMessage(TraceRecord& record, TraceTime t, const std::wstring& title,
                    const std::wstring& text);
@@ -76,8 +94,9 @@ void RecordQuit(TraceRecord& record, TraceTime t, int exitCode);
 // with the module's position (decimal degrees) when one was had.
 void RecordEnd(TraceRecord& record, TraceTime t, bool messageShown, bool positionKnown,
                double latitude, double longitude);
-// A trace that reached its bound of `limitBytes` and records no more.
-void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes);
+// Where a trace that reached its bound of `limitBytes` leaves out the
+// `skipped` operations between its beginning and its last part.
+void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes, TraceNumber skipped);
 
 // The vocabulary as data, for reading traces back: each operation's fields
 // in order. Arguments are what the launcher passes and a replay compares;
@@ -91,6 +110,8 @@ struct TraceFieldShape {
   TraceFieldKind kind;
   TraceFieldRole role;
   bool optional;
+  int firstVersion;  // the trace version that brought the field
+  int lastVersion;   // the last version that has it; 0: every later one
 };
 
 struct TraceOperationShape {
@@ -101,5 +122,7 @@ struct TraceOperationShape {
 
 // The operation of that name (the end and cut lines included), or 0.
 const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length);
+// Whether traces of `version` have the field.
+bool TraceFieldInVersion(const TraceFieldShape& field, int version);
 
 #endif

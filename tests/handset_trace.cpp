@@ -8,6 +8,7 @@
 
 #include "app/launch_sequence.h"
 #include "app/trace_recorder.h"
+#include "app/trace_writer.h"
 #include "platform/sim/trace_player.h"
 #include "platform/trace_operations.h"
 
@@ -23,7 +24,11 @@ std::string Ok(const TimelineEvent& event) {
   return field && field->number ? "ok" : "failed";
 }
 
-std::string Word(const TimelineEvent& event) {
+// Internet handles by what they were opened as: the probe's page, or the
+// internet itself.
+using UrlHandles = std::vector<long long>;
+
+std::string Word(const TimelineEvent& event, const UrlHandles& urls) {
   const std::string& op = event.op;
   if (op == "sleep") return "sleep:" + Number(event, "ms");
   if (op == "find_window") {
@@ -51,7 +56,10 @@ std::string Word(const TimelineEvent& event) {
   }
   if (op == "open_url") return "open_url:" + Ok(event);
   if (op == "internet_read") return "net_read:" + Number(event, "bytes");
-  if (op == "internet_close") return "net_close:" + event.Field("handle")->text;
+  if (op == "internet_close") {
+    const bool url = std::count(urls.begin(), urls.end(), event.Field("handle")->number) > 0;
+    return url ? "net_close:url" : "net_close:internet";
+  }
   if (op == "quit") return "quit:" + Number(event, "code");
   return op;
 }
@@ -67,7 +75,7 @@ std::size_t Repeats(const std::vector<std::string>& words, std::size_t start, st
   return repeats;
 }
 
-struct TextSink : TraceSink {
+struct TextOutput : TraceOutput {
   std::string text;
   int Append(const char* bytes, std::size_t count) override {
     text.append(bytes, count);
@@ -89,6 +97,7 @@ bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
   if (!shape) return false;
   std::size_t next = 0;
   for (unsigned int f = 0; f < shape->fieldCount; ++f) {
+    if (!TraceFieldInVersion(shape->fields[f], kTraceFormatVersion)) continue;
     const TraceField* field = next < event.fieldCount ? &record.Field(event, next) : nullptr;
     if (field && std::strcmp(field->name, shape->fields[f].name) == 0 &&
         field->kind == shape->fields[f].kind) {
@@ -106,9 +115,11 @@ std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); 
 
 std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::string_view> ops) {
   std::vector<std::string> words;
+  UrlHandles urls;
   for (const TimelineEvent& event : handset.GetTimeline().Events()) {
+    if (event.op == "open_url") urls.push_back(event.Field("handle")->number);
     if (ops.size() == 0 || std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
-      words.push_back(Word(event));
+      words.push_back(Word(event, urls));
     }
   }
   const std::size_t kMinRepeats = 3;
@@ -154,9 +165,12 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
   static SimulatedHandset twin;
   twin.Reset(handset.Scenario());
   HandsetClock clock(twin);
-  TextSink sink;
+  TextOutput output;
   {
-    TraceRecorder recorder(twin, sink, clock, {"handset", "1.5.0.0", 932});
+    const TraceOrigin origin = {
+        "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
+    TraceWriter writer(output, origin);
+    TraceRecorder recorder(twin, clock, writer);
     RunLaunchSequence(recorder);
     recorder.Finish();
   }
@@ -169,15 +183,20 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
   EXPECT_EQ(twinLines + lines.substr(lines.rfind("{\"t\"")), lines);
   EXPECT_EQ(twin.Ledger().Unreleased(), handset.Ledger().Unreleased());
   EXPECT_EQ(twin.Ledger().Faults(), handset.Ledger().Faults());
-  EXPECT_EQ(sink.text,
-            "{\"format\":\"posrelay-trace\",\"version\":1,\"system\":\"handset\","
-            "\"launcher\":\"1.5.0.0\",\"codepage\":932}\n" +
+  EXPECT_EQ(output.text,
+            "{\"format\":\"posrelay-trace\",\"version\":2,\"system\":\"handset\","
+            "\"launcher\":\"1.6.0.0\",\"build\":\"abc\",\"os\":\"Windows CE 4.20\","
+            "\"started\":\"2026-12-08T01:20:38\",\"codepage\":932}\n" +
                 lines);
 
-  TracePlayer player(operations, false);
-  RunLaunchSequence(player);
+  // Played back under the same recorder, every call and the end agree.
+  TracePlayer player(operations, end, false, kTraceFormatVersion);
+  TraceRecorder replay(player, player, player);
+  RunLaunchSequence(replay);
   player.Finish();
+  replay.Finish();
   EXPECT_FALSE(player.Diverged());
+  EXPECT_TRUE(player.EndMatched());
   EXPECT_EQ(player.Played(), operations.Size());
   EXPECT_EQ(player.NowMs(), handset.NowMs());
 }

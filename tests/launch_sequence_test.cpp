@@ -183,7 +183,8 @@ TEST(RunLaunchSequence, GoldenRunWithEveryStep) {
             // close: the window is gone at the first check
             "post:65536:16:0 sleep:1500 find:none sleep:1500 "
             // query
-            "load_library find_function find_function ras_enumerate ras_hang_up sleep:1000 "
+            "load_library find_function find_function ras_enumerate ras_connection ras_hang_up "
+            "sleep:1000 "
             "release_library open_device write read write sleep:1000 read sleep:100 "
             "(write sleep:200 read)x4 close_device "
             // start, three seconds after the second look-up

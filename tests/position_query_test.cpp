@@ -91,32 +91,34 @@ TEST(QueryPosition, FirstAttemptWithAnRx410Module) {
   EXPECT_EQ(query.result, 1);
   EXPECT_EQ(query.position.latitude, 35.69266981057444);
   EXPECT_EQ(query.position.longitude, 139.75012472663002);
-  EXPECT_EQ(query.handset.GetTimeline().Lines(
-                {"ras_hang_up", "open_device", "write", "read", "sleep", "close_device"}),
-            (Lines{
-                "0 ras_hang_up entry=\"CLUB AIR-EDGE\" handle=20496 ok=true",
-                "0 sleep ms=1000",
-                "1000 open_device name=\"COM1:\" ok=true",
-                "1000 write text=\"ATI4\\r\" count=5",
-                "1000 read text=\"\\r\\nRX410\\r\\n\\r\\nOK\\r\\n\" count=15",
-                "1000 write text=\"AT@K\\r\" count=5",
-                "1000 sleep ms=1000",
-                "2000 read text=\"\\r\\nOK\\r\\n\" count=6",
-                "2000 sleep ms=100",
-                "2100 write text=\"AT@LBC\\r\" count=7",
-                "2100 sleep ms=200",
-                "2300 read text=\"\\r\\nOK\\r\\n\" count=6",
-                "2300 write text=\"AT@LBC1\\r\" count=8",
-                "2300 sleep ms=200",
-                "2500 read text=\"\\r\\nOK\\r\\n\" count=6",
-                "2500 write text=\"AT@LBC?\\r\" count=8",
-                "2500 sleep ms=200",
-                "2700 read text=\"\\r\\n@LBC: N35.41.22,E139.45.12\\r\\n\\r\\nOK\\r\\n\" count=36",
-                "2700 write text=\"AT@LBC2\\r\" count=8",
-                "2700 sleep ms=200",
-                "2900 read text=\"\\r\\nOK\\r\\n\" count=6",
-                "2900 close_device",
-            }));
+  EXPECT_EQ(
+      query.handset.GetTimeline().Lines(
+          {"ras_hang_up", "open_device", "write", "read", "sleep", "close_device"}),
+      (Lines{
+          "0 ras_hang_up entry=\"CLUB AIR-EDGE\" handle=20496 ok=true",
+          "0 sleep ms=1000",
+          "1000 open_device name=\"COM1:\" ok=true handle=264",
+          "1000 write handle=264 text=\"ATI4\\r\" count=5",
+          "1000 read handle=264 capacity=256 text=\"\\r\\nRX410\\r\\n\\r\\nOK\\r\\n\" count=15",
+          "1000 write handle=264 text=\"AT@K\\r\" count=5",
+          "1000 sleep ms=1000",
+          "2000 read handle=264 capacity=256 text=\"\\r\\nOK\\r\\n\" count=6",
+          "2000 sleep ms=100",
+          "2100 write handle=264 text=\"AT@LBC\\r\" count=7",
+          "2100 sleep ms=200",
+          "2300 read handle=264 capacity=256 text=\"\\r\\nOK\\r\\n\" count=6",
+          "2300 write handle=264 text=\"AT@LBC1\\r\" count=8",
+          "2300 sleep ms=200",
+          "2500 read handle=264 capacity=256 text=\"\\r\\nOK\\r\\n\" count=6",
+          "2500 write handle=264 text=\"AT@LBC?\\r\" count=8",
+          "2500 sleep ms=200",
+          "2700 read handle=264 capacity=256 text=\"\\r\\n@LBC: "
+          "N35.41.22,E139.45.12\\r\\n\\r\\nOK\\r\\n\" count=36",
+          "2700 write handle=264 text=\"AT@LBC2\\r\" count=8",
+          "2700 sleep ms=200",
+          "2900 read handle=264 capacity=256 text=\"\\r\\nOK\\r\\n\" count=6",
+          "2900 close_device handle=264",
+      }));
   ExpectPortClosedOnce(query.handset);
 }
 
@@ -174,7 +176,7 @@ TEST(QueryPosition, PortThatCannotBeOpenedAfterTheRelease) {
   EXPECT_EQ(query.position.latitude, -1);
   EXPECT_EQ(query.handset.GetTimeline().Lines({"ras_hang_up", "open_device", "write"}),
             (Lines{"0 ras_hang_up entry=\"CLUB AIR-EDGE\" handle=20496 ok=true",
-                   "1000 open_device name=\"COM1:\" ok=false"}));
+                   "1000 open_device name=\"COM1:\" ok=false error=2 handle=0"}));
   EXPECT_TRUE(query.handset.Ledger().Unreleased().empty());
 }
 

@@ -31,7 +31,7 @@ TEST(SendCommand, WritesOneByteACharacter) {
   ChannelScene scene("");
   EXPECT_EQ(SendCommand(scene.handset, scene.port, L"ATI4\r"), 5);
   EXPECT_EQ(scene.handset.GetTimeline().Lines({"write"}),
-            std::vector<std::string>{"0 write text=\"ATI4\\r\" count=5"});
+            std::vector<std::string>{"0 write handle=260 text=\"ATI4\\r\" count=5"});
 }
 
 TEST(ReadResponse, TurnsOneReadIntoText) {

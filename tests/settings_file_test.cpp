@@ -142,10 +142,11 @@ TEST(ReadSettings, MissingFileIsOnlyLookedFor) {
   SimulatedHandset handset;
   LauncherSettings settings;
   ReadSettings(handset, settings);
-  EXPECT_EQ(handset.GetTimeline().Lines(),
-            (std::vector<std::string>{
-                "0 executable_path path=\"\\\\Program Files\\\\posrelay\\\\posrelay.exe\"",
-                "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=false"}));
+  EXPECT_EQ(
+      handset.GetTimeline().Lines(),
+      (std::vector<std::string>{
+          "0 executable_path path=\"\\\\Program Files\\\\posrelay\\\\posrelay.exe\"",
+          "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=false error=2"}));
 }
 
 TEST(SettingsPath, LiesBesideTheExecutable) {

@@ -1,6 +1,7 @@
-// Writing a trace never changes the run: whatever the sink does, the
-// launcher makes the same calls, and the trace stays within its bound and
-// is on storage before a message box appears.
+// Writing a trace never changes the run: whatever the storage does, the
+// launcher makes the same calls; the trace is written out only where the
+// launcher waits anyway, is on storage before a message box appears, and
+// stays within its bound with its beginning, its last part and its end.
 #include "app/trace_recorder.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,18 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
+#include "app/trace_writer.h"
 #include "platform/sim/simulated_handset.h"
 
 namespace {
 
+std::string LastLine(const std::string& text) {
+  if (text.empty()) return text;
+  return text.substr(text.rfind('\n', text.size() - 2) + 1);
+}
+
 // Storage that fills up after a number of bytes, or whose flush fails.
-struct Storage : TraceSink {
+struct Storage : TraceOutput {
   Storage(const SimulatedHandset& handset, std::size_t room, bool flushFails)
       : handset(handset), room(room), flushFails(flushFails) {}
   int Append(const char* bytes, std::size_t count) override {
@@ -26,7 +33,7 @@ struct Storage : TraceSink {
   }
   int Flush() override {
     callsAfterFailure += failed;
-    flushes.push_back({text, handset.GetTimeline().Operations().Size()});
+    flushes.push_back({LastLine(text), handset.GetTimeline().Operations().Size()});
     return flushFails ? Fail() : 1;
   }
   int Fail() {
@@ -34,7 +41,7 @@ struct Storage : TraceSink {
     return 0;
   }
   struct Flushed {
-    std::string text;
+    std::string lastLine;
     std::size_t handsetOperations;  // what the handset had done by then
   };
   const SimulatedHandset& handset;
@@ -61,11 +68,6 @@ std::string JsonLines(const SimulatedHandset& handset) {
   return lines;
 }
 
-std::string LastLine(const std::string& text) {
-  if (text.empty()) return text;
-  return text.substr(text.rfind('\n', text.size() - 2) + 1);
-}
-
 TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
   const std::size_t kAll = SIZE_MAX;
   const struct {
@@ -80,11 +82,12 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
        "{\"t\":3000,\"op\":\"end\",\"outcome\":\"shown\""},
       {"a message", "", true, kAll, false, "{\"t\":3000,\"op\":\"end\",\"outcome\":\"message\","},
       // Some 50,000 key presses come to about 3 MB of trace.
-      {"past the bound", "gzoomtime=25000\n", false, kAll, false, "{\"t\":"},
+      {"past the bound", "gzoomtime=25000\n", false, kAll, false,
+       "{\"t\":1254000,\"op\":\"end\",\"outcome\":\"shown\""},
       {"storage full at once", "", false, 0, false, nullptr},
       {"storage full midway", "gzoomtime=2000\n", false, 20000, false, "{\"t\":"},
-      {"flush fails before the message", "", true, kAll, true,
-       "{\"t\":3000,\"op\":\"message\",\"title\":\"posrelay\""},
+      // Nothing is written after the first write-out, at the first pause.
+      {"flush fails", "", true, kAll, true, "{\"t\":0,\"op\":\"sleep\",\"ms\":100}"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -98,7 +101,10 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
     HandsetClock clock(handset);
     Storage storage(handset, c.room, c.flushFails);
     {
-      TraceRecorder recorder(handset, storage, clock, {"handset", "1.5.0.0", 932});
+      const TraceOrigin origin = {
+          "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
+      TraceWriter writer(storage, origin);
+      TraceRecorder recorder(handset, clock, writer);
       RunLaunchSequence(recorder);
       recorder.Finish();
     }
@@ -106,21 +112,39 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
     EXPECT_EQ(storage.callsAfterFailure, 0);
     EXPECT_LE(storage.text.size(), kTraceLimitBytes);
     EXPECT_EQ(storage.text.empty() || storage.text.back() == '\n', true);
+    // Each write-out comes as the handset is about to pause or show the
+    // message, or after the run, and holds everything up to there.
+    const std::vector<TimelineEvent>& events = unrecorded.GetTimeline().Events();
+    for (const Storage::Flushed& flushed : storage.flushes) {
+      const std::size_t next = flushed.handsetOperations;
+      if (next == events.size()) continue;
+      EXPECT_TRUE(events[next].op == "sleep" || events[next].op == "message") << events[next].op;
+      if (!storage.failed) {
+        EXPECT_NE(flushed.lastLine.find("\"op\":\"" + events[next].op + "\""), std::string::npos);
+      }
+    }
     if (!c.lastLine) {
       EXPECT_EQ(storage.text, "");
       continue;
     }
     EXPECT_EQ(LastLine(storage.text).rfind(c.lastLine, 0), 0u) << LastLine(storage.text);
-    const bool cut = LastLine(storage.text).find("\"op\":\"cut\"") != std::string::npos;
-    EXPECT_EQ(cut, std::string(c.name) == "past the bound");
-    if (c.mapMissing) {
+    // Past the bound, the run's beginning, then the line that says how much
+    // was left out, then its last part.
+    const std::size_t cut = storage.text.find("\"op\":\"cut\"");
+    EXPECT_EQ(cut != std::string::npos, std::string(c.name) == "past the bound");
+    if (cut != std::string::npos) {
+      EXPECT_LE(storage.text.rfind('\n', cut), kTraceHeadBytes);
+      EXPECT_GT(storage.text.rfind('\n', cut), kTraceHeadBytes - 1024);
+      EXPECT_NE(storage.text.find("\"limit\":1048576,\"skipped\":", cut), std::string::npos);
+      EXPECT_GT(storage.text.size() - cut, kTraceTailBytes - 1024);
+    }
+    if (c.mapMissing && !c.flushFails) {
       // On storage before the message box, which the handset shows last
       // but one, before the quit request.
-      ASSERT_FALSE(storage.flushes.empty());
-      EXPECT_NE(LastLine(storage.flushes.front().text).find("\"op\":\"message\""),
-                std::string::npos);
-      EXPECT_EQ(storage.flushes.front().handsetOperations,
-                unrecorded.GetTimeline().Operations().Size() - 2);
+      ASSERT_GE(storage.flushes.size(), 2u);
+      const Storage::Flushed& beforeMessage = storage.flushes[storage.flushes.size() - 2];
+      EXPECT_NE(beforeMessage.lastLine.find("\"op\":\"message\""), std::string::npos);
+      EXPECT_EQ(beforeMessage.handsetOperations, unrecorded.GetTimeline().Operations().Size() - 2);
     }
   }
 }

@@ -5,25 +5,28 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "platform/platform_services.h"
-#include "platform/ras_connection.h"
-#include "platform/sim/handle_ledger.h"
-#include "platform/sim/handset_scenario.h"
+#include "app/trace_recorder.h"
+#include "platform/sim/handset_model.h"
 #include "platform/sim/timeline.h"
 
-// A model of the handset behind the platform interface: a virtual clock that
-// only sleeping advances, the settings file, a module on a serial port, the
-// map application's window, the dial-up connections, the registry key and the
-// internet. Every operation is recorded on the timeline with its virtual time,
-// arguments and result, except the code-page conversions, which are pure and
-// show in the texts of the reads and writes around them.
-//
-// Only one handset may exist at a time on a thread: the dial-up functions it
-// hands out through FindFunction are plain functions that act on it.
-class SimulatedHandset : public PlatformServices {
+// What a simulated handset is made of, built before the recorder that is
+// wrapped around it: the model, its virtual clock as the recorder reads
+// it, and the timeline the recorder writes.
+struct SimulatedHandsetParts : TraceClock {
+  explicit SimulatedHandsetParts(HandsetScenario scenario) : model(std::move(scenario)) {}
+  TraceTime ElapsedMs() override { return model.NowMs(); }
+
+  HandsetModel model;
+  Timeline timeline;
+};
+
+// The handset that tests, dry runs and fuzzers run the launcher on: the
+// model, with the recorder that traces runs on the device wrapped around
+// it. Every operation lands on the timeline with its virtual time,
+// arguments and results, as a trace of the device would hold it.
+class SimulatedHandset : private SimulatedHandsetParts, public TraceRecorder {
  public:
   explicit SimulatedHandset(HandsetScenario scenario = HandsetScenario());
   ~SimulatedHandset() override;
@@ -31,100 +34,19 @@ class SimulatedHandset : public PlatformServices {
   SimulatedHandset& operator=(const SimulatedHandset&) = delete;
 
   // Starts over as a new handset made of `scenario`, as if just built, but
-  // keeps the room its timeline and buffers have grown: a long series of
-  // runs on one handset (a fuzzer's) then allocates little for each.
+  // keeps the room its timeline and buffers have grown.
   void Reset(const HandsetScenario& scenario);
 
-  std::uint64_t NowMs() const { return now_; }
-  const Timeline& GetTimeline() const { return timeline_; }
-  const HandleLedger& Ledger() const { return ledger_; }
-  const HandsetScenario& Scenario() const { return scenario_; }
-  // Values written to the status key, by name.
-  const std::map<std::wstring, unsigned int>& RegistryValues() const { return registryValues_; }
-  // Messages shown, as "title: text" in UTF-8.
-  std::vector<std::string> Messages() const;
-  std::optional<int> QuitCode() const { return quitCode_; }
-  // The position commands ("AT@LBC?") the module has been sent.
-  std::size_t PositionQueries() const { return positionQueries_; }
-
-  std::wstring ExecutablePath() override;
-  FileHandle OpenTextFile(const std::wstring& path) override;
-  int ReadTextLine(FileHandle file, int maxBytes, std::string& line) override;
-  void CloseTextFile(FileHandle file) override;
-  std::wstring AnsiToWide(const std::string& bytes) override;
-  std::string WideToAnsi(const std::wstring& text) override;
-  DeviceHandle OpenDevice(const std::wstring& name) override;
-  int WriteDevice(DeviceHandle device, const char* bytes, int count) override;
-  int ReadDevice(DeviceHandle device, char* buffer, int capacity) override;
-  void CloseDevice(DeviceHandle device) override;
-  void SleepFor(unsigned int milliseconds) override;
-  WindowHandle FindTopWindow(const std::wstring& className) override;
-  void SetForeground(WindowHandle window) override;
-  int PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                        std::ptrdiff_t lParam) override;
-  int StartProcess(const std::wstring& executable, const std::wstring& commandLine) override;
-  void SendKeyEvent(unsigned char virtualKey, bool keyUp) override;
-  void PreKeyCall() override;
-  void PostKeyCall() override;
-  RegistryKey OpenCurrentUserKey(const std::wstring& path) override;
-  int SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) override;
-  void CloseRegistryKey(RegistryKey key) override;
-  LibraryHandle OpenLibrary(const std::wstring& name) override;
-  LibraryFunction FindFunction(LibraryHandle library, const std::wstring& name) override;
-  void ReleaseLibrary(LibraryHandle library) override;
-  InternetHandle OpenInternet(const std::wstring& agent, unsigned int accessType) override;
-  int SetInternetOption(InternetHandle handle, unsigned int option, const void* value,
-                        unsigned int size) override;
-  InternetHandle OpenInternetUrl(InternetHandle internet, const std::wstring& url) override;
-  int ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
-                       unsigned int& bytesRead) override;
-  int CloseInternetHandle(InternetHandle handle) override;
-  void ShowMessage(const std::wstring& title, const std::wstring& text) override;
-  void RequestQuit(int exitCode) override;
-
-  // The dial-up functions the core library exports, acting on this handset.
-  unsigned int EnumerateConnections(RasConnectionRecord* records, unsigned int* bufferBytes,
-                                    unsigned int* connectionCount);
-  unsigned int HangUpConnection(void* connection);
-
- private:
-  struct Window {
-    WindowHandle handle;
-    std::uint64_t appearsAt;
-    std::optional<std::uint64_t> vanishesAt;
-  };
-  struct OpenFile {
-    std::string text;
-    std::size_t position;
-  };
-  struct Connection {
-    std::string name;
-    unsigned int handle;
-    bool hangUpSucceeds;
-  };
-
-  TraceRecord& Operations() { return timeline_.Operations(); }
-  void Start();
-  Window* PresentMapWindow();
-  const std::string& ModuleReplyTo(std::string_view command);
-
-  HandsetScenario scenario_;
-  std::uint64_t now_ = 0;
-  Timeline timeline_;
-  HandleLedger ledger_;
-  std::vector<Window> windows_;
-  WindowHandle nextWindow_ = 0x10000;
-  std::map<FileHandle, OpenFile> files_;
-  std::vector<Connection> connections_;
-  DeviceHandle openPort_ = 0;
-  std::string moduleInput_;   // bytes written but not yet ending in a carriage return
-  std::string moduleOutput_;  // replies not yet read
-  std::string transferred_;   // the bytes of a write, or of a read of part of the output
-  std::size_t positionQueries_ = 0;
-  std::map<std::wstring, unsigned int> registryValues_;
-  std::map<InternetHandle, bool> internetIsUrl_;
-  std::optional<int> quitCode_;
-  std::vector<std::pair<std::wstring, std::wstring> > messages_;
+  std::uint64_t NowMs() const { return model.NowMs(); }
+  const Timeline& GetTimeline() const { return timeline; }
+  const HandleLedger& Ledger() const { return model.Ledger(); }
+  const HandsetScenario& Scenario() const { return model.Scenario(); }
+  const std::map<std::wstring, unsigned int>& RegistryValues() const {
+    return model.RegistryValues();
+  }
+  std::vector<std::string> Messages() const { return model.Messages(); }
+  std::optional<int> QuitCode() const { return model.QuitCode(); }
+  std::size_t PositionQueries() const { return model.PositionQueries(); }
 };
 
 #endif

@@ -91,6 +91,10 @@ std::string TimelineEvent::Describe() const {
 
 Timeline::Timeline() { operations_.Reserve(kUsualOperations, kUsualFields, kUsualTextBytes); }
 
+void Timeline::Take(const TraceRecord& record, const TraceEvent& event) {
+  operations_.Copy(record, event);
+}
+
 void Timeline::Clear() {
   operations_.Clear();
   events_.clear();

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/trace_recorder.h"
 #include "platform/trace_record.h"
 
 // One argument or result of a recorded operation. Text is UTF-8.
@@ -29,12 +30,14 @@ struct TimelineEvent {
   std::string Describe() const;
 };
 
-// The simulated handset's operations. They are recorded as traces record
-// them (Operations()); the events with owned names and texts that tests
-// read are made from that record when first asked for.
-class Timeline {
+// The simulated handset's operations, as the recorder wrapped around it
+// records them (Operations()); the events with owned names and texts that
+// tests read are made from that record when first asked for.
+class Timeline : public TraceSink {
  public:
   Timeline();
+
+  void Take(const TraceRecord& record, const TraceEvent& event) override;
 
   // Forgets every operation and keeps the record's room.
   void Clear();

@@ -22,14 +22,30 @@ unsigned int POSRELAY_WINAPI PlayedRasHangUp(void* connection) {
 
 bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
 
-// Whether the launcher passed what the trace says it passed. Results are the
-// trace's own, and a build setting belongs to the build that recorded it.
+// Whether two end lines say the same: the outcome and the position, to the
+// last bit.
+bool SameEnd(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b, const TraceEvent& y) {
+  if (x.fieldCount != y.fieldCount) return false;
+  for (std::size_t i = 0; i < x.fieldCount; ++i) {
+    if (!SameTraceField(a, a.Field(x, i), b, b.Field(y, i))) return false;
+  }
+  return true;
+}
+
+// Whether the launcher passed what a trace of `version` says it passed.
+// Results are the trace's own, a build setting belongs to the build that
+// recorded it, and what an older trace did not record, or recorded in a form
+// the recorder no longer writes, cannot be compared.
 bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b,
-                   const TraceEvent& y) {
+                   const TraceEvent& y, int version) {
   if (!IsOp(x, y.op)) return false;
   const TraceOperationShape* shape = FindTraceOperation(x.op, std::strlen(x.op));
   for (unsigned int i = 0; shape && i < shape->fieldCount; ++i) {
     if (shape->fields[i].role != kTraceArgument) continue;
+    if (!TraceFieldInVersion(shape->fields[i], version) ||
+        !TraceFieldInVersion(shape->fields[i], kTraceFormatVersion)) {
+      continue;
+    }
     const TraceField* one = a.FindField(x, shape->fields[i].name);
     const TraceField* other = b.FindField(y, shape->fields[i].name);
     if (!one || !other ? one != other : !SameTraceField(a, *one, b, *other)) return false;
@@ -37,8 +53,8 @@ bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord&
   return true;
 }
 
-// The launcher's own part of a call: what it passed, not what it would
-// have been answered.
+// The launcher's own part of a call: what it passed, not what it was
+// answered.
 void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord& to) {
   const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
   to.Begin(event.timeMs, event.op);
@@ -49,6 +65,8 @@ void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord
       to.AddText(field->name, from.TextData(*field), field->textLength);
     } else if (field->kind == kTraceBoolean) {
       to.AddBoolean(field->name, field->value.number != 0);
+    } else if (field->kind == kTraceReal) {
+      to.AddReal(field->name, field->value.real);
     } else {
       to.AddNumber(field->name, field->value.number);
     }
@@ -81,7 +99,8 @@ std::string RecordedBytes(const TraceRecord& record, const TraceEvent& event) {
   return WideToCp932(wide);
 }
 
-TracePlayer::TracePlayer(const TraceRecord& recorded, bool cut) : recorded_(recorded), cut_(cut) {
+TracePlayer::TracePlayer(const TraceRecord& recorded, const TraceRecord& end, bool cut, int version)
+    : recorded_(recorded), end_(end), cut_(cut), version_(version) {
   activePlayer = this;
   replayed_.Reserve(recorded.Size(), 2 * recorded.Size(), 16 * recorded.Size());
 }
@@ -90,352 +109,266 @@ TracePlayer::~TracePlayer() {
   if (activePlayer == this) activePlayer = nullptr;
 }
 
-// The next recorded operation when the replay goes on and it is `op`;
-// null when the launcher's call cannot match it. Starts the call's record.
-const TraceEvent* TracePlayer::Expect(const char* op) {
-  call_.Clear();
+const TraceEvent* TracePlayer::Answer(const char* op) {
+  answer_ = nullptr;
   if (stopped_ || next_ >= recorded_.Size()) return nullptr;
   const TraceEvent& recorded = recorded_.Event(next_);
-  return IsOp(recorded, op) ? &recorded : nullptr;
+  if (IsOp(recorded, op)) answer_ = &recorded;
+  return answer_;
 }
 
-// Compares the call just recorded with the trace, and plays it on or stops.
-void TracePlayer::Settle(const TraceEvent* recorded) {
+void TracePlayer::Take(const TraceRecord& record, const TraceEvent& event) {
   if (stopped_) return;
-  const TraceEvent& call = call_.Event(0);
+  if (IsOp(event, "end")) {
+    // A trace cut or interrupted has no end to compare with.
+    if (end_.Size() == 0) return;
+    if (!SameEnd(end_, end_.Event(0), record, event)) {
+      Diverge(record, event);
+      return;
+    }
+    endMatched_ = true;
+    return;
+  }
   if (next_ >= recorded_.Size() && cut_) {
     stopped_ = true;
     return;
   }
-  if (!recorded || !SameArguments(recorded_, *recorded, call_, call)) {
-    CopyArguments(call_, call, divergentCall_);
-    Diverge();
+  if (next_ >= recorded_.Size() ||
+      !SameArguments(recorded_, recorded_.Event(next_), record, event, version_)) {
+    Diverge(record, event);
     return;
   }
-  replayed_.Copy(call_, call);
+  replayed_.Copy(record, event);
   ++next_;
 }
 
-void TracePlayer::Diverge() {
+void TracePlayer::Diverge(const TraceRecord& record, const TraceEvent& event) {
+  if (IsOp(event, "end")) {
+    divergentCall_.Copy(record, event);
+  } else {
+    CopyArguments(record, event, divergentCall_);
+  }
   stopped_ = true;
   diverged_ = true;
 }
 
 void TracePlayer::Finish() {
-  if (!stopped_ && next_ < recorded_.Size()) Diverge();
-  stopped_ = true;
+  if (!stopped_ && next_ < recorded_.Size()) {
+    stopped_ = true;
+    diverged_ = true;
+  }
 }
 
-std::size_t TracePlayer::Issue() { return ++nextHandle_; }
-
-TraceNumber TracePlayer::Number(const TraceEvent* recorded, const char* name) const {
-  const TraceField* field = recorded ? recorded_.FindField(*recorded, name) : nullptr;
+TraceNumber TracePlayer::Number(const char* name) const {
+  const TraceField* field = answer_ ? recorded_.FindField(*answer_, name) : nullptr;
   return field ? field->value.number : 0;
 }
 
-bool TracePlayer::Ok(const TraceEvent* recorded) const { return Number(recorded, "ok") != 0; }
-
-std::string TracePlayer::Text(const TraceEvent* recorded, const char* name) const {
-  const TraceField* field = recorded ? recorded_.FindField(*recorded, name) : nullptr;
+std::string TracePlayer::Text(const char* name) const {
+  const TraceField* field = answer_ ? recorded_.FindField(*answer_, name) : nullptr;
   return field ? recorded_.Text(*field) : std::string();
 }
 
+std::size_t TracePlayer::Handle() {
+  if (!Ok()) return 0;
+  if (recorded_.FindField(*answer_, "handle")) return static_cast<std::size_t>(Number("handle"));
+  return ++nextHandle_;
+}
+
+unsigned int TracePlayer::LastError() { return static_cast<unsigned int>(Number("error")); }
+
 std::wstring TracePlayer::ExecutablePath() {
-  const TraceEvent* recorded = Expect("executable_path");
+  Answer("executable_path");
   std::wstring path;
-  Utf8ToWide(Text(recorded, "path"), path);
-  RecordExecutablePath(call_, now_, path);
-  Settle(recorded);
+  Utf8ToWide(Text("path"), path);
   return path;
 }
 
-FileHandle TracePlayer::OpenTextFile(const std::wstring& path) {
-  const TraceEvent* recorded = Expect("open_file");
-  const FileHandle file = Ok(recorded) ? Issue() : 0;
-  RecordOpenFile(call_, now_, path, file != 0);
-  Settle(recorded);
-  return file;
+FileHandle TracePlayer::OpenTextFile(const std::wstring&) {
+  Answer("open_file");
+  return Handle();
 }
 
 int TracePlayer::ReadTextLine(FileHandle, int maxBytes, std::string& line) {
-  const TraceEvent* recorded = Expect("read_line");
-  const bool ok = Ok(recorded);
-  if (ok) {
-    line = RecordedBytes(recorded_, *recorded);
-    // As any platform: no more than was asked for.
-    if (line.size() > static_cast<std::size_t>(maxBytes < 0 ? 0 : maxBytes)) {
-      line.resize(static_cast<std::size_t>(maxBytes < 0 ? 0 : maxBytes));
-    }
-  }
-  RecordReadLine(call_, now_, ok, line, *this);
-  Settle(recorded);
-  return ok ? 1 : 0;
+  if (!Answer("read_line") || !Ok()) return 0;
+  line = RecordedBytes(recorded_, *answer_);
+  // As any platform: no more than was asked for.
+  const std::size_t most = static_cast<std::size_t>(maxBytes < 0 ? 0 : maxBytes);
+  if (line.size() > most) line.resize(most);
+  return 1;
 }
 
-void TracePlayer::CloseTextFile(FileHandle) {
-  const TraceEvent* recorded = Expect("close_file");
-  RecordCloseFile(call_, now_);
-  Settle(recorded);
-}
+void TracePlayer::CloseTextFile(FileHandle) { Answer("close_file"); }
 
 std::wstring TracePlayer::AnsiToWide(const std::string& bytes) { return Cp932ToWide(bytes); }
 
 std::string TracePlayer::WideToAnsi(const std::wstring& text) { return WideToCp932(text); }
 
-DeviceHandle TracePlayer::OpenDevice(const std::wstring& name) {
-  const TraceEvent* recorded = Expect("open_device");
-  const DeviceHandle device = Ok(recorded) ? Issue() : 0;
-  RecordOpenDevice(call_, now_, name, device != 0);
-  Settle(recorded);
-  return device;
+DeviceHandle TracePlayer::OpenDevice(const std::wstring&) {
+  Answer("open_device");
+  return Handle();
 }
 
-int TracePlayer::WriteDevice(DeviceHandle, const char* bytes, int count) {
-  const TraceEvent* recorded = Expect("write");
-  const std::string sent =
-      bytes && count > 0 ? std::string(bytes, static_cast<std::size_t>(count)) : std::string();
-  const int written = static_cast<int>(Number(recorded, "count"));
-  RecordWrite(call_, now_, sent, written, *this);
-  Settle(recorded);
-  return written;
+int TracePlayer::WriteDevice(DeviceHandle, const char*, int) {
+  Answer("write");
+  return static_cast<int>(Number("count"));
 }
 
 int TracePlayer::ReadDevice(DeviceHandle, char* buffer, int capacity) {
-  const TraceEvent* recorded = Expect("read");
-  std::string received = recorded ? RecordedBytes(recorded_, *recorded) : std::string();
+  if (!Answer("read")) return 0;
+  std::string received = RecordedBytes(recorded_, *answer_);
   const std::size_t room = static_cast<std::size_t>(capacity < 0 ? 0 : capacity);
   if (received.size() > room) received.resize(room);
   if (!received.empty()) std::memcpy(buffer, received.data(), received.size());
-  TraceNumber count = Number(recorded, "count");
+  TraceNumber count = Number("count");
   if (count > static_cast<TraceNumber>(room)) count = static_cast<TraceNumber>(room);
-  RecordRead(call_, now_, received, static_cast<int>(count), *this);
-  Settle(recorded);
   return static_cast<int>(count);
 }
 
-void TracePlayer::CloseDevice(DeviceHandle) {
-  const TraceEvent* recorded = Expect("close_device");
-  RecordCloseDevice(call_, now_);
-  Settle(recorded);
-}
+void TracePlayer::CloseDevice(DeviceHandle) { Answer("close_device"); }
 
 void TracePlayer::SleepFor(unsigned int milliseconds) {
-  const TraceEvent* recorded = Expect("sleep");
-  RecordSleep(call_, now_, milliseconds);
-  Settle(recorded);
+  Answer("sleep");
   now_ += milliseconds;
 }
 
-WindowHandle TracePlayer::FindTopWindow(const std::wstring& className) {
-  const TraceEvent* recorded = Expect("find_window");
-  const WindowHandle window = static_cast<WindowHandle>(Number(recorded, "window"));
-  RecordFindWindow(call_, now_, className, window);
-  Settle(recorded);
-  return window;
+WindowHandle TracePlayer::FindTopWindow(const std::wstring&) {
+  Answer("find_window");
+  return static_cast<WindowHandle>(Number("window"));
 }
 
-void TracePlayer::SetForeground(WindowHandle window) {
-  const TraceEvent* recorded = Expect("foreground");
-  RecordForeground(call_, now_, window);
-  Settle(recorded);
+void TracePlayer::SetForeground(WindowHandle) { Answer("foreground"); }
+
+int TracePlayer::PostWindowMessage(WindowHandle, unsigned int, std::size_t, std::ptrdiff_t) {
+  Answer("post_message");
+  return Ok() ? 1 : 0;
 }
 
-int TracePlayer::PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                                   std::ptrdiff_t lParam) {
-  const TraceEvent* recorded = Expect("post_message");
-  const bool ok = Ok(recorded);
-  RecordPostMessage(call_, now_, window, message, wParam, lParam, ok);
-  Settle(recorded);
-  return ok ? 1 : 0;
+int TracePlayer::StartProcess(const std::wstring&, const std::wstring&) {
+  Answer("create_process");
+  return Ok() ? 1 : 0;
 }
 
-int TracePlayer::StartProcess(const std::wstring& executable, const std::wstring& commandLine) {
-  const TraceEvent* recorded = Expect("create_process");
-  const bool ok = Ok(recorded);
-  RecordCreateProcess(call_, now_, executable, commandLine, ok);
-  Settle(recorded);
-  return ok ? 1 : 0;
+void TracePlayer::SendKeyEvent(unsigned char, bool) { Answer("key"); }
+
+void TracePlayer::PreKeyCall() { Answer("pre_key"); }
+
+void TracePlayer::PostKeyCall() { Answer("post_key"); }
+
+RegistryKey TracePlayer::OpenCurrentUserKey(const std::wstring&) {
+  Answer("registry_open");
+  return Handle();
 }
 
-void TracePlayer::SendKeyEvent(unsigned char virtualKey, bool keyUp) {
-  const TraceEvent* recorded = Expect("key");
-  RecordKey(call_, now_, virtualKey, keyUp);
-  Settle(recorded);
+int TracePlayer::SetDwordValue(RegistryKey, const std::wstring&, unsigned int) {
+  Answer("registry_set");
+  return Ok() ? 1 : 0;
 }
 
-void TracePlayer::PreKeyCall() {
-  const TraceEvent* recorded = Expect("pre_key");
-  RecordPreKey(call_, now_);
-  Settle(recorded);
-}
+void TracePlayer::CloseRegistryKey(RegistryKey) { Answer("registry_close"); }
 
-void TracePlayer::PostKeyCall() {
-  const TraceEvent* recorded = Expect("post_key");
-  RecordPostKey(call_, now_);
-  Settle(recorded);
-}
-
-RegistryKey TracePlayer::OpenCurrentUserKey(const std::wstring& path) {
-  const TraceEvent* recorded = Expect("registry_open");
-  const RegistryKey key = Ok(recorded) ? Issue() : 0;
-  RecordRegistryOpen(call_, now_, path, key != 0);
-  Settle(recorded);
-  return key;
-}
-
-int TracePlayer::SetDwordValue(RegistryKey, const std::wstring& name, unsigned int value) {
-  const TraceEvent* recorded = Expect("registry_set");
-  const bool ok = Ok(recorded);
-  RecordRegistrySet(call_, now_, name, value, ok);
-  Settle(recorded);
-  return ok ? 1 : 0;
-}
-
-void TracePlayer::CloseRegistryKey(RegistryKey) {
-  const TraceEvent* recorded = Expect("registry_close");
-  RecordRegistryClose(call_, now_);
-  Settle(recorded);
-}
-
-LibraryHandle TracePlayer::OpenLibrary(const std::wstring& name) {
-  const TraceEvent* recorded = Expect("load_library");
-  const LibraryHandle library = Ok(recorded) ? Issue() : 0;
-  RecordLoadLibrary(call_, now_, name, library != 0);
-  Settle(recorded);
-  return library;
+LibraryHandle TracePlayer::OpenLibrary(const std::wstring&) {
+  Answer("load_library");
+  return Handle();
 }
 
 LibraryFunction TracePlayer::FindFunction(LibraryHandle, const std::wstring& name) {
-  const TraceEvent* recorded = Expect("find_function");
-  LibraryFunction function = nullptr;
+  Answer("find_function");
   // Only the dial-up functions can be played back; the launcher looks up
   // no others.
-  if (Ok(recorded) && name == L"RasEnumConnections") {
-    function = reinterpret_cast<LibraryFunction>(&PlayedRasEnumConnections);
-  } else if (Ok(recorded) && name == L"RasHangUp") {
-    function = reinterpret_cast<LibraryFunction>(&PlayedRasHangUp);
+  if (Ok() && name == L"RasEnumConnections") {
+    return reinterpret_cast<LibraryFunction>(&PlayedRasEnumConnections);
   }
-  RecordFindFunction(call_, now_, name, function != nullptr);
-  Settle(recorded);
-  return function;
+  if (Ok() && name == L"RasHangUp") return reinterpret_cast<LibraryFunction>(&PlayedRasHangUp);
+  return nullptr;
 }
 
-void TracePlayer::ReleaseLibrary(LibraryHandle) {
-  const TraceEvent* recorded = Expect("release_library");
-  RecordReleaseLibrary(call_, now_);
-  Settle(recorded);
-}
+void TracePlayer::ReleaseLibrary(LibraryHandle) { Answer("release_library"); }
 
-// The trace does not list the connections themselves, only the hang-ups
-// that follow the listing: each of those, in order, is a connection with the
-// entry and handle it was hung up by; the rest have no name and no handle,
-// so that the launcher passes them by.
+// The connections the listing gave: the ras_connection lines after it. A
+// trace of version 1 did not list them, only the hang-ups that follow the
+// listing: each of those, in order, stands for a connection with the entry
+// and handle it was hung up by; the rest have no name and no handle, so that
+// the launcher passes them by.
 void TracePlayer::FillConnections(RasConnectionRecord* records, std::size_t capacity,
-                                  std::size_t count) const {
-  std::size_t hangUp = next_ + 1;
+                                  std::size_t count) {
+  const char* source = version_ >= 2 ? "ras_connection" : "ras_hang_up";
+  std::size_t line = next_ + 1;
+  const TraceEvent* const listing = answer_;
   for (std::size_t i = 0; i < count && i < capacity; ++i) {
     RasConnectionRecord& record = records[i];
     std::memset(&record, 0, sizeof record);
     record.size = sizeof record;
-    while (hangUp < recorded_.Size() && !IsOp(recorded_.Event(hangUp), "ras_hang_up") &&
-           !IsOp(recorded_.Event(hangUp), "ras_enumerate") &&
-           !IsOp(recorded_.Event(hangUp), "release_library")) {
-      ++hangUp;
+    while (version_ < 2 && line < recorded_.Size() && !IsOp(recorded_.Event(line), source) &&
+           !IsOp(recorded_.Event(line), "ras_enumerate") &&
+           !IsOp(recorded_.Event(line), "release_library")) {
+      ++line;
     }
-    if (hangUp >= recorded_.Size() || !IsOp(recorded_.Event(hangUp), "ras_hang_up")) continue;
-    const TraceEvent* event = &recorded_.Event(hangUp++);
-    record.connection = static_cast<unsigned int>(Number(event, "handle"));
+    if (line >= recorded_.Size() || !IsOp(recorded_.Event(line), source)) continue;
+    answer_ = &recorded_.Event(line++);
+    record.connection = static_cast<unsigned int>(Number("handle"));
     std::wstring entry;
-    Utf8ToWide(Text(event, "entry"), entry);
+    Utf8ToWide(Text("entry"), entry);
     for (std::size_t c = 0; c < entry.size() && c < kRasEntryNameCharacters; ++c) {
       record.entryName[c] = static_cast<unsigned short>(entry[c]);
     }
   }
+  answer_ = listing;
 }
 
 unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
                                                unsigned int* bufferBytes,
                                                unsigned int* connectionCount) {
-  const TraceEvent* recorded = Expect("ras_enumerate");
-  unsigned int result = recorded ? static_cast<unsigned int>(Number(recorded, "result")) : 1;
-  unsigned int count = 0;
+  if (!Answer("ras_enumerate")) return kRasInvalidHandle;
+  unsigned int result = static_cast<unsigned int>(Number("result"));
   if (result == kRasSuccess && records && bufferBytes && connectionCount) {
-    count = static_cast<unsigned int>(Number(recorded, "count"));
+    const unsigned int count = static_cast<unsigned int>(Number("count"));
     FillConnections(records, *bufferBytes / sizeof(RasConnectionRecord), count);
     *connectionCount = count;
   } else if (result == kRasSuccess) {
     result = kRasInvalidHandle;
   }
-  RecordRasEnumerate(call_, now_, count, result);
-  Settle(recorded);
   return result;
 }
 
-unsigned int TracePlayer::HangUpConnection(void* connection) {
-  const TraceEvent* recorded = Expect("ras_hang_up");
-  const unsigned int handle =
-      static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(connection));
-  const bool ok = Ok(recorded);
-  RecordRasHangUp(call_, now_, Text(recorded, "entry"), handle, ok);
-  Settle(recorded);
-  return ok ? kRasSuccess : kRasNoConnection;
+unsigned int TracePlayer::HangUpConnection(void*) {
+  if (!Answer("ras_hang_up")) return kRasNoConnection;
+  if (Ok()) return kRasSuccess;
+  return recorded_.FindField(*answer_, "error") ? static_cast<unsigned int>(Number("error"))
+                                                : kRasNoConnection;
 }
 
-InternetHandle TracePlayer::OpenInternet(const std::wstring& agent, unsigned int accessType) {
-  const TraceEvent* recorded = Expect("internet_open");
-  const InternetHandle internet = Ok(recorded) ? Issue() : 0;
-  RecordInternetOpen(call_, now_, agent, accessType, internet != 0);
-  Settle(recorded);
-  return internet;
+InternetHandle TracePlayer::OpenInternet(const std::wstring&, unsigned int) {
+  Answer("internet_open");
+  return Handle();
 }
 
-int TracePlayer::SetInternetOption(InternetHandle, unsigned int option, const void* value,
-                                   unsigned int size) {
-  const TraceEvent* recorded = Expect("internet_set_option");
-  const bool ok = Ok(recorded);
-  RecordInternetSetOption(call_, now_, option, value, size, ok);
-  Settle(recorded);
-  return ok ? 1 : 0;
+int TracePlayer::SetInternetOption(InternetHandle, unsigned int, const void*, unsigned int) {
+  Answer("internet_set_option");
+  return Ok() ? 1 : 0;
 }
 
-InternetHandle TracePlayer::OpenInternetUrl(InternetHandle, const std::wstring& url) {
-  const TraceEvent* recorded = Expect("open_url");
-  const InternetHandle handle = Ok(recorded) ? Issue() : 0;
-  if (handle) urlHandles_.insert(handle);
-  RecordOpenUrl(call_, now_, url, handle != 0);
-  Settle(recorded);
-  return handle;
+InternetHandle TracePlayer::OpenInternetUrl(InternetHandle, const std::wstring&) {
+  Answer("open_url");
+  return Handle();
 }
 
 int TracePlayer::ReadInternetFile(InternetHandle, char* buffer, unsigned int toRead,
                                   unsigned int& bytesRead) {
-  const TraceEvent* recorded = Expect("internet_read");
-  const TraceNumber count = Number(recorded, "bytes");
+  Answer("internet_read");
+  const TraceNumber count = Number("bytes");
   // The page's bytes are not recorded, only how many there were; the
   // launcher counts them and reads none.
   bytesRead = count < 0 ? 0 : count > toRead ? toRead : static_cast<unsigned int>(count);
   if (bytesRead) std::memset(buffer, 0, bytesRead);
-  const bool ok = Ok(recorded);
-  RecordInternetRead(call_, now_, bytesRead, ok);
-  Settle(recorded);
-  return ok ? 1 : 0;
+  return Ok() ? 1 : 0;
 }
 
-int TracePlayer::CloseInternetHandle(InternetHandle handle) {
-  const TraceEvent* recorded = Expect("internet_close");
-  RecordInternetClose(call_, now_, urlHandles_.erase(handle) != 0);
-  Settle(recorded);
+int TracePlayer::CloseInternetHandle(InternetHandle) {
+  Answer("internet_close");
   return 1;
 }
 
-void TracePlayer::ShowMessage(const std::wstring& title, const std::wstring& text) {
-  const TraceEvent* recorded = Expect("message");
-  RecordMessage(call_, now_, title, text);
-  Settle(recorded);
-}
+void TracePlayer::ShowMessage(const std::wstring&, const std::wstring&) { Answer("message"); }
 
-void TracePlayer::RequestQuit(int exitCode) {
-  const TraceEvent* recorded = Expect("quit");
-  RecordQuit(call_, now_, exitCode);
-  Settle(recorded);
-}
+void TracePlayer::RequestQuit(int) { Answer("quit"); }

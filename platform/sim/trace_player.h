@@ -5,46 +5,56 @@
 #include <set>
 #include <string>
 
+#include "app/trace_recorder.h"
 #include "platform/platform_services.h"
 #include "platform/ras_connection.h"
 #include "platform/trace_record.h"
 
 // A platform that plays a recorded run back to the launcher, as a cassette
-// answers a test's requests. Each call must be the next recorded operation
-// with the same arguments; it then gets the recorded results: the bytes
-// read, the windows found, the process started or not, the probe's count,
-// the key present or not. Time is virtual: only the launcher's own pauses
-// advance it.
+// answers a test's requests: each call gets the results of the next
+// recorded operation of its kind, the handles it handed out among them.
+// Time is virtual: only the launcher's own pauses advance it.
 //
-// The first call that differs, or that finds the trace at its end, stops
-// the replay: from there on every call fails or finds nothing, so that the
+// The recorder that traces runs is wrapped around the player, and the
+// player is also where that recorder's operations go: each is checked there,
+// in one place, against the recorded one, every argument the launcher
+// passed (texts, sizes, handles, the dial-up listing's record) and finally
+// the run's end, its outcome and its position to the last bit. The first
+// operation that differs, or that finds the trace at its end, stops the
+// replay: from there on every call fails or finds nothing, so that the
 // launcher ends its run quickly, and nothing more is compared.
 //
 // Only one player may exist at a time on a thread: the dial-up functions it
 // hands out are plain functions that act on it.
-class TracePlayer : public PlatformServices {
+class TracePlayer : public PlatformServices, public TraceSink, public TraceClock {
  public:
-  // `recorded`: the trace's operations. `cut`: the trace was cut after
-  // them, so that a call beyond the last one ends the replay without
-  // diverging.
-  TracePlayer(const TraceRecord& recorded, bool cut);
+  // `recorded`: the trace's operations, of trace format `version`. `end`:
+  // its end line, or empty. `cut`: the trace stops after `recorded`, so that
+  // a call beyond the last one ends the replay without diverging.
+  TracePlayer(const TraceRecord& recorded, const TraceRecord& end, bool cut, int version);
   ~TracePlayer() override;
   TracePlayer(const TracePlayer&) = delete;
   TracePlayer& operator=(const TracePlayer&) = delete;
 
-  // The calls that matched, each at the virtual time of the call.
+  // The operations that matched, each at the virtual time of the call.
   const TraceRecord& Replayed() const { return replayed_; }
   std::uint64_t NowMs() const { return now_; }
   // Recorded operations played so far.
   std::size_t Played() const { return next_; }
   bool Diverged() const { return diverged_; }
-  // The launcher's call where it diverged, with what it passed; none when
-  // the launcher had ended its run while the trace went on.
+  // Whether the end line was reached and matched.
+  bool EndMatched() const { return endMatched_; }
+  // The launcher's operation where it diverged, with what it passed (the
+  // whole end line when the run's end differs); none when the launcher had
+  // ended its run while the trace went on.
   const TraceRecord& DivergentCall() const { return divergentCall_; }
 
-  // Called once the launch sequence has returned: operations left over in
-  // the trace are a divergence too.
+  // Called once the launch sequence has returned, before the recorder's end
+  // line: operations left over in the trace are a divergence too.
   void Finish();
+
+  void Take(const TraceRecord& record, const TraceEvent& event) override;
+  TraceTime ElapsedMs() override { return now_; }
 
   std::wstring ExecutablePath() override;
   FileHandle OpenTextFile(const std::wstring& path) override;
@@ -80,32 +90,38 @@ class TracePlayer : public PlatformServices {
   int CloseInternetHandle(InternetHandle handle) override;
   void ShowMessage(const std::wstring& title, const std::wstring& text) override;
   void RequestQuit(int exitCode) override;
+  unsigned int LastError() override;
 
   unsigned int EnumerateConnections(RasConnectionRecord* records, unsigned int* bufferBytes,
                                     unsigned int* connectionCount);
   unsigned int HangUpConnection(void* connection);
 
  private:
-  const TraceEvent* Expect(const char* op);
-  void Settle(const TraceEvent* recorded);
-  void Diverge();
-  std::size_t Issue();
-  TraceNumber Number(const TraceEvent* recorded, const char* name) const;
-  bool Ok(const TraceEvent* recorded) const;
-  std::string Text(const TraceEvent* recorded, const char* name) const;
-  void FillConnections(RasConnectionRecord* records, std::size_t capacity, std::size_t count) const;
+  // The recorded operation that answers a call of `op`: the next one, while
+  // the replay goes on and it is of that kind; null otherwise.
+  const TraceEvent* Answer(const char* op);
+  void Diverge(const TraceRecord& record, const TraceEvent& event);
+  TraceNumber Number(const char* name) const;
+  bool Ok() const { return Number("ok") != 0; }
+  std::string Text(const char* name) const;
+  // The handle the trace says a call got, or one of the player's own for a
+  // trace that does not say.
+  std::size_t Handle();
+  void FillConnections(RasConnectionRecord* records, std::size_t capacity, std::size_t count);
 
   const TraceRecord& recorded_;
+  const TraceRecord& end_;
   const bool cut_;
+  const int version_;
+  const TraceEvent* answer_ = nullptr;
   std::size_t next_ = 0;
   bool stopped_ = false;
   bool diverged_ = false;
+  bool endMatched_ = false;
   std::uint64_t now_ = 0;
-  TraceRecord call_;
   TraceRecord replayed_;
   TraceRecord divergentCall_;
   std::size_t nextHandle_ = 0x100;
-  std::set<InternetHandle> urlHandles_;
 };
 
 // The bytes a recorded text field stands for: its "hex" field when the

@@ -134,7 +134,10 @@ DeviceHandle Win32Platform::OpenDevice(const std::wstring& name) {
   std::memset(&timeouts, 0, sizeof timeouts);
   timeouts.ReadIntervalTimeout = MAXDWORD;
   if (!SetCommTimeouts(device, &timeouts)) {
+    // The trace tells this failure by its own code, not the close's.
+    const DWORD error = GetLastError();
     CloseHandle(device);
+    SetLastError(error);
     return 0;
   }
   return ToHandle(device);
@@ -202,7 +205,10 @@ void Win32Platform::PostKeyCall() {}
 RegistryKey Win32Platform::OpenCurrentUserKey(const std::wstring& path) {
   // Full access; the device ignores the access mask and opens every key so.
   HKEY key = NULL;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+  const LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  if (opened != ERROR_SUCCESS) {
+    // The registry answers with its code rather than setting the last error.
+    SetLastError(static_cast<DWORD>(opened));
     return 0;
   }
   return ToHandle(key);
@@ -292,3 +298,5 @@ void Win32Platform::ShowMessage(const std::wstring& title, const std::wstring& t
 }
 
 void Win32Platform::RequestQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+unsigned int Win32Platform::LastError() { return GetLastError(); }

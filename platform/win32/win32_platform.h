@@ -56,6 +56,7 @@ class Win32Platform : public PlatformServices {
 
   virtual void ShowMessage(const std::wstring& title, const std::wstring& text);
   virtual void RequestQuit(int exitCode);
+  virtual unsigned int LastError();
 
  private:
   WindowHandle hostWindow_;

@@ -443,7 +443,7 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
       {"normal_run.trace", "\"text\":\"\",\"count\":0", "\"text\":\"\\r\\nRX410\",\"count\":7",
        false, 1,
        "divergence at operation 18 (line 19): recorded sleep ms=100; the launcher made write "
-       "text=\"AT@LBC\\r\""},
+       "handle=258 text=\"AT@LBC\\r\""},
       {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":0", false, 1,
        "divergence at operation 47 (line 48): recorded registry_open "
        "path=\"Software\\Sharp\\PhoneStatus\" ok=true; the launcher made quit code=0"},
@@ -463,8 +463,8 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
       {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
        "unfinished: the trace ends at the message, as when the handset is reset while the "
        "message is shown; 724 operations, identical up to there"},
-      {"normal_run.trace", "\"version\":1", "\"version\":2", false, 2,
-       "line 1: format version 2; this posrelay-sim reads version 1"},
+      {"normal_run.trace", "\"version\":1", "\"version\":3", false, 2,
+       "line 1: format version 3; this posrelay-sim reads versions 1 to 2"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 2,
        "line 39: the trace stops without its end line: it is truncated"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",

@@ -7,6 +7,7 @@
 
 #include "app/launch_sequence.h"
 #include "app/trace_recorder.h"
+#include "app/trace_writer.h"
 #include "platform/sim/simulated_handset.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
@@ -75,7 +76,7 @@ void WholeRunOnTheVirtualClock(benchmark::State& state) {
 }
 BENCHMARK(WholeRunOnTheVirtualClock)->Arg(0)->Arg(1);
 
-struct DiscardingSink : TraceSink {
+struct DiscardingOutput : TraceOutput {
   int Append(const char*, std::size_t count) override {
     bytes += count;
     return 1;
@@ -98,11 +99,14 @@ void WholeRecordedRunOnTheVirtualClock(benchmark::State& state) {
   for (auto _ : state) {
     SimulatedHandset handset(scenario);
     VirtualClock clock(handset);
-    DiscardingSink sink;
-    TraceRecorder recorder(handset, sink, clock, {"handset", "1.5.0.0", 932});
+    DiscardingOutput output;
+    const TraceOrigin origin = {
+        "handset", "1.6.0.0", "bench", "Windows CE 4.20", "2026-12-08T00:00:00", 932};
+    TraceWriter writer(output, origin);
+    TraceRecorder recorder(handset, clock, writer);
     RunLaunchSequence(recorder);
     recorder.Finish();
-    bytes = sink.bytes;
+    bytes = output.bytes;
   }
   state.counters["trace_bytes"] = static_cast<double>(bytes);
 }

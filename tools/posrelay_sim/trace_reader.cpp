@@ -26,33 +26,44 @@ const JsonMember* Member(const std::vector<JsonMember>& members, std::string_vie
   return nullptr;
 }
 
+// A header member that must be text on one line.
+const JsonMember* HeaderText(const std::vector<JsonMember>& members, std::string_view name) {
+  const JsonMember* member = Member(members, name);
+  const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+  if (!member || member->kind != JsonMember::kText ||
+      std::any_of(member->text.begin(), member->text.end(), isControl)) {
+    return nullptr;
+  }
+  return member;
+}
+
 int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std::string& error) {
   const JsonMember* format = Member(members, "format");
-  if (!format || format->kind != JsonMember::kText || format->text != kTraceFormat) {
+  if (!format || format->kind != JsonMember::kText || format->text != kTraceFormatName) {
     return Fail(error, 1,
                 "not a posrelay trace: the first line has no \"format\":\"" +
-                    std::string(kTraceFormat) + "\"");
+                    std::string(kTraceFormatName) + "\"");
   }
   const JsonMember* version = Member(members, "version");
   if (!version || version->kind != JsonMember::kInteger) {
     return Fail(error, 1, "the header has no whole \"version\"");
   }
-  if (version->negative || version->magnitude != kTraceVersion) {
+  if (version->negative || version->magnitude < 1 || version->magnitude > kTraceFormatVersion) {
     return Fail(error, 1,
                 "format version " + std::string(version->negative ? "-" : "") +
-                    std::to_string(version->magnitude) + "; this posrelay-sim reads version " +
-                    std::to_string(kTraceVersion));
+                    std::to_string(version->magnitude) +
+                    "; this posrelay-sim reads versions 1 to " +
+                    std::to_string(kTraceFormatVersion));
   }
+  trace.version = static_cast<int>(version->magnitude);
   const JsonMember* system = Member(members, "system");
-  if (!system || (system->text != "handset" && system->text != "desktop")) {
-    return Fail(error, 1, "the header's \"system\" is neither \"handset\" nor \"desktop\"");
+  if (!system ||
+      (system->text != "handset" && system->text != "desktop" && system->text != "simulated")) {
+    return Fail(error, 1,
+                "the header's \"system\" is none of \"handset\", \"desktop\" and \"simulated\"");
   }
-  const JsonMember* launcher = Member(members, "launcher");
-  const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
-  if (!launcher || launcher->kind != JsonMember::kText ||
-      std::any_of(launcher->text.begin(), launcher->text.end(), isControl)) {
-    return Fail(error, 1, "the header has no \"launcher\" version on one line");
-  }
+  const JsonMember* launcher = HeaderText(members, "launcher");
+  if (!launcher) return Fail(error, 1, "the header has no \"launcher\" version on one line");
   const JsonMember* codePage = Member(members, "codepage");
   if (!codePage || codePage->kind != JsonMember::kInteger) {
     return Fail(error, 1, "the header has no whole \"codepage\"");
@@ -63,7 +74,19 @@ int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std
                     "; a replay reads texts in the handset's code page " +
                     std::to_string(kTraceCodePage));
   }
-  if (members.size() != 5) return Fail(error, 1, "the header has fields it should not have");
+  std::size_t expected = 5;
+  if (trace.version >= 2) {
+    for (const char* name : {"build", "os", "started"}) {
+      if (!HeaderText(members, name)) {
+        return Fail(error, 1, "the header has no \"" + std::string(name) + "\" on one line");
+      }
+    }
+    trace.build = Member(members, "build")->text;
+    trace.os = Member(members, "os")->text;
+    trace.started = Member(members, "started")->text;
+    expected = 8;
+  }
+  if (members.size() != expected) return Fail(error, 1, "the header has fields it should not have");
   trace.system = system->text;
   trace.launcher = launcher->text;
   return 1;
@@ -174,7 +197,7 @@ int CheckConsistency(const TraceRecord& record, const TraceEvent& event, std::st
   return 1;
 }
 
-int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
+int ReadOperation(const std::vector<JsonMember>& members, int version, TraceRecord& record,
                   std::string& problem) {
   const JsonMember* time = Member(members, "t");
   const JsonMember* op = Member(members, "op");
@@ -204,7 +227,8 @@ int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
     }
     bool known = members[i].name == "t" || members[i].name == "op";
     for (unsigned int f = 0; f < shape->fieldCount && !known; ++f) {
-      known = members[i].name == shape->fields[f].name;
+      known = members[i].name == shape->fields[f].name &&
+              TraceFieldInVersion(shape->fields[f], version);
     }
     if (!known) {
       problem = Quoted(op->text) + " has no field " + Quoted(members[i].name);
@@ -213,6 +237,7 @@ int ReadOperation(const std::vector<JsonMember>& members, TraceRecord& record,
   }
   record.Begin(time->magnitude, shape->op);
   for (unsigned int f = 0; f < shape->fieldCount; ++f) {
+    if (!TraceFieldInVersion(shape->fields[f], version)) continue;
     const JsonMember* member = Member(members, shape->fields[f].name);
     if (!member && !shape->fields[f].optional) {
       problem = Quoted(op->text) + " lacks " + Quoted(shape->fields[f].name);
@@ -252,7 +277,9 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
       continue;
     }
     TraceRecord& record = trace.operations;
-    if (!ReadOperation(members, record, problem)) return Fail(error, lineNumber, problem);
+    if (!ReadOperation(members, trace.version, record, problem)) {
+      return Fail(error, lineNumber, problem);
+    }
     if (!IsLastLine(record)) {
       trace.lines.push_back(lineNumber);
       continue;

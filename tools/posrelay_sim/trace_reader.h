@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/trace_operations.h"
 #include "platform/trace_record.h"
 
 // A trace as the launcher writes it to posrelay.trace, read back: its
@@ -15,8 +16,13 @@
 // launcher writes it out before the message is shown, so it is all there is
 // when the handset is reset while the message is on screen.
 struct RecordedTrace {
-  std::string system;    // "handset" or "desktop"
+  int version = 0;       // the trace format's
+  std::string system;    // "handset", "desktop" or "simulated"
   std::string launcher;  // the launcher's version
+  // Since version 2: the launcher's build, the system and when the run was.
+  std::string build;
+  std::string os;
+  std::string started;
   TraceRecord operations;
   std::vector<std::size_t> lines;  // the file's line of each operation
   TraceRecord last;                // the end line, or the cut line; empty when unfinished
@@ -25,9 +31,6 @@ struct RecordedTrace {
   bool unfinished = false;  // ends at its message
 };
 
-// The format and version this reader takes.
-inline constexpr char kTraceFormat[] = "posrelay-trace";
-inline constexpr int kTraceVersion = 1;
 // Times beyond this are refused: far longer than any run, and the most that
 // a double, in which the charts place them, holds exactly.
 inline constexpr std::uint64_t kLatestTraceMs = std::uint64_t(1) << 53;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/launch_sequence.h"
+#include "app/trace_recorder.h"
 #include "platform/sim/text_encoding.h"
 #include "platform/sim/trace_player.h"
 #include "settings/settings_file.h"
@@ -45,10 +46,17 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem) {
   if (!CheckRecordedSettings(trace, problem)) return 0;
   // A trace that was cut, or that ends at its message, has recorded all
-  // there is: the calls after it are not a divergence.
-  TracePlayer player(trace.operations, trace.cut || trace.unfinished);
-  RunLaunchSequence(player);
+  // there is: the calls after it are not a divergence, and it has no end to
+  // compare.
+  const bool complete = !trace.cut && !trace.unfinished;
+  const TraceRecord noEnd;
+  TracePlayer player(trace.operations, complete ? trace.last : noEnd, !complete, trace.version);
+  // The recorder of real runs, wrapped around the player, hands it each call
+  // to check.
+  TraceRecorder recorder(player, player, player);
+  RunLaunchSequence(recorder);
   player.Finish();
+  recorder.Finish();
   result.diverged = player.Diverged();
   result.played = player.Played();
   result.replayed = player.Replayed();

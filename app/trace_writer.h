@@ -1,0 +1,79 @@
+#ifndef POSRELAY_APP_TRACE_WRITER_H
+#define POSRELAY_APP_TRACE_WRITER_H
+
+#include <cstddef>
+#include <deque>
+#include <string>
+
+#include "app/trace_recorder.h"
+
+// Where a trace's bytes go, such as a file.
+class TraceOutput {
+ public:
+  virtual ~TraceOutput() {}
+  // Appends bytes; zero when they could not all be written.
+  virtual int Append(const char* bytes, std::size_t count) = 0;
+  // Makes what was appended last through a reset; zero on failure.
+  virtual int Flush() = 0;
+};
+
+// What the trace's first line says: the system the run was made on, when by
+// its own clock, and the launcher that made it.
+struct TraceOrigin {
+  const char* system;           // "handset", "desktop" or "simulated"
+  const char* launcherVersion;  // "1.5.0.0"
+  const char* build;            // the sources the launcher was built from
+  std::string os;               // the system's name and version
+  std::string started;          // "2026-12-08T01:20:38", the system's local time
+  unsigned int codePage;        // the system's ANSI code page
+};
+
+// Most bytes a trace takes. A run that reaches the bound keeps its
+// beginning and its last part, so that its message and its end are always
+// there, with a line saying how many operations were left out between.
+const std::size_t kTraceLimitBytes = static_cast<std::size_t>(1) << 20;  // 1 MiB
+const std::size_t kTraceTailBytes = static_cast<std::size_t>(1) << 18;   // 256 KiB
+// Room kept for the line that says what was left out.
+const std::size_t kTraceCutLineBytes = 128;
+// Where the beginning ends: the bytes before the cut line are at most this.
+const std::size_t kTraceHeadBytes = kTraceLimitBytes - kTraceTailBytes - kTraceCutLineBytes;
+
+// A recorder's operations as a trace: the header, then one JSON line per
+// operation. Lines are written out and flushed only where the launcher
+// waits anyway, so that a run killed at any moment leaves its trace up to
+// its last pause (past the bound: up to the bound). A write that fails ends
+// the trace where it stands.
+class TraceWriter : public TraceSink {
+ public:
+  TraceWriter(TraceOutput& output, const TraceOrigin& origin);
+
+  virtual void Take(const TraceRecord& record, const TraceEvent& event);
+  virtual void WriteOut();
+
+ private:
+  TraceWriter(const TraceWriter&);
+  TraceWriter& operator=(const TraceWriter&);
+
+  void Keep(const std::string& line);
+  void KeepInTail(const std::string& line);
+
+  TraceOutput& output_;
+  std::string line_;
+  std::string pending_;  // lines not yet written out
+  std::size_t headBytes_;
+  bool works_;
+  // Past the bound: the last lines, kept until the next write-out after the
+  // cut line, and how many were let go before them.
+  bool cut_;
+  bool cutWritten_;
+  bool lastPartComplete_;  // the line taken last was the message or the end
+  TraceTime cutTime_;
+  std::deque<std::string> tail_;
+  std::size_t tailBytes_;
+  TraceNumber skipped_;
+};
+
+// The header: {"format":"posrelay-trace","version":2,...}
+void AppendTraceHeader(const TraceOrigin& origin, std::string& line);
+
+#endif
