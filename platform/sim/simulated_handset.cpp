@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/file_name_characters.h"
 #include "platform/sim/text_encoding.h"
 #include "platform/trace_operations.h"
 
@@ -230,7 +231,9 @@ int SimulatedHandset::PostWindowMessage(WindowHandle window, unsigned int messag
 
 int SimulatedHandset::StartProcess(const std::wstring& executable,
                                    const std::wstring& commandLine) {
-  const bool ok = scenario_.map.executableExists;
+  // The system starts nothing from a path that no file can have.
+  const bool ok = scenario_.map.executableExists &&
+                  FindCharacterNoNameHolds(executable) == std::wstring::npos;
   RecordCreateProcess(Operations(), now_, executable, commandLine, ok);
   if (!ok) return 0;
   // A second start of a running map shows no second window.
