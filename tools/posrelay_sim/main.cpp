@@ -9,6 +9,7 @@
 
 #include "app/launch_sequence.h"
 #include "platform/sim/simulated_handset.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
@@ -202,11 +203,7 @@ int RunOnce(const Options& options) {
       return Fail(*options.ini + ": cannot be read: " + problem);
     }
     const LauncherSettings settings = CheckSettingsFile(bytes).settings;
-    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
-      return Fail(*options.ini + ": waitloop " + std::to_string(settings.waitloop) +
-                  " and gzoomtime " + std::to_string(settings.gzoomtime) +
-                  ": posrelay-sim runs at most " + std::to_string(kMostLoops) + " of each");
-    }
+    if (!DryRunAccepts(settings, problem)) return Fail(*options.ini + ": " + problem);
     scenario.settingsFile = bytes;
   }
   SimulatedHandset handset(scenario);
