@@ -232,8 +232,8 @@ int SimulatedHandset::PostWindowMessage(WindowHandle window, unsigned int messag
 int SimulatedHandset::StartProcess(const std::wstring& executable,
                                    const std::wstring& commandLine) {
   // The system starts nothing from a path that no file can have.
-  const bool ok = scenario_.map.executableExists &&
-                  FindCharacterNoNameHolds(executable) == std::wstring::npos;
+  const bool ok =
+      scenario_.map.executableExists && FindCharacterNoNameHolds(executable) == std::wstring::npos;
   RecordCreateProcess(Operations(), now_, executable, commandLine, ok);
   if (!ok) return 0;
   // A second start of a running map shows no second window.
