@@ -220,8 +220,9 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
       {"",
        {"-- settings --",
         "0.000  executable_path  path=\"\\Program Files\\posrelay\\posrelay.exe\"", "-- map --",
-        "-- connection --", "-- module --", "-- map start --", "3.000  quit             code=0",
-        "-- summary --",
+        "-- connection --", "-- module --", "-- attempt 1 --", "2.100  sleep            ms=100",
+        "2.200  write            text=\"AT@LBC\\r\" count=7", "-- map start --",
+        "3.000  quit             code=0", "-- summary --",
         "position  attempt 1 of at most 10 gave N35.41.22 E139.45.12 on the Tokyo datum (" + kWgs84,
         "message   none", "end: map shown at 35.692670, 139.750125, after 3.000 s"}},
       {"--scenario busy_handset.json --ini zoom_and_clear.ini",
@@ -232,7 +233,8 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
         "position  attempt 2 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum (" +
             kWgs84}},
       {"--scenario slow_module_no_position.json",
-       {"position  none in 50 attempts (at most 50)",
+       {"-- attempt 1 --", "-- attempt 2 --", "-- attempt 50 --",
+        "position  none in 50 attempts (at most 50)",
         "message   \"W-SIMからの位置情報取得に失敗しました\""}},
       // The launcher's read of the identification ends at a zero byte.
       {"--scenario name_after_zero_byte.json", {"position  none in 50 attempts (at most 50)"}},
