@@ -414,6 +414,7 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
       {"thousands separator", "waitstart=3,000\n", 1,
        "warning: line 1: waitstart value \"3,000\" has a thousands separator, where reading "
        "stops: read as 3; write waitstart=3000\n"},
+      {"decimal comma", "wsimcon=1,5\n", 1, "wsimcon value \"1,5\" has a decimal point"},
       {"blanks after digits", "wait=4000 \t\n", 0, "  wait       4000 "},
       {"gpath in quotes", "gpath=\"\\Maps\\Map.exe\"\n", 1,
        "warning: line 1: gpath value \"\\\"\\Maps\\Map.exe\\\"\" is in double quotes, which the "

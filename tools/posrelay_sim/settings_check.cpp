@@ -175,10 +175,11 @@ void CheckAfterDigits(const std::wstring& value, int read, int key, int line, Wa
       Trimmed(value.substr(end, value.find(L'\r', end) - end), kBlanksAndLineFeed);
   if (rest.empty()) return;
   const std::string shown = DisplayText(WideToUtf8(Trimmed(value, kBlanksAndLineFeed)));
-  const bool digitFollows = rest.size() > 1 && rest[1] >= L'0' && rest[1] <= L'9';
-  if (IsDecimalPoint(rest[0]) && digitFollows) {
-    warnings.Add(line, key, kWarnDecimalPoint, {KeyName(key), shown, std::to_string(read)});
-  } else if (IsThousandsSeparator(rest[0]) && digitFollows) {
+  // A comma before three digits groups them; before others it is a decimal
+  // comma, as some locales write it.
+  const std::wstring::size_type digitsAfter =
+      std::min(rest.size(), rest.find_first_not_of(kDigits, 1)) - 1;
+  if (IsThousandsSeparator(rest[0]) && digitsAfter == 3) {
     std::wstring whole;
     for (std::wstring::size_type at = digits; at < value.size(); ++at) {
       if (value[at] >= L'0' && value[at] <= L'9') {
@@ -190,6 +191,8 @@ void CheckAfterDigits(const std::wstring& value, int read, int key, int line, Wa
     warnings.Add(
         line, key, kWarnThousandsSeparator,
         {KeyName(key), shown, std::to_string(read), KeyName(key) + "=" + WideToUtf8(whole)});
+  } else if ((IsDecimalPoint(rest[0]) || IsThousandsSeparator(rest[0])) && digitsAfter > 0) {
+    warnings.Add(line, key, kWarnDecimalPoint, {KeyName(key), shown, std::to_string(read)});
   } else {
     warnings.Add(line, key, kWarnTextAfterDigits,
                  {KeyName(key), shown, DisplayText(WideToUtf8(rest)), std::to_string(read)});
