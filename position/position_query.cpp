@@ -6,13 +6,16 @@
 #include "position/position_reply.h"
 #include "position/serial_channel.h"
 
+const wchar_t kAttemptOpeningCommand[] = L"AT@LBC\r";
+
 namespace {
 
 const wchar_t kIdentifyCommand[] = L"ATI4\r";
 const wchar_t kConnectCommand[] = L"AT@K\r";
 // One attempt: all four are sent every time; only the third one's reply
 // carries the position.
-const wchar_t* const kLocationCommands[] = {L"AT@LBC\r", L"AT@LBC1\r", L"AT@LBC?\r", L"AT@LBC2\r"};
+const wchar_t* const kLocationCommands[] = {kAttemptOpeningCommand, L"AT@LBC1\r", L"AT@LBC?\r",
+                                            L"AT@LBC2\r"};
 enum { kLocationCommandCount = 4, kPositionCommand = 2 };
 
 const wchar_t kFastModuleName[] = L"RX410";

@@ -6,6 +6,10 @@
 #include "platform/platform_services.h"
 #include "position/geo_position.h"
 
+// The command that opens each attempt of the position dialogue, which comes
+// after the module's identification and its connect command.
+extern const wchar_t kAttemptOpeningCommand[];
+
 // Frees the module's port, asks the module for its position over the port
 // named `portName` and converts it to WGS84. Returns 1 with `position` set,
 // or 0 with `position` untouched.

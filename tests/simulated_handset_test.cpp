@@ -67,6 +67,26 @@ TEST(SimulatedHandset, StartedMapShowsItsWindowLater) {
   EXPECT_EQ(missing.FindTopWindow(kSimulatedMapClass), 0u);
 }
 
+TEST(SimulatedHandset, StartsNothingFromAPathNoFileCanHave) {
+  const struct {
+    const wchar_t* path;
+    int started;
+  } cases[] = {
+      {L"\\Storage Card\\地図\\Map (1).exe", 1},
+      {L"/Program Files/map.exe", 1},
+      {L"\"\\Program Files\\map.exe\"", 0},
+      {L"C:\\map.exe", 0},
+      {L"\\map?.exe", 0},
+      {L"\\map.exe\r", 0},
+      {L"\\a|b<c>*.exe", 0},
+  };
+  for (const auto& c : cases) {
+    SimulatedHandset handset;
+    EXPECT_EQ(handset.StartProcess(c.path, L"-x"), c.started) << WideToUtf8(c.path);
+    EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass) != 0, c.started == 1);
+  }
+}
+
 TEST(SimulatedHandset, ModuleAnswersEachCommandAndRepeatsItsLastPosition) {
   HandsetScenario scenario;
   scenario.module.positionReplies = {"ERROR", "N1"};

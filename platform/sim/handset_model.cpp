@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/file_name_characters.h"
 #include "platform/sim/text_encoding.h"
 
 namespace {
@@ -26,6 +27,7 @@ const unsigned int kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
 const unsigned int kSharingViolation = 32;  // ERROR_SHARING_VIOLATION
 const unsigned int kModuleNotFound = 126;   // ERROR_MOD_NOT_FOUND
 const unsigned int kInvalidHandle = 6;      // ERROR_INVALID_HANDLE
+const unsigned int kInvalidName = 123;      // ERROR_INVALID_NAME
 const unsigned int kInternetInternalError = 12004;
 const unsigned int kInternetCannotConnect = 12029;
 
@@ -202,9 +204,10 @@ int HandsetModel::PostWindowMessage(WindowHandle window, unsigned int message, s
   return 1;
 }
 
-int HandsetModel::StartProcess(const std::wstring&, const std::wstring&) {
-  const bool ok = scenario_.map.executableExists;
-  if (!ok) return Fail(kFileNotFound);
+int HandsetModel::StartProcess(const std::wstring& executable, const std::wstring&) {
+  // The system starts nothing from a path that no file can have.
+  if (FindCharacterNoNameHolds(executable) != std::wstring::npos) return Fail(kInvalidName);
+  if (!scenario_.map.executableExists) return Fail(kFileNotFound);
   // A second start of a running map shows no second window.
   if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
     nextWindow_ += 0x100;

@@ -42,13 +42,15 @@ std::string WriteTemp(const std::string& bytes) {
   return path;
 }
 
-ToolResult RunTool(const std::string& arguments) {
+// `locale` sets the variables that choose the language of a check; the
+// rest of the environment's locale is left out.
+ToolResult RunTool(const std::string& arguments, const std::string& locale = "LANG=C") {
   const std::string out = TempPath();
   const std::string err = TempPath();
   // From the test data's folder, so that arguments can name its files.
-  const std::string command = std::string("cd '") + POSRELAY_SIM_TEST_DATA + "' && '" +
-                              POSRELAY_SIM_PATH + "' " + arguments + " >'" + out + "' 2>'" + err +
-                              "'";
+  const std::string command =
+      std::string("cd '") + POSRELAY_SIM_TEST_DATA + "' && env -u LC_ALL -u LC_MESSAGES -u LANG " +
+      locale + " '" + POSRELAY_SIM_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
   const int raw = std::system(command.c_str());
   ToolResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
   std::remove(out.c_str());
@@ -115,6 +117,14 @@ TEST(PosrelaySim, RunsTheLauncherOnEachHandset) {
        {{"write", 202}, {"close_device", 1}, {"create_process", 0}}},
       {"map_does_not_start.json",
        nullptr,
+       1,
+       kStartFailed,
+       true,
+       3000,
+       {{"create_process", 1}, {"find_window", 2}}},
+      // The handset starts nothing from a path in double quotes.
+      {nullptr,
+       "quoted_gpath.ini",
        1,
        kStartFailed,
        true,
@@ -210,8 +220,9 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
       {"",
        {"-- settings --",
         "0.000  executable_path  path=\"\\Program Files\\posrelay\\posrelay.exe\"", "-- map --",
-        "-- connection --", "-- module --", "-- map start --", "3.000  quit             code=0",
-        "-- summary --",
+        "-- connection --", "-- module --", "-- attempt 1 --", "2.100  sleep            ms=100",
+        "2.200  write            handle=264 text=\"AT@LBC\\r\" count=7", "-- map start --",
+        "3.000  quit             code=0", "-- summary --",
         "position  attempt 1 of at most 10 gave N35.41.22 E139.45.12 on the Tokyo datum (" + kWgs84,
         "message   none", "end: map shown at 35.692670, 139.750125, after 3.000 s"}},
       {"--scenario busy_handset.json --ini zoom_and_clear.ini",
@@ -222,7 +233,8 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
         "position  attempt 2 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum (" +
             kWgs84}},
       {"--scenario slow_module_no_position.json",
-       {"position  none in 50 attempts (at most 50)",
+       {"-- attempt 1 --", "-- attempt 2 --", "-- attempt 50 --",
+        "position  none in 50 attempts (at most 50)",
         "message   \"W-SIMからの位置情報取得に失敗しました\""}},
       // The launcher's read of the identification ends at a zero byte.
       {"--scenario name_after_zero_byte.json", {"position  none in 50 attempts (at most 50)"}},
@@ -319,10 +331,13 @@ TEST(PosrelaySim, CheckReportsValuesOriginsWarningsAndRunTime) {
   EXPECT_EQ(json.status, 1);
   const nlohmann::json report = nlohmann::json::parse(json.out);
   EXPECT_EQ(report["settings"]["wait"], nlohmann::json({{"value", -250}, {"line", 2}}));
-  EXPECT_EQ(report["settings"]["gpath"]["value"], "\\Program Files\\GoogleMaps\\GoogleMaps.exe");
-  EXPECT_EQ(report["warnings"].size(), 5u);
+  EXPECT_EQ(report["settings"]["gpath"]["value"], "\\地図\\Map.exe");
+  EXPECT_EQ(report["warnings"].size(), 6u);
   EXPECT_EQ(report["warnings"][4]["line"], 5);
-  EXPECT_EQ(report["runTimeMs"]["longest"], 62400);
+  EXPECT_EQ(report["warnings"][2]["key"], "wait");
+  EXPECT_EQ(report["warnings"][2]["kind"], "negativePause");
+  EXPECT_EQ(report["warnings"][4]["key"], nullptr);
+  EXPECT_EQ(report["runTimeMs"]["longest"], 61401);
 }
 
 TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
@@ -332,6 +347,7 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
     std::string file;
     int status;
     const char* expected;  // a line of the report
+    const char* locale = "LANG=C";
   } cases[] = {
       {"notes and blank lines", "# Milliseconds between checks\n\nwait=100\n", 0,
        "  wait       100                                         line 3\n"},
@@ -356,7 +372,11 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "wait\n"},
       {"lines counted across pieces", longLine + "gclear=1\r\n", 1,
        "  gclear     1                                           line 2\n"},
-      {"Shift-JIS path", "gpath=\x95\x5c\\map.exe\n", 0, "  gpath      \"表\\map.exe\"  line 1\n"},
+      {"Shift-JIS path", "gpath=\\\x95\x5c\\map.exe\n", 0,
+       "  gpath      \"\\表\\map.exe\"  line 1\n"},
+      // Padded by display width: 表 takes two columns.
+      {"columns after Japanese text", "gpath=\\\x95\x5c\\map.exe\n", 0,
+       "  greset     1              default\n"},
       {"blank after a port", "comport=COM1: \r\n", 1,
        "warning: line 1: comport value \"COM1: \" has a blank at its end, which the launcher "
        "keeps as part of the port name\n"},
@@ -384,10 +404,64 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        1,
        "warning: line 1: the file is UTF-16, not Shift-JIS: the launcher reads none of its "
        "settings; save it as Shift-JIS\n"},
+      // What owners write, and how the launcher reads it.
+      {"unit", "wait=4\x95\x62\r\n", 1,
+       "warning: line 1: wait value \"4秒\" has \"秒\" after its digits, which is not read: read "
+       "as 4\n"},
+      {"decimal point", "wsimcon=1.5\n", 1,
+       "warning: line 1: wsimcon value \"1.5\" has a decimal point: only whole numbers are read, "
+       "so it reads as 1 (pauses are in milliseconds: 1.5 seconds is 1500)\n"},
+      {"thousands separator", "waitstart=3,000\n", 1,
+       "warning: line 1: waitstart value \"3,000\" has a thousands separator, where reading "
+       "stops: read as 3; write waitstart=3000\n"},
+      {"decimal comma", "wsimcon=1,5\n", 1, "wsimcon value \"1,5\" has a decimal point"},
+      {"blanks after digits", "wait=4000 \t\n", 0, "  wait       4000 "},
+      {"gpath in quotes", "gpath=\"\\Maps\\Map.exe\"\n", 1,
+       "warning: line 1: gpath value \"\\\"\\Maps\\Map.exe\\\"\" is in double quotes, which the "
+       "launcher keeps as part of the path: the map cannot be started; write the path without "
+       "quotes\n"},
+      {"gpath not from the root", "gpath=Maps\\Map.exe\n", 1,
+       "warning: line 1: gpath value \"Maps\\Map.exe\" does not start with \"\\\": the handset's "
+       "paths start at its root, as in \\Program Files\\GoogleMaps\\GoogleMaps.exe\n"},
+      {"gpath with a drive", "gpath=C:\\Map.exe\n", 1,
+       "warning: line 1: gpath value \"C:\\Map.exe\" starts with a drive (C:), which the handset "
+       "does not have: its paths start with \"\\\"\n"},
+      {"slashes in gpath", "gpath=/Storage Card/Map.exe\n", 1,
+       "warning: line 1: gpath value \"/Storage Card/Map.exe\" has \"/\" where the handset's "
+       "paths have \"\\\"\n"},
+      {"no file name holds it", "gpath=\\Maps\\Map?.exe|*\n", 1,
+       "warning: line 1: gpath value \"\\Maps\\Map?.exe|*\" holds \"?\", \"|\", \"*\", which no "
+       "file name can hold: the map cannot be started\n"},
+      {"no pause between checks", "wait=0\n", 1,
+       "warning: line 1: wait is 0: no pause between the checks for the map window, so a map "
+       "that takes any time to close or to show its window ends the run in a timeout message\n"},
+      {"run over 10 minutes", "wait=40000\nwaitloop=100\n", 1,
+       "warning: line 2: the longest run takes 8101.100 s (2 h 15 min 1 s), over 10 minutes, "
+       "with wait 40000 (line 1), waitloop 100 (line 2); the handset shows nothing all that "
+       "time\n"},
+      {"greset 2", "greset=2\n", 1,
+       "warning: line 1: greset is 2: only 1 closes a running map; 2 leaves it running, as 0 "
+       "does\n"},
+      {"CR alone", "wait=100\rwaitloop=5\r", 1,
+       "warning: line 1: \"wait=100\\rwaitloop=5\\r\" has lines ended by a carriage return (CR) "
+       "alone, which the launcher does not take as line ends: it reads them as one line, which "
+       "only sets wait to 100 (written on it: wait, waitloop); save the file with CR LF line "
+       "ends\n"},
+      {"more loops than a dry run makes", "gzoomtime=500000\n", 1,
+       "warning: line 1: gzoomtime is 500000, over 100000: posrelay-sim makes no dry run or "
+       "replay with it, which would print every check or key press\n"},
+      {"in Japanese", "wait=4\x95\x62\r\n", 1,
+       "警告: 1 行目: wait の値 \"4秒\" は数字のあとに \"秒\" があり、そこは読まれません。4 と"
+       "読まれます\n",
+       "LANG=ja_JP.UTF-8"},
+      {"columns in Japanese", "wait=100\n", 0, "  最短で地図が出るまで  2.000 秒\n",
+       "LC_MESSAGES=ja_JP.UTF-8 LANG=C"},
+      {"LC_ALL before LANG", "wait=0\n", 1, "warning: line 1: wait is 0",
+       "LC_ALL=C LANG=ja_JP.UTF-8"},
   };
   for (const auto& c : cases) {
     const std::string path = WriteTemp(c.file);
-    const ToolResult result = RunTool("--check '" + path + "'");
+    const ToolResult result = RunTool("--check '" + path + "'", c.locale);
     std::remove(path.c_str());
     EXPECT_EQ(result.status, c.status) << c.name << "\n" << result.out;
     EXPECT_NE(result.out.find(c.expected), std::string::npos) << c.name << "\n" << result.out;
@@ -408,6 +482,29 @@ TEST(PosrelaySim, CheckOfAMissingFileIsStatus2) {
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "/nonexistent/posrelay.ini: cannot be read: No such file or directory\n");
+  const ToolResult json = RunTool("--check /nonexistent/posrelay.ini --format json");
+  EXPECT_EQ(json.status, 2);
+  EXPECT_EQ(json.out,
+            "{\"file\":\"/nonexistent/posrelay.ini\",\"error\":\"cannot be read: No such file or "
+            "directory\"}\n");
+}
+
+// What the dry run refuses, the check warns about; what it runs, the check lets pass.
+TEST(PosrelaySim, CheckAndDryRunAgreeOnTheLoopLimits) {
+  for (const char* settings :
+       {"waitloop=100000\n", "waitloop=100001\n", "gzoomtime=100000\n", "gzoomtime=100001\n"}) {
+    const std::string path = WriteTemp(settings);
+    const ToolResult check = RunTool("--check '" + path + "' --format json");
+    const ToolResult run =
+        RunTool("--format json --scenario map_does_not_start.json --ini '" + path + "'");
+    std::remove(path.c_str());
+    const nlohmann::json report = nlohmann::json::parse(check.out);
+    bool refused = false;
+    for (const nlohmann::json& warning : report["warnings"]) {
+      refused = refused || warning["kind"] == "dryRunRefuses";
+    }
+    EXPECT_EQ(refused, run.status == 2) << settings << run.err;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,13 @@
 // so that handset paths read as they are written.
 std::string DisplayText(std::string_view text);
 
+// The columns UTF-8 text takes on a terminal: two for each East Asian wide
+// or full-width character (kanji, kana, full-width forms), one for others.
+std::size_t DisplayWidth(std::string_view utf8);
+
+// `utf8` followed by blanks up to `columns` display columns.
+std::string PadToWidth(const std::string& utf8, std::size_t columns);
+
 // An operation with its fields, "op name=value ...", texts as DisplayText
 // shows them.
 std::string EventText(const TimelineEvent& event);

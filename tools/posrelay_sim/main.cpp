@@ -2,6 +2,7 @@
 // does, or checks a posrelay.ini the way the launcher reads it.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "app/launch_sequence.h"
 #include "platform/sim/simulated_handset.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
@@ -50,7 +52,10 @@ const char kHelp[] =
     "                    about lines that do not do what they seem to, and the\n"
     "                    shortest and longest time a run can take with it;\n"
     "                    with --format json, all of it as one JSON object.\n"
-    "Exit status: 0 without warnings, 1 with warnings, 2 when FILE cannot be read.\n"
+    "                    In Japanese when LC_ALL, LC_MESSAGES or LANG (the first\n"
+    "                    one set) starts with \"ja\".\n"
+    "Exit status: 0 without warnings, 1 with warnings, 2 when FILE cannot be read\n"
+    "(with --format json, then {\"file\":...,\"error\":...} on standard output).\n"
     "\n"
     "  --replay FILE     plays a trace of a real run (posrelay.trace) back to the\n"
     "                    launcher: each call must be the next recorded operation\n"
@@ -161,8 +166,14 @@ int Fail(const std::string& line) {
 int CheckSettings(const std::string& path, bool json) {
   std::string bytes;
   std::string problem;
-  if (!ReadWholeFile(path, bytes, problem)) return Fail(path + ": cannot be read: " + problem);
-  const SettingsCheck check = CheckSettingsFile(bytes);
+  if (!ReadWholeFile(path, bytes, problem)) {
+    if (!json) return Fail(path + ": cannot be read: " + problem);
+    std::cout << FormatUnreadableFileJson(path, "cannot be read: " + problem);
+    return 2;
+  }
+  const ReportLanguage language =
+      LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  const SettingsCheck check = CheckSettingsFile(bytes, language);
   std::cout << (json ? FormatSettingsCheckJson(check) : FormatSettingsCheck(check, path));
   return check.warnings.empty() ? 0 : 1;
 }
@@ -201,12 +212,8 @@ int RunOnce(const Options& options) {
     if (!ReadWholeFile(*options.ini, bytes, problem)) {
       return Fail(*options.ini + ": cannot be read: " + problem);
     }
-    const LauncherSettings settings = CheckSettingsFile(bytes).settings;
-    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
-      return Fail(*options.ini + ": waitloop " + std::to_string(settings.waitloop) +
-                  " and gzoomtime " + std::to_string(settings.gzoomtime) +
-                  ": posrelay-sim runs at most " + std::to_string(kMostLoops) + " of each");
-    }
+    const LauncherSettings settings = CheckSettingsFile(bytes, kEnglish).settings;
+    if (!DryRunAccepts(settings, problem)) return Fail(*options.ini + ": " + problem);
     scenario.settingsFile = bytes;
   }
   SimulatedHandset handset(scenario);

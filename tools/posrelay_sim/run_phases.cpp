@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/sim/text_encoding.h"
+#include "position/position_query.h"
+
 namespace {
 
 bool IsOneOf(const std::string& op, std::initializer_list<const char*> ops) {
@@ -52,4 +55,19 @@ std::vector<RunPhase> PhasesOf(const Timeline& timeline) {
     phases.push_back(reached);
   }
   return phases;
+}
+
+std::vector<int> AttemptStartsOf(const Timeline& timeline) {
+  const std::string opening = WideToUtf8(kAttemptOpeningCommand);
+  const std::vector<TimelineEvent>& events = timeline.Events();
+  std::vector<int> starts(events.size(), 0);
+  int attempt = 0;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    const TimelineField* text = events[i].Field("text");
+    if (events[i].op != "write" || !text || text->text != opening) continue;
+    std::size_t first = i;
+    while (first > 0 && events[first - 1].op == "sleep") --first;
+    starts[first] = ++attempt;
+  }
+  return starts;
 }

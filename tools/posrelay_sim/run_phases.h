@@ -23,4 +23,9 @@ const char* RunPhaseName(RunPhase phase);
 // the message and the quit belong to the phase they come in.
 std::vector<RunPhase> PhasesOf(const Timeline& timeline);
 
+// For each event of the timeline, the number of the position query's
+// attempt that starts with it (1, 2, ...), or 0. An attempt starts with the
+// pauses before its first command.
+std::vector<int> AttemptStartsOf(const Timeline& timeline);
+
 #endif

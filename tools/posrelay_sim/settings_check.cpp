@@ -5,28 +5,68 @@
 #include <cwchar>
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/file_name_characters.h"
 #include "platform/sim/simulated_handset.h"
 #include "platform/sim/text_encoding.h"
 #include "settings/read_integer.h"
+#include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 
 namespace {
 
 const int kPauseKeys[] = {kKeyWait, kKeyWaitstart, kKeyWsimdcon, kKeyWsimcon};
+// The keys whose values make a run long.
+const int kTimeKeys[] = {kKeyWait,     kKeyWaitloop, kKeyWaitstart,
+                         kKeyWsimdcon, kKeyWsimcon,  kKeyGzoomtime};
+const std::uint64_t kLongRunMs = 10 * 60 * 1000;
 // Characters that a Japanese keyboard gives in full width, where the
 // launcher only knows their ASCII forms.
 const wchar_t kFullWidthEquals = 0xFF1D;
 const wchar_t kFullWidthZero = 0xFF10;
 const wchar_t kFullWidthNine = 0xFF19;
+const wchar_t kFullWidthFullStop = 0xFF0E;
+const wchar_t kFullWidthComma = 0xFF0C;
 const wchar_t kIdeographicSpace = 0x3000;
 const wchar_t kBlanks[] = {L' ', L'\t', L'\r', kIdeographicSpace, 0};
+const wchar_t kBlanksAndLineFeed[] = {L' ', L'\t', L'\r', L'\n', kIdeographicSpace, 0};
+const wchar_t kDigits[] = L"0123456789";
 // How other settings files mark comments; this one has no comment syntax.
 const wchar_t* const kCommentMarks[] = {L"#", L";", L"//", L"'"};
 
 std::string KeyName(int key) { return WideToUtf8(SettingsKeyName(key)); }
 
 std::wstring KeyText(int key) { return std::wstring(SettingsKeyName(key)) + L"="; }
+
+// Collects a check's warnings in its language.
+class Warnings {
+ public:
+  Warnings(ReportLanguage language, std::vector<SettingsWarning>& list)
+      : language_(language), list_(list) {}
+
+  std::string Text(CheckText text, std::initializer_list<std::string> arguments = {}) const {
+    return CheckTextIn(language_, text, arguments);
+  }
+
+  void Add(int line, int key, CheckText kind, std::initializer_list<std::string> arguments) {
+    list_.push_back(
+        SettingsWarning{line, key, WarningKindName(kind),
+                        Text(kTextLine, {std::to_string(line)}) + Text(kind, arguments)});
+  }
+
+  std::string Join(const std::vector<std::string>& items) const {
+    std::string joined;
+    for (const std::string& item : items) {
+      joined += (joined.empty() ? "" : Text(kTextListSeparator)) + item;
+    }
+    return joined;
+  }
+
+ private:
+  const ReportLanguage language_;
+  std::vector<SettingsWarning>& list_;
+};
 
 // The key whose text comes first in the line, which is the one its author
 // most likely meant.
@@ -51,6 +91,12 @@ std::string Quoted(const std::wstring& piece) {
 }
 
 bool IsBlank(wchar_t c) { return c != 0 && std::wcschr(kBlanks, c) != nullptr; }
+
+std::wstring Trimmed(const std::wstring& text, const wchar_t* around) {
+  const std::wstring::size_type first = text.find_first_not_of(around);
+  if (first == std::wstring::npos) return std::wstring();
+  return text.substr(first, text.find_last_not_of(around) - first + 1);
+}
 
 bool LooksLikeComment(const std::wstring& piece) {
   const std::wstring::size_type start = piece.find_first_not_of(kBlanks);
@@ -114,127 +160,250 @@ std::string SettingValue(const LauncherSettings& settings, int key) {
 
 std::size_t TextCapacity(int key) { return key == kKeyGpath ? kGpathCapacity : kComportCapacity; }
 
+bool IsDecimalPoint(wchar_t c) { return c == L'.' || c == kFullWidthFullStop; }
+
+bool IsThousandsSeparator(wchar_t c) { return c == L',' || c == kFullWidthComma; }
+
+// What follows a number's digits that its author meant as part of it: a
+// unit, a decimal point, a thousands separator. Blanks and the line end
+// are nothing; a carriage return ends what the author wrote on the line.
+void CheckAfterDigits(const std::wstring& value, int read, int key, int line, Warnings& warnings) {
+  const std::wstring::size_type digits = value.find_first_of(kDigits);
+  const std::wstring::size_type end = value.find_first_not_of(kDigits, digits);
+  if (end == std::wstring::npos) return;
+  const std::wstring rest =
+      Trimmed(value.substr(end, value.find(L'\r', end) - end), kBlanksAndLineFeed);
+  if (rest.empty()) return;
+  const std::string shown = DisplayText(WideToUtf8(Trimmed(value, kBlanksAndLineFeed)));
+  // A comma before three digits groups them; before others it is a decimal
+  // comma, as some locales write it.
+  const std::wstring::size_type digitsAfter =
+      std::min(rest.size(), rest.find_first_not_of(kDigits, 1)) - 1;
+  if (IsThousandsSeparator(rest[0]) && digitsAfter == 3) {
+    std::wstring whole;
+    for (std::wstring::size_type at = digits; at < value.size(); ++at) {
+      if (value[at] >= L'0' && value[at] <= L'9') {
+        whole += value[at];
+      } else if (!IsThousandsSeparator(value[at])) {
+        break;
+      }
+    }
+    warnings.Add(
+        line, key, kWarnThousandsSeparator,
+        {KeyName(key), shown, std::to_string(read), KeyName(key) + "=" + WideToUtf8(whole)});
+  } else if ((IsDecimalPoint(rest[0]) || IsThousandsSeparator(rest[0])) && digitsAfter > 0) {
+    warnings.Add(line, key, kWarnDecimalPoint, {KeyName(key), shown, std::to_string(read)});
+  } else {
+    warnings.Add(line, key, kWarnTextAfterDigits,
+                 {KeyName(key), shown, DisplayText(WideToUtf8(rest)), std::to_string(read)});
+  }
+}
+
 // A number that reads as something other than what its author wrote.
-void CheckNumber(const std::wstring& piece, int key, const std::string& where,
-                 std::vector<std::pair<int, std::string> >& warnings, int line) {
+void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warnings) {
   std::wstring value;
   SettingsLineValue(piece, value);
   int read = 0;
   const int digits = ReadInteger(value.c_str(), value.size(), read);
-  const std::string shown = KeyName(key) + " value " + Quoted(value);
+  const std::string shown = Quoted(value);
   if (HasFullWidthDigit(value)) {
-    warnings.emplace_back(line, where + shown + " has full-width digits, which are not read " +
-                                    "as digits; read as " + std::to_string(read));
+    warnings.Add(line, key, kWarnFullWidthDigits, {KeyName(key), shown, std::to_string(read)});
   } else if (!digits) {
-    warnings.emplace_back(line, where + shown + " has no digits; read as 0");
+    warnings.Add(line, key, kWarnNoDigits, {KeyName(key), shown});
+  } else if (LeadingKey(piece) == key) {
+    // Otherwise the value runs into another key, which is warned about.
+    CheckAfterDigits(value, read, key, line, warnings);
   }
 }
 
 // A text taken with blanks at its ends, which the launcher keeps.
-void CheckText(const std::wstring& value, int key, const std::string& where,
-               std::vector<std::pair<int, std::string> >& warnings, int line) {
+void CheckBlanks(const std::wstring& value, int key, int line, Warnings& warnings) {
   const bool atStart = !value.empty() && IsBlank(value[0]);
   const bool atEnd = !value.empty() && IsBlank(value[value.size() - 1]);
   if (!atStart && !atEnd) return;
-  warnings.emplace_back(line, where + KeyName(key) + " value " + DisplayText(WideToUtf8(value)) +
-                                  " has a blank at its " +
-                                  (atStart && atEnd ? "start and end"
-                                   : atStart        ? "start"
-                                                    : "end") +
-                                  ", which the launcher keeps as part of the " +
-                                  (key == kKeyGpath ? "path" : "port name"));
+  const CheckText where = atStart && atEnd ? kTextStartAndEnd : atStart ? kTextStart : kTextEnd;
+  warnings.Add(line, key, kWarnBlankAtEnds,
+               {KeyName(key), DisplayText(WideToUtf8(value)), warnings.Text(where),
+                warnings.Text(key == kKeyGpath ? kTextPath : kTextPortName)});
+}
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// A path the handset cannot start a program from, or not the one meant.
+void CheckPath(const std::wstring& gpath, int line, Warnings& warnings) {
+  const std::string shown = DisplayText(WideToUtf8(gpath));
+  // Blanks at the ends have a warning of their own.
+  const std::wstring path = Trimmed(gpath, kBlanks);
+  const bool quoted = !path.empty() && (path.front() == L'"' || path.back() == L'"');
+  if (quoted) warnings.Add(line, kKeyGpath, kWarnGpathQuoted, {shown});
+  const std::wstring bare = quoted ? Trimmed(path, L"\"") : path;
+  const bool drive = bare.size() >= 2 && IsDriveLetter(bare[0]) && bare[1] == L':';
+  if (drive) {
+    warnings.Add(line, kKeyGpath, kWarnGpathDrive, {shown, WideToUtf8(bare.substr(0, 2))});
+  } else if (!bare.empty() && bare[0] != L'\\' && bare[0] != L'/') {
+    warnings.Add(line, kKeyGpath, kWarnGpathNotFromRoot, {shown});
+  }
+  if (bare.find(L'/') != std::wstring::npos)
+    warnings.Add(line, kKeyGpath, kWarnGpathSlash, {shown});
+  std::wstring refused;
+  for (std::wstring::size_type at = drive ? 2 : 0; at < bare.size(); ++at) {
+    const wchar_t c = bare[at];
+    if (c != L'\\' && c != L'/' && !FileNameHolds(c) && refused.find(c) == std::wstring::npos) {
+      refused += c;
+    }
+  }
+  std::vector<std::string> characters;
+  for (wchar_t c : refused) characters.push_back(DisplayText(WideToUtf8(std::wstring(1, c))));
+  if (!characters.empty()) {
+    warnings.Add(line, kKeyGpath, kWarnGpathNoNameCharacter, {shown, warnings.Join(characters)});
+  }
+}
+
+// A line whose author ended it with a carriage return alone: the launcher
+// reads on to the line feed, so what follows the return is not a line of
+// its own.
+void CheckCarriageReturns(const std::wstring& piece, int key, const LauncherSettings& settings,
+                          int line, Warnings& warnings) {
+  const std::wstring::size_type firstReturn = piece.find(L'\r');
+  if (firstReturn == std::wstring::npos) return;
+  std::vector<std::string> written;
+  bool afterReturn = false;
+  for (std::wstring::size_type at = 0; at <= piece.size();) {
+    std::wstring::size_type next = piece.find(L'\r', at);
+    if (next == std::wstring::npos) next = piece.size();
+    LauncherSettings scratch;
+    int writtenKey = kNoSettingsKey;
+    ApplySettingsLine(scratch, piece.substr(at, next - at), false, writtenKey);
+    if (writtenKey != kNoSettingsKey) {
+      written.push_back(KeyName(writtenKey));
+      afterReturn = afterReturn || at > firstReturn;
+    }
+    at = next + 1;
+  }
+  if (!afterReturn) return;
+  warnings.Add(line, key, kWarnCarriageReturnAlone,
+               {Quoted(piece), KeyName(key), SettingValue(settings, key), warnings.Join(written)});
 }
 
 // Warnings about one piece of the file; `continued` marks a piece that is
 // not the start of its physical line. `settings` are those after the piece.
 void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome outcome, int key,
-                const LauncherSettings& settings, int line,
-                std::vector<std::pair<int, std::string> >& warnings) {
-  const std::string where = "line " + std::to_string(line) + ": ";
+                const LauncherSettings& settings, int line, Warnings& warnings) {
   if (outcome == kLineMatchedNoKey) {
     // Lines without "=" are notes; one with it looks like a setting gone wrong.
     if (HasKeyWithFullWidthEquals(piece)) {
-      warnings.emplace_back(line, where + Quoted(piece) + " has a full-width equals sign (" +
-                                      WideToUtf8(std::wstring(1, kFullWidthEquals)) +
-                                      "), so it matches no key and is ignored");
+      warnings.Add(line, kNoSettingsKey, kWarnFullWidthEquals,
+                   {Quoted(piece), WideToUtf8(std::wstring(1, kFullWidthEquals))});
     } else if (piece.find(L'=') != std::wstring::npos) {
-      warnings.emplace_back(line, where + Quoted(piece) + " matches no key and is ignored");
+      warnings.Add(line, kNoSettingsKey, kWarnNoKey, {Quoted(piece)});
     }
     return;
   }
   if (!continued && outcome == kLineApplied && LooksLikeComment(piece)) {
-    warnings.emplace_back(line, where + Quoted(piece) + " looks like a comment, yet sets " +
-                                    KeyName(key) + ": the file has no comment syntax");
+    warnings.Add(line, key, kWarnLooksLikeComment, {Quoted(piece), KeyName(key)});
   }
+  CheckCarriageReturns(piece, key, settings, line, warnings);
   if (outcome == kLineApplied && IsTextKey(key)) {
-    CheckText(TextSetting(settings, key), key, where, warnings, line);
+    CheckBlanks(TextSetting(settings, key), key, line, warnings);
+    if (key == kKeyGpath) CheckPath(settings.gpath, line, warnings);
   } else if (outcome == kLineApplied) {
-    CheckNumber(piece, key, where, warnings, line);
+    CheckNumber(piece, key, line, warnings);
   }
-  if (continued) {
-    warnings.emplace_back(line, where + "the part past its first 255 bytes is read as a line " +
-                                    "of its own and sets " + KeyName(key));
-  }
+  if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key)});
   const int leading = LeadingKey(piece);
   if (leading != key) {
-    warnings.emplace_back(line, where + Quoted(piece) + " sets " + KeyName(key) + ", not " +
-                                    KeyName(leading) + ": \"" + KeyName(key) +
-                                    "=\" is tried first");
+    warnings.Add(line, key, kWarnTriedFirst, {Quoted(piece), KeyName(key), KeyName(leading)});
   }
   if (outcome == kLineHadNoValue) {
-    warnings.emplace_back(line, where + KeyName(key) + " has no value; left unchanged");
+    warnings.Add(line, key, kWarnNoValue, {KeyName(key)});
   } else if (outcome == kLineValueTooLong) {
-    warnings.emplace_back(
-        line, where + KeyName(key) + " value longer than " + std::to_string(TextCapacity(key)) +
-                  " characters or than the line's first 255 bytes; " + "left unchanged");
+    warnings.Add(line, key, kWarnTooLong, {KeyName(key), std::to_string(TextCapacity(key))});
   }
 }
 
-std::string JoinLines(const std::vector<int>& lines) {
-  std::string joined;
-  for (int line : lines) joined += (joined.empty() ? "" : ", ") + std::to_string(line);
-  return joined;
+// Seconds with milliseconds, and hours and minutes when there are some.
+std::string Duration(std::uint64_t ms, ReportLanguage language) {
+  const std::uint64_t seconds = ms / 1000;
+  std::string duration = CheckTextIn(language, kTextSeconds, {SecondsText(ms)});
+  if (seconds >= 3600) {
+    duration += CheckTextIn(language, kTextHours,
+                            {std::to_string(seconds / 3600), std::to_string(seconds / 60 % 60),
+                             std::to_string(seconds % 60)});
+  } else if (seconds >= 60) {
+    duration += CheckTextIn(language, kTextMinutes,
+                            {std::to_string(seconds / 60), std::to_string(seconds % 60)});
+  }
+  return duration;
+}
+
+std::string Dump(const nlohmann::ordered_json& json) {
+  return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 // Warnings about the outcome of the whole file.
 void CheckOutcome(const SettingsCheck& check,
-                  const std::vector<int> (&appliedOn)[kSettingsKeyCount],
-                  std::vector<std::pair<int, std::string> >& warnings) {
+                  const std::vector<int> (&appliedOn)[kSettingsKeyCount], Warnings& warnings) {
+  const LauncherSettings& settings = check.settings;
   for (int key = 0; key < kSettingsKeyCount; ++key) {
     if (appliedOn[key].size() > 1) {
-      warnings.emplace_back(appliedOn[key].back(),
-                            "line " + std::to_string(appliedOn[key].back()) + ": " + KeyName(key) +
-                                " set more than once (lines " + JoinLines(appliedOn[key]) +
-                                "); the last one holds");
+      std::vector<std::string> lines;
+      for (int line : appliedOn[key]) lines.push_back(std::to_string(line));
+      warnings.Add(appliedOn[key].back(), key, kWarnSetTwice, {KeyName(key), warnings.Join(lines)});
     }
   }
   for (int key : kPauseKeys) {
-    const int value = NumericSetting(check.settings, key);
+    const int value = NumericSetting(settings, key);
     if (value < 0) {
-      warnings.emplace_back(check.setOnLine[key], "line " + std::to_string(check.setOnLine[key]) +
-                                                      ": " + KeyName(key) + " is negative (" +
-                                                      std::to_string(value) + "); taken as 0 ms");
+      warnings.Add(check.setOnLine[key], key, kWarnNegativePause,
+                   {KeyName(key), std::to_string(value)});
     }
   }
-  if (check.settings.waitloop <= 0) {
-    warnings.emplace_back(check.setOnLine[kKeyWaitloop],
-                          "line " + std::to_string(check.setOnLine[kKeyWaitloop]) +
-                              ": waitloop is " + std::to_string(check.settings.waitloop) +
-                              ": no check for the map window, so closing or starting the map " +
-                              "always ends in a timeout message");
+  if (settings.waitloop <= 0) {
+    warnings.Add(check.setOnLine[kKeyWaitloop], kKeyWaitloop, kWarnNoChecks,
+                 {std::to_string(settings.waitloop)});
+  } else if (settings.wait == 0) {
+    warnings.Add(check.setOnLine[kKeyWait], kKeyWait, kWarnWaitZero, {});
+  }
+  if (settings.greset != 0 && settings.greset != 1) {
+    warnings.Add(check.setOnLine[kKeyGreset], kKeyGreset, kWarnGresetOther,
+                 {std::to_string(settings.greset)});
+  }
+  for (int key = 0; key < kSettingsKeyCount; ++key) {
+    if (DryRunRefusesKey(settings, key)) {
+      warnings.Add(check.setOnLine[key], key, kWarnDryRunRefuses,
+                   {KeyName(key), std::to_string(NumericSetting(settings, key)),
+                    std::to_string(kMostLoops)});
+    }
+  }
+  const std::uint64_t longestMs = ComputeRunTimeBounds(settings).longestMs;
+  if (longestMs > kLongRunMs) {
+    // Named by the settings that the file gives; the warning goes on the last of them.
+    std::vector<std::string> given;
+    int line = 0;
+    int key = kNoSettingsKey;
+    for (int timeKey : kTimeKeys) {
+      if (!check.setOnLine[timeKey]) continue;
+      given.push_back(
+          warnings.Text(kTextSettingOnLine, {KeyName(timeKey), SettingValue(settings, timeKey),
+                                             std::to_string(check.setOnLine[timeKey])}));
+      if (check.setOnLine[timeKey] > line) {
+        line = check.setOnLine[timeKey];
+        key = timeKey;
+      }
+    }
+    warnings.Add(line, key, kWarnLongRun,
+                 {Duration(longestMs, check.language), warnings.Join(given)});
   }
 }
 
 // A file in another encoding than the handset's code page, Shift-JIS.
-void CheckEncoding(const std::string& bytes, std::vector<std::pair<int, std::string> >& warnings) {
+void CheckEncoding(const std::string& bytes, Warnings& warnings) {
   // ASCII in UTF-16 is every other byte zero; a byte-order mark may lead.
   const bool utf16 = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 ||
                                            bytes.compare(0, 2, "\xFE\xFF") == 0 ||
                                            (bytes[0] == '\0') != (bytes[1] == '\0'));
   if (utf16) {
-    warnings.emplace_back(1,
-                          "line 1: the file is UTF-16, not Shift-JIS: the launcher reads "
-                          "none of its settings; save it as Shift-JIS");
+    warnings.Add(1, kNoSettingsKey, kWarnUtf16, {});
     return;
   }
   const std::string::const_iterator wide =
@@ -242,34 +411,18 @@ void CheckEncoding(const std::string& bytes, std::vector<std::pair<int, std::str
   std::wstring text;
   // Shift-JIS text other than ASCII is almost never valid UTF-8.
   if (wide == bytes.end() || !Utf8ToWide(bytes, text)) return;
-  const int line = 1 + static_cast<int>(std::count(bytes.begin(), wide, '\n'));
-  warnings.emplace_back(line, "line " + std::to_string(line) +
-                                  ": the file is UTF-8, not Shift-JIS: text other than ASCII "
-                                  "reads garbled; save it as Shift-JIS");
-}
-
-// Seconds with milliseconds, and hours and minutes when there are some.
-std::string Duration(std::uint64_t ms) {
-  char text[96];
-  const unsigned long long seconds = ms / 1000;
-  int length = std::snprintf(text, sizeof text, "%llu.%03llu s", seconds,
-                             static_cast<unsigned long long>(ms % 1000));
-  if (seconds >= 3600) {
-    std::snprintf(text + length, sizeof text - length, " (%llu h %llu min %llu s)", seconds / 3600,
-                  seconds / 60 % 60, seconds % 60);
-  } else if (seconds >= 60) {
-    std::snprintf(text + length, sizeof text - length, " (%llu min %llu s)", seconds / 60,
-                  seconds % 60);
-  }
-  return text;
+  warnings.Add(1 + static_cast<int>(std::count(bytes.begin(), wide, '\n')), kNoSettingsKey,
+               kWarnUtf8, {});
 }
 
 }  // namespace
 
-SettingsCheck CheckSettingsFile(const std::string& bytes) {
+SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage language) {
   SettingsCheck check;
+  check.language = language;
   SetDefaultSettings(check.settings);
   std::fill(std::begin(check.setOnLine), std::end(check.setOnLine), 0);
+  Warnings warnings(language, check.warnings);
 
   // The launcher's own reader, over a handset whose settings file holds the bytes.
   HandsetScenario scenario;
@@ -284,7 +437,7 @@ SettingsCheck CheckSettingsFile(const std::string& bytes) {
   while (ReadSettingsPiece(handset, file, piece, cut)) {
     int key = kNoSettingsKey;
     const SettingsLineOutcome outcome = ApplySettingsLine(check.settings, piece, cut, key);
-    CheckPiece(piece, continued, outcome, key, check.settings, line, check.warnings);
+    CheckPiece(piece, continued, outcome, key, check.settings, line, warnings);
     if (outcome == kLineApplied) {
       check.setOnLine[key] = line;
       appliedOn[key].push_back(line);
@@ -296,38 +449,48 @@ SettingsCheck CheckSettingsFile(const std::string& bytes) {
   }
   handset.CloseTextFile(file);
 
-  CheckOutcome(check, appliedOn, check.warnings);
-  CheckEncoding(bytes, check.warnings);
-  std::stable_sort(check.warnings.begin(), check.warnings.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  CheckOutcome(check, appliedOn, warnings);
+  CheckEncoding(bytes, warnings);
+  std::stable_sort(
+      check.warnings.begin(), check.warnings.end(),
+      [](const SettingsWarning& a, const SettingsWarning& b) { return a.line < b.line; });
   return check;
 }
 
 std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& fileName) {
-  std::string report = fileName + ", as the launcher reads it:\n";
+  const auto text = [&check](CheckText id, std::initializer_list<std::string> arguments = {}) {
+    return CheckTextIn(check.language, id, arguments);
+  };
+  std::string report = text(kTextHeading, {fileName}) + "\n";
   std::size_t valueWidth = 0;
   for (int key = 0; key < kSettingsKeyCount; ++key) {
-    valueWidth = std::max(valueWidth, SettingValue(check.settings, key).size());
+    valueWidth = std::max(valueWidth, DisplayWidth(SettingValue(check.settings, key)));
   }
   for (int key = 0; key < kSettingsKeyCount; ++key) {
-    const std::string value = SettingValue(check.settings, key);
-    report += "  " + KeyName(key) + std::string(11 - KeyName(key).size(), ' ') + value +
-              std::string(valueWidth - value.size() + 2, ' ') +
-              (check.setOnLine[key] ? "line " + std::to_string(check.setOnLine[key]) : "default") +
+    report += "  " + PadToWidth(KeyName(key), 11) +
+              PadToWidth(SettingValue(check.settings, key), valueWidth + 2) +
+              (check.setOnLine[key] ? text(kTextOrigin, {std::to_string(check.setOnLine[key])})
+                                    : text(kTextDefault)) +
               "\n";
   }
-  for (const auto& warning : check.warnings) report += "warning: " + warning.second + "\n";
+  for (const SettingsWarning& warning : check.warnings) {
+    report += text(kTextWarning) + warning.text + "\n";
+  }
 
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
-  report += "run time, counting only the launcher's own pauses:\n";
-  report += "  shortest run         " + Duration(bounds.shortestMs) +
-            " (the map is not running and the module's port does not open)\n";
-  report +=
-      "  shortest normal end  " +
-      (bounds.shortestNormalEndMs ? Duration(*bounds.shortestNormalEndMs)
-                                  : std::string("none: the map cannot be closed or started")) +
-      "\n";
-  report += "  longest run          " + Duration(bounds.longestMs) + "\n";
+  const CheckText labels[] = {kTextShortestRun, kTextShortestNormalEnd, kTextLongestRun};
+  std::size_t labelWidth = 0;
+  for (CheckText label : labels) labelWidth = std::max(labelWidth, DisplayWidth(text(label)));
+  const auto row = [&](CheckText label, const std::string& value) {
+    return "  " + PadToWidth(text(label), labelWidth + 2) + value + "\n";
+  };
+  report += text(kTextRunTimeHeading) + "\n";
+  report += row(kTextShortestRun,
+                Duration(bounds.shortestMs, check.language) + text(kTextShortestRunWhen));
+  report += row(kTextShortestNormalEnd, bounds.shortestNormalEndMs
+                                            ? Duration(*bounds.shortestNormalEndMs, check.language)
+                                            : text(kTextNoNormalEnd));
+  report += row(kTextLongestRun, Duration(bounds.longestMs, check.language));
   return report;
 }
 
@@ -343,8 +506,14 @@ std::string FormatSettingsCheckJson(const SettingsCheck& check) {
     setting["line"] = check.setOnLine[key];
   }
   report["warnings"] = nlohmann::ordered_json::array();
-  for (const auto& warning : check.warnings) {
-    report["warnings"].push_back({{"line", warning.first}, {"text", warning.second}});
+  for (const SettingsWarning& warning : check.warnings) {
+    nlohmann::ordered_json entry;
+    entry["line"] = warning.line;
+    entry["key"] = nullptr;
+    if (warning.key != kNoSettingsKey) entry["key"] = KeyName(warning.key);
+    entry["kind"] = warning.kind;
+    entry["text"] = warning.text;
+    report["warnings"].push_back(entry);
   }
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
   nlohmann::ordered_json& runTime = report["runTimeMs"];
@@ -352,5 +521,12 @@ std::string FormatSettingsCheckJson(const SettingsCheck& check) {
   runTime["shortestNormalEnd"] = nullptr;
   if (bounds.shortestNormalEndMs) runTime["shortestNormalEnd"] = *bounds.shortestNormalEndMs;
   runTime["longest"] = bounds.longestMs;
-  return report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  return Dump(report);
+}
+
+std::string FormatUnreadableFileJson(const std::string& fileName, const std::string& problem) {
+  nlohmann::ordered_json report;
+  report["file"] = fileName;
+  report["error"] = problem;
+  return Dump(report);
 }

@@ -2,33 +2,47 @@
 #define POSRELAY_TOOLS_POSRELAY_SIM_SETTINGS_CHECK_H
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "settings/launcher_settings.h"
 #include "settings/settings_file.h"
+#include "tools/posrelay_sim/report_language.h"
+
+// Something in the file that would surprise its author.
+struct SettingsWarning {
+  int line;          // physical line; 0 for none in particular
+  int key;           // the key it concerns, or kNoSettingsKey for the whole file
+  std::string kind;  // what it is about, a name that stays: "textAfterDigits", "gpathQuoted", ...
+  std::string text;  // for people, in the check's language, its line first ("line 3: ...")
+};
 
 // A settings file read line by line with the launcher's own reader, with
 // where each setting came from and what would surprise its author.
 struct SettingsCheck {
+  ReportLanguage language;
   LauncherSettings settings;
   // Physical line that set each key last; 0 for the default.
   int setOnLine[kSettingsKeyCount];
-  // Surprises in line order, each with its line (0 for none in particular).
-  std::vector<std::pair<int, std::string> > warnings;
+  // In line order.
+  std::vector<SettingsWarning> warnings;
 };
 
-// `bytes` are the file's contents as they would lie beside the launcher.
-SettingsCheck CheckSettingsFile(const std::string& bytes);
+// `bytes` are the file's contents as they would lie beside the launcher;
+// the warnings are written in `language`.
+SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage language);
 
-// The report: each setting with its value and origin, the warnings, then the
-// shortest and longest run time these settings allow.
+// The report, in the check's language: each setting with its value and
+// origin, the warnings, then the shortest and longest run time these
+// settings allow. Columns are aligned by display width.
 std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& fileName);
 
 // The same as one JSON object for programs, such as the runner under Wine:
 // {"settings":{"gpath":{"value":"...","line":n},...},
-//  "warnings":[{"line":n,"text":"..."}],
+//  "warnings":[{"line":n,"key":"wait"|null,"kind":"...","text":"..."}],
 //  "runTimeMs":{"shortest":ms,"shortestNormalEnd":ms|null,"longest":ms}}
 std::string FormatSettingsCheckJson(const SettingsCheck& check);
+
+// A file that could not be read, as JSON: {"file":"...","error":"..."}.
+std::string FormatUnreadableFileJson(const std::string& fileName, const std::string& problem);
 
 #endif

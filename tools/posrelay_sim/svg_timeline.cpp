@@ -17,28 +17,43 @@ const char* const kLaneNames[kLaneCount] = {"map application", "data connection"
                                             "internet and keys"};
 
 const double kLabelWidth = 150;
-const double kRightMargin = 40;
 const double kPixelsPerSecond = 160;
 const double kLeastPlotWidth = 800;
-const double kMostPlotWidth = 1600;
-const double kPhaseTop = 48;
-const double kPhaseHeight = 18;
-const double kLanesTop = 74;
+const double kMostPlotWidth = 1000;
+// Room right of the end for the marks of its last moment, set side by side.
+const double kSpillWidth = 60;
+const double kRightMargin = 16;
+const double kMarkGap = 9;
+// Phase names that do not fit their band stand on one of two rows above it.
+const double kPhaseRowBaselines[] = {60, 74};
+const double kPhaseTop = 80;
+const double kPhaseHeight = 16;
+const double kLanesTop = 102;
 const double kLaneHeight = 46;
-const double kAxisTop = kLanesTop + kLaneCount * kLaneHeight;
-const double kHeight = kAxisTop + 40;
+// The module lane's top strip carries the attempts' numbers.
+const double kAttemptStrip = 14;
+const double kAxisTop = kLanesTop + kLaneCount * kLaneHeight + kAttemptStrip;
+const double kLegendTop = kAxisTop + 52;
+const double kLegendRowHeight = 20;
 const double kLeastTickSpacing = 60;
+// Width of a character of the 12 px labels, near enough to lay them out.
+const double kCharacterWidth = 7.5;
 
 const char kStyle[] =
     "text{font-family:sans-serif;font-size:12px;fill:#222}"
     ".caption{font-size:14px;font-weight:bold}"
     ".lane{fill:#f3f5f7}.phase0{fill:#e8e8e8}.phase1{fill:#dde9f5}"
+    ".leader{fill:none;stroke:#999;stroke-width:0.75}"
     ".pause{fill:#b9d3ee;stroke:#5b82ad;stroke-width:0.5}"
     ".command{fill:#1f4e79}.reply{fill:#2e8b57}.empty{fill:#b0b0b0}"
     ".look{fill:#fff;stroke:#444}.found{fill:#2e8b57;stroke:#444}"
     ".call{fill:#666}.act{fill:#c46000}.key{fill:#6a3d9a}.failed{fill:#c00}"
+    ".attempt{stroke:#8a9bb0;stroke-width:0.75}.attemptnumber{font-size:10px;fill:#4a5a70}"
     ".message{stroke:#c00;stroke-width:2}.end{stroke:#222;stroke-width:1.5;"
     "stroke-dasharray:4 3}.axis{stroke:#888}.messagetext{fill:#c00}";
+
+// Where a mark sits in its lane: commands above the middle, replies below.
+enum MarkRow { kRowAbove, kRowMiddle, kRowBelow, kRowCount };
 
 // Text as XML character data: markup escaped, characters XML forbids left out.
 std::string XmlText(const std::string& utf8) {
@@ -121,32 +136,67 @@ std::uint64_t TickStep(double pixelsPerMs) {
   }
 }
 
+// One entry of the legend: a mark as the chart draws it, and its meaning.
+struct LegendEntry {
+  const char* shape;  // as Mark() takes it, or "pause", "message", "end", "attempt"
+  const char* cssClass;
+  const char* meaning;
+};
+
+const LegendEntry kLegend[] = {
+    {"pause", "pause", "pause"},
+    {"down", "command", "command to the module"},
+    {"up", "reply", "reply"},
+    {"up", "empty", "nothing read"},
+    {"circle", "look", "look for the map window: none"},
+    {"circle", "found", "map window found"},
+    {"diamond", "act", "close request or start of the map"},
+    {"square", "call", "other call"},
+    {"diamond", "failed", "failed close request or start"},
+    {"square", "failed", "failed call"},
+    {"tick", "key", "key press"},
+    {"attempt", "attempt", "attempt of the position query"},
+    {"message", "message", "message"},
+    {"end", "end", "end of the run"},
+};
+
 class SvgWriter {
  public:
   SvgWriter(const Timeline& timeline, const RunSummary& summary)
       : events_(timeline.Events()),
         phases_(PhasesOf(timeline)),
+        attempts_(AttemptStartsOf(timeline)),
         summary_(summary),
         totalMs_(std::max<std::uint64_t>(summary.totalMs, 1)),
         plotWidth_(std::min(kMostPlotWidth,
                             std::max(kLeastPlotWidth, totalMs_ / 1000.0 * kPixelsPerSecond))),
+        width_(kLabelWidth + plotWidth_ + kSpillWidth + kRightMargin),
         position_(DescribePositionOutcome(FindPositionOutcome(timeline))) {}
 
   std::string Write() {
-    const double width = kLabelWidth + plotWidth_ + kRightMargin;
-    svg_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(width) + "\" height=\"" +
-           Number(kHeight) + "\" viewBox=\"0 0 " + Number(width) + " " + Number(kHeight) +
-           "\">\n<style>" + kStyle + "</style>\n";
+    std::string legend = Legend();
+    const double height = legendBottom_ + 10;
+    // No fixed size: the chart takes the width of its container.
+    svg_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" viewBox=\"0 0 " +
+           Number(width_) + " " + Number(height) +
+           "\" preserveAspectRatio=\"xMinYMin meet\">\n<style>" + kStyle + "</style>\n";
     svg_ += "<title>posrelay: " + XmlText(Outcome()) + "</title>\n";
     svg_ += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     svg_ += Text(10, 20, "caption", Outcome());
     svg_ += Text(10, 38, "", "position " + position_);
     WritePhases();
     WriteLanes();
+    WriteAttempts();
     WriteAxis();
-    for (std::size_t i = 0; i < events_.size(); ++i) WriteEvent(events_[i], phases_[i]);
     WriteEnd();
-    return svg_ + "</svg>\n";
+    // Bars first, so that no mark hides under a pause.
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+      if (events_[i].op == "sleep") WritePause(events_[i], phases_[i]);
+    }
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+      if (events_[i].op != "sleep") WriteEvent(events_[i], phases_[i]);
+    }
+    return svg_ + legend + "</svg>\n";
   }
 
  private:
@@ -154,7 +204,15 @@ class SvgWriter {
     return kLabelWidth + plotWidth_ * static_cast<double>(timeMs) / static_cast<double>(totalMs_);
   }
 
-  static double LaneTop(Lane lane) { return kLanesTop + lane * kLaneHeight; }
+  static double LaneTop(Lane lane) {
+    return kLanesTop + lane * kLaneHeight + (lane > kLaneModule ? kAttemptStrip : 0);
+  }
+
+  static double LaneHeight(Lane lane) {
+    return kLaneHeight + (lane == kLaneModule ? kAttemptStrip : 0);
+  }
+
+  static double LaneMiddle(Lane lane) { return LaneTop(lane) + LaneHeight(lane) - kLaneHeight / 2; }
 
   static std::string Text(double x, double y, const std::string& cssClass, const std::string& text,
                           const char* anchor = nullptr) {
@@ -168,6 +226,13 @@ class SvgWriter {
     return "<title>" + XmlText(text) + "</title>";
   }
 
+  static std::string Line(const char* cssClass, double x1, double y1, double x2, double y2,
+                          const std::string& title = std::string()) {
+    return std::string("<line class=\"") + cssClass + "\" x1=\"" + Number(x1) + "\" y1=\"" +
+           Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" + Number(y2) + "\"" +
+           (title.empty() ? "/>\n" : ">" + Title(title) + "</line>\n");
+  }
+
   std::string Outcome() const {
     std::string outcome =
         summary_.message ? "message " + DisplayText(*summary_.message) : "map shown";
@@ -175,50 +240,78 @@ class SvgWriter {
     return outcome + ", after " + SecondsText(summary_.totalMs) + " s";
   }
 
+  // Each phase as a band along the top, named inside it where the name fits
+  // and otherwise on a row above, with a leader to the band's start.
   void WritePhases() {
+    double rowEnds[2] = {0, 0};
     for (std::size_t first = 0; first < events_.size();) {
       std::size_t next = first;
       while (next < events_.size() && phases_[next] == phases_[first]) ++next;
       const std::uint64_t endMs = next < events_.size() ? events_[next].timeMs : totalMs_;
       const double x = X(events_[first].timeMs);
-      const double width = X(endMs) - x;
+      // A phase of no time still shows as a sliver.
+      const double width = std::max(2.0, X(endMs) - x);
       const std::string name = RunPhaseName(phases_[first]);
-      if (width > 0) {
-        svg_ += "<rect class=\"phase" + std::to_string(phases_[first] % 2) + "\" x=\"" + Number(x) +
-                "\" y=\"" + Number(kPhaseTop) + "\" width=\"" + Number(width) + "\" height=\"" +
-                Number(kPhaseHeight) + "\">" +
-                Title(name + ", " + SecondsText(events_[first].timeMs) + " to " +
-                      SecondsText(endMs) + " s") +
-                "</rect>\n";
+      svg_ += "<rect class=\"phase" + std::to_string(phases_[first] % 2) + "\" x=\"" + Number(x) +
+              "\" y=\"" + Number(kPhaseTop) + "\" width=\"" + Number(width) + "\" height=\"" +
+              Number(kPhaseHeight) + "\">" +
+              Title(name + ", " + SecondsText(events_[first].timeMs) + " to " + SecondsText(endMs) +
+                    " s") +
+              "</rect>\n";
+      const double nameWidth = kCharacterWidth * static_cast<double>(name.size());
+      if (width >= nameWidth + 8) {
+        svg_ += Text(x + 3, kPhaseTop + 12, "", name);
+      } else {
+        const int row = rowEnds[0] + 10 <= x || rowEnds[0] <= rowEnds[1] ? 0 : 1;
+        const double labelX = std::max(x, rowEnds[row] + 10);
+        const double baseline = kPhaseRowBaselines[row];
+        svg_ += "<polyline class=\"leader\" points=\"" + Number(x) + "," + Number(kPhaseTop) + " " +
+                Number(x) + "," + Number(baseline + 3) + " " + Number(labelX + nameWidth) + "," +
+                Number(baseline + 3) + "\"/>\n";
+        svg_ += Text(labelX, baseline, "", name);
+        rowEnds[row] = labelX + nameWidth;
       }
-      // Names that do not fit their band show on hover only.
-      if (width >= 7.0 * name.size() + 8) svg_ += Text(x + 3, kPhaseTop + 13, "", name);
       first = next;
     }
   }
 
   void WriteLanes() {
     for (int lane = 0; lane < kLaneCount; ++lane) {
-      const double top = LaneTop(static_cast<Lane>(lane));
+      const Lane which = static_cast<Lane>(lane);
       // A little wider than the plot, so that marks at its ends show whole.
-      svg_ += "<rect class=\"lane\" x=\"" + Number(kLabelWidth - 8) + "\" y=\"" + Number(top + 2) +
-              "\" width=\"" + Number(plotWidth_ + 16) + "\" height=\"" + Number(kLaneHeight - 4) +
-              "\"/>\n";
-      svg_ += Text(10, top + kLaneHeight / 2 + 4, "", kLaneNames[lane]);
+      svg_ += "<rect class=\"lane\" x=\"" + Number(kLabelWidth - 8) + "\" y=\"" +
+              Number(LaneTop(which) + 2) + "\" width=\"" + Number(plotWidth_ + kSpillWidth + 8) +
+              "\" height=\"" + Number(LaneHeight(which) - 4) + "\"/>\n";
+      svg_ += Text(10, LaneMiddle(which) + 4, "", kLaneNames[lane]);
+    }
+  }
+
+  // Each attempt of the position query as a line across the module lane,
+  // numbered in its top strip where the number has room.
+  void WriteAttempts() {
+    const double top = LaneTop(kLaneModule);
+    double numberEnd = 0;
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+      if (!attempts_[i]) continue;
+      const double x = X(events_[i].timeMs);
+      const std::string number = std::to_string(attempts_[i]);
+      svg_ += Line("attempt", x, top + 4, x, top + LaneHeight(kLaneModule) - 2,
+                   "attempt " + number + ", from " + SecondsText(events_[i].timeMs) + " s");
+      if (x >= numberEnd + 3) {
+        svg_ += Text(x + 2, top + 13, "attemptnumber", number);
+        numberEnd = x + 2 + 6 * static_cast<double>(number.size());
+      }
     }
   }
 
   void WriteAxis() {
-    svg_ += "<line class=\"axis\" x1=\"" + Number(kLabelWidth) + "\" y1=\"" + Number(kAxisTop) +
-            "\" x2=\"" + Number(kLabelWidth + plotWidth_) + "\" y2=\"" + Number(kAxisTop) +
-            "\"/>\n";
+    svg_ += Line("axis", kLabelWidth, kAxisTop, kLabelWidth + plotWidth_, kAxisTop);
     const std::uint64_t step = TickStep(plotWidth_ / static_cast<double>(totalMs_));
     // Counted in ticks, so that no sum of steps can wrap around.
     for (std::uint64_t tick = 0; tick <= totalMs_ / step; ++tick) {
       const std::uint64_t ms = tick * step;
       const double x = X(ms);
-      svg_ += "<line class=\"axis\" x1=\"" + Number(x) + "\" y1=\"" + Number(kAxisTop) +
-              "\" x2=\"" + Number(x) + "\" y2=\"" + Number(kAxisTop + 5) + "\"/>\n";
+      svg_ += Line("axis", x, kAxisTop, x, kAxisTop + 5);
       char label[32];
       std::snprintf(label, sizeof label, step < 1000 ? "%.1f s" : "%.0f s", ms / 1000.0);
       svg_ += Text(x, kAxisTop + 18, "", label, "middle");
@@ -227,78 +320,133 @@ class SvgWriter {
 
   // A mark of `shape` ("circle", "square", "diamond", "down", "up", "tick")
   // centred at x and y, with its details on hover.
-  void Mark(const char* shape, const std::string& cssClass, double x, double y,
-            const std::string& details) {
-    std::string path;
-    if (std::string(shape) == "circle") {
-      svg_ += "<circle class=\"" + cssClass + "\" cx=\"" + Number(x) + "\" cy=\"" + Number(y) +
-              "\" r=\"4\">" + Title(details) + "</circle>\n";
-      return;
+  static std::string Mark(const std::string& shape, const std::string& cssClass, double x, double y,
+                          const std::string& details) {
+    if (shape == "circle") {
+      return "<circle class=\"" + cssClass + "\" cx=\"" + Number(x) + "\" cy=\"" + Number(y) +
+             "\" r=\"4\">" + Title(details) + "</circle>\n";
     }
-    if (std::string(shape) == "square") path = "m-4,-4h8v8h-8z";
-    if (std::string(shape) == "diamond") path = "m0,-6l6,6l-6,6l-6,-6z";
-    if (std::string(shape) == "down") path = "m-4,-5h8l-4,8z";
-    if (std::string(shape) == "up") path = "m-4,5h8l-4,-8z";
-    if (std::string(shape) == "tick") path = "m-0.75,-8h1.5v16h-1.5z";
-    svg_ += "<path class=\"" + cssClass + "\" d=\"M" + Number(x) + "," + Number(y) + path + "\">" +
-            Title(details) + "</path>\n";
+    std::string path;
+    if (shape == "square") path = "m-4,-4h8v8h-8z";
+    if (shape == "diamond") path = "m0,-6l6,6l-6,6l-6,-6z";
+    if (shape == "down") path = "m-4,-5h8l-4,8z";
+    if (shape == "up") path = "m-4,5h8l-4,-8z";
+    if (shape == "tick") path = "m-0.75,-8h1.5v16h-1.5z";
+    return "<path class=\"" + cssClass + "\" d=\"M" + Number(x) + "," + Number(y) + path + "\">" +
+           Title(details) + "</path>\n";
+  }
+
+  // Marks of one moment in one row stand side by side rather than on top of
+  // each other: the map's start, its window and its activation among them.
+  double MarkX(Lane lane, MarkRow row, std::uint64_t timeMs) {
+    Placed& placed = placed_[lane][row];
+    const double x = placed.any && placed.timeMs == timeMs ? placed.x + kMarkGap : X(timeMs);
+    placed = Placed{true, timeMs, x};
+    return x;
+  }
+
+  void WritePause(const TimelineEvent& event, RunPhase phase) {
+    const Lane lane = LaneOf(event, phase);
+    const TimelineField* ms = event.Field("ms");
+    if (lane == kNoLane || !ms || ms->number <= 0) return;
+    const double x = X(event.timeMs);
+    const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms->number);
+    svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
+            "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
+            Title("sleep " + std::to_string(ms->number) + " ms, " + SecondsText(event.timeMs) +
+                  " to " + SecondsText(endMs) + " s") +
+            "</rect>\n";
   }
 
   void WriteEvent(const TimelineEvent& event, RunPhase phase) {
     const Lane lane = LaneOf(event, phase);
     if (lane == kNoLane) return;
-    const double x = X(event.timeMs);
-    const double middle = LaneTop(lane) + kLaneHeight / 2;
+    const double middle = LaneMiddle(lane);
     const std::string details = SecondsText(event.timeMs) + " s  " + EventText(event);
-    if (event.op == "sleep") {
-      const TimelineField* ms = event.Field("ms");
-      if (!ms || ms->number <= 0) return;
-      const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms->number);
-      svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(middle - 8) +
-              "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
-              Title("sleep " + std::to_string(ms->number) + " ms, " + SecondsText(event.timeMs) +
-                    " to " + SecondsText(endMs) + " s") +
-              "</rect>\n";
-    } else if (event.op == "write") {
-      Mark("down", "command", x, middle - 11, details);
+    if (event.op == "write") {
+      svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
     } else if (event.op == "read") {
       const TimelineField* count = event.Field("count");
-      Mark("up", count && count->number > 0 ? "reply" : "empty", x, middle + 11, details);
-    } else if (event.op == "find_window") {
-      const TimelineField* found = event.Field("found");
-      Mark("circle", found && found->number ? "found" : "look", x, middle, details);
-    } else if (event.op == "create_process" || event.op == "post_message") {
-      Mark("diamond", Succeeded(event) ? "act" : "failed", x, middle, details);
+      svg_ += Mark("up", count && count->number > 0 ? "reply" : "empty",
+                   MarkX(lane, kRowBelow, event.timeMs), middle + 11, details);
     } else if (event.op == "key") {
       const TimelineField* down = event.Field("down");
-      if (down && down->number) Mark("tick", "key", x, middle, details);
+      if (down && down->number) svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
     } else {
-      Mark("square", Succeeded(event) ? "call" : "failed", x, middle, details);
+      const double x = MarkX(lane, kRowMiddle, event.timeMs);
+      if (event.op == "find_window") {
+        const TimelineField* found = event.Field("found");
+        svg_ += Mark("circle", found && found->number ? "found" : "look", x, middle, details);
+      } else if (event.op == "create_process" || event.op == "post_message") {
+        svg_ += Mark("diamond", Succeeded(event) ? "act" : "failed", x, middle, details);
+      } else {
+        svg_ += Mark("square", Succeeded(event) ? "call" : "failed", x, middle, details);
+      }
     }
   }
 
+  // The message and the end, drawn before the marks so as to hide none.
   void WriteEnd() {
     for (const TimelineEvent& event : events_) {
       if (event.op != "message" || !event.Field("text")) continue;
       const double x = X(event.timeMs);
-      svg_ += "<line class=\"message\" x1=\"" + Number(x) + "\" y1=\"" + Number(kPhaseTop) +
-              "\" x2=\"" + Number(x) + "\" y2=\"" + Number(kAxisTop) + "\">" +
-              Title("message " + DisplayText(event.Field("text")->text)) + "</line>\n";
+      svg_ += Line("message", x, kPhaseTop, x, kAxisTop,
+                   "message " + DisplayText(event.Field("text")->text));
       svg_ += Text(x - 4, kAxisTop - 6, "messagetext", "message", "end");
     }
     const double x = X(summary_.totalMs);
-    svg_ += "<line class=\"end\" x1=\"" + Number(x) + "\" y1=\"" + Number(kPhaseTop) + "\" x2=\"" +
-            Number(x) + "\" y2=\"" + Number(kAxisTop + 24) + "\">" +
-            Title("end, " + SecondsText(summary_.totalMs) + " s") + "</line>\n";
+    svg_ +=
+        Line("end", x, kPhaseTop, x, kAxisTop + 24, "end, " + SecondsText(summary_.totalMs) + " s");
     svg_ += Text(x, kAxisTop + 34, "", "end " + SecondsText(summary_.totalMs) + " s", "end");
   }
 
+  // What each mark means, in rows as wide as the chart; sets legendBottom_.
+  std::string Legend() {
+    std::string legend = "<g class=\"legend\">\n";
+    double x = 10;
+    double y = kLegendTop;
+    for (const LegendEntry& entry : kLegend) {
+      const double entryWidth = 22 + kCharacterWidth * std::string(entry.meaning).size() + 16;
+      if (x + entryWidth > width_ - 10 && x > 10) {
+        x = 10;
+        y += kLegendRowHeight;
+      }
+      const std::string shape = entry.shape;
+      const double middle = y - 4;
+      if (shape == "pause") {
+        legend += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(middle - 6) +
+                  "\" width=\"16\" height=\"12\">" + Title(entry.meaning) + "</rect>\n";
+      } else if (shape == "attempt") {
+        legend += Line(entry.cssClass, x + 4, middle - 8, x + 4, middle + 8, entry.meaning);
+        legend += Text(x + 6, middle - 1, "attemptnumber", "3");
+      } else if (shape == "message" || shape == "end") {
+        legend += Line(entry.cssClass, x + 8, middle - 8, x + 8, middle + 8, entry.meaning);
+      } else {
+        legend += Mark(shape, entry.cssClass, x + 8, middle, entry.meaning);
+      }
+      legend += Text(x + 22, y, "", entry.meaning);
+      x += entryWidth;
+    }
+    legendBottom_ = y + 6;
+    return legend + "</g>\n";
+  }
+
+  struct Placed {
+    bool any;
+    std::uint64_t timeMs;
+    double x;
+  };
+
   const std::vector<TimelineEvent>& events_;
   const std::vector<RunPhase> phases_;
+  const std::vector<int> attempts_;
   const RunSummary& summary_;
   const std::uint64_t totalMs_;
   const double plotWidth_;
+  const double width_;
   const std::string position_;
+  Placed placed_[kLaneCount][kRowCount] = {};
+  double legendBottom_ = kLegendTop;
   std::string svg_;
 };
 

@@ -6,11 +6,14 @@
 #include "platform/sim/timeline.h"
 #include "tools/posrelay_sim/run_report.h"
 
-// The run as a timeline chart, an SVG document: the outcome and the position
-// above, the phases along the top, one lane each for the map application,
-// the data connection, the module and the internet and keys, pauses as bars
-// and every other operation as a mark whose details show on hover (a serial
-// reply's text among them), the message and the end as lines across.
+// The run as a timeline chart, an SVG document without a fixed size (a
+// viewBox, the width of its container): the outcome and the position above,
+// the phases along the top as named bands, one lane each for the map
+// application, the data connection, the module (its attempts numbered) and
+// the internet and keys, pauses as bars and every other operation as a mark
+// whose details show on hover (a serial reply's text among them), marks of
+// one moment side by side, the message and the end as lines across, and a
+// legend of every mark below.
 std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary);
 
 #endif

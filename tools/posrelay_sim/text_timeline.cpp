@@ -56,6 +56,7 @@ class TextWriter {
   TextWriter(const Timeline& timeline, const RunSummary& summary)
       : events_(timeline.Events()),
         phases_(PhasesOf(timeline)),
+        attempts_(AttemptStartsOf(timeline)),
         timeWidth_(SecondsText(summary.totalMs).size()) {
     for (const TimelineEvent& event : events_) opWidth_ = std::max(opWidth_, event.op.size());
   }
@@ -65,6 +66,7 @@ class TextWriter {
       if (at == 0 || phases_[at] != phases_[at - 1]) {
         text_ += std::string("-- ") + RunPhaseName(phases_[at]) + " --\n";
       }
+      if (attempts_[at]) text_ += "-- attempt " + std::to_string(attempts_[at]) + " --\n";
       at += WriteFoldedPresses(at);
       if (at < events_.size() && !folded_) {
         WriteEvent(events_[at]);
@@ -114,6 +116,7 @@ class TextWriter {
 
   const Events& events_;
   const std::vector<RunPhase> phases_;
+  const std::vector<int> attempts_;
   const std::size_t timeWidth_;
   std::size_t opWidth_ = 0;
   bool folded_ = false;

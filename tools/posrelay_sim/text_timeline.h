@@ -6,10 +6,11 @@
 #include "platform/sim/timeline.h"
 #include "tools/posrelay_sim/run_report.h"
 
-// The run for people to read: a heading for each phase, one aligned line per
-// operation with its time in seconds, runs of identical key presses folded
-// into one line ("17 × 3"), then a summary of the position and the message
-// and a last line with the outcome and the total time.
+// The run for people to read: a heading for each phase and for each attempt
+// of the position query ("-- attempt 3 --"), one aligned line per operation
+// with its time in seconds, runs of identical key presses folded into one
+// line ("17 × 3"), then a summary of the position and the message and a last
+// line with the outcome and the total time.
 std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary);
 
 #endif

@@ -8,6 +8,7 @@
 #include "platform/sim/text_encoding.h"
 #include "platform/sim/trace_player.h"
 #include "settings/settings_file.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
 
 namespace {
 
@@ -30,11 +31,9 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
     bytes.resize(std::min(bytes.size(), bytes.find('\0')));
     int key = kNoSettingsKey;
     ApplySettingsLine(settings, Cp932ToWide(bytes), cut, key);
-    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
-      problem = "line " + std::to_string(trace.lines[i]) + ": waitloop " +
-                std::to_string(settings.waitloop) + " and gzoomtime " +
-                std::to_string(settings.gzoomtime) + ": posrelay-sim runs at most " +
-                std::to_string(kMostLoops) + " of each";
+    std::string refusal;
+    if (!DryRunAccepts(settings, refusal)) {
+      problem = "line " + std::to_string(trace.lines[i]) + ": " + refusal;
       return 0;
     }
   }

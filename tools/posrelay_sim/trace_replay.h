@@ -7,11 +7,6 @@
 #include "platform/trace_record.h"
 #include "tools/posrelay_sim/trace_reader.h"
 
-// The launcher loops as often as waitloop and gzoomtime say, and every
-// check and key press is recorded and printed: posrelay-sim runs at most
-// this many of each.
-inline constexpr int kMostLoops = 100000;
-
 // What the launch sequence did when a trace was played back to it.
 struct ReplayResult {
   bool diverged = false;

@@ -1,0 +1,160 @@
+#include "tools/posrelay_sim/check_texts.h"
+
+#include <vector>
+
+namespace {
+
+struct Texts {
+  const char* kind;  // for warnings; null for parts of texts
+  const char* english;
+  const char* japanese;
+};
+
+const Texts kTexts[kCheckTextCount] = {
+    {"triedFirst", "{1} sets {2}, not {3}: \"{2}=\" is tried first",
+     "{1} は {3} ではなく {2} を設定します（「{2}=」が先に探されます）"},
+    {"noKey", "{1} matches no key and is ignored",
+     "{1} はどの設定の名前にも当たらず、無視されます"},
+    {"fullWidthEquals",
+     "{1} has a full-width equals sign ({2}), so it matches no key and is ignored",
+     "{1} の等号が全角（{2}）のため、どの設定の名前にも当たらず、無視されます"},
+    {"looksLikeComment", "{1} looks like a comment, yet sets {2}: the file has no comment syntax",
+     "{1} はコメントのように見えますが、{2} "
+     "を設定します（このファイルにコメントの書き方はありません）"},
+    {"fullWidthDigits",
+     "{1} value {2} has full-width digits, which are not read as digits; read as {3}",
+     "{1} の値 {2} の数字が全角で、数字として読まれません。{3} と読まれます"},
+    {"noDigits", "{1} value {2} has no digits; read as 0",
+     "{1} の値 {2} に数字がなく、0 と読まれます"},
+    {"textAfterDigits", "{1} value {2} has {3} after its digits, which is not read: read as {4}",
+     "{1} の値 {2} は数字のあとに {3} があり、そこは読まれません。{4} と読まれます"},
+    {"decimalPoint",
+     "{1} value {2} has a decimal point: only whole numbers are read, so it reads as {3} "
+     "(pauses are in milliseconds: 1.5 seconds is 1500)",
+     "{1} の値 {2} に小数点があります。整数しか読まれないため、{3} と読まれます"
+     "（待ち時間はミリ秒で書きます。1.5 秒なら 1500）"},
+    {"thousandsSeparator",
+     "{1} value {2} has a thousands separator, where reading stops: read as {3}; write {4}",
+     "{1} の値 {2} に桁区切りのコンマがあり、そこで読み終わるため {3} と読まれます。"
+     "{4} と書いてください"},
+    {"blankAtEnds",
+     "{1} value {2} has a blank at its {3}, which the launcher keeps as part of the {4}",
+     "{1} の値 {2} の{3}に空白があり、{4}の一部として読まれます"},
+    {"pastFirstPiece",
+     "the part past its first 255 bytes is read as a line of its own and sets {1}",
+     "255 バイトを超えた後ろの部分が別の行として読まれ、{1} を設定します"},
+    {"noValue", "{1} has no value; left unchanged", "{1} の値がなく、前の値のままです"},
+    {"tooLong",
+     "{1} value longer than {2} characters or than the line's first 255 bytes; left unchanged",
+     "{1} の値が {2} 文字より長いか、行の初めの 255 バイトに収まらないため、使われません"},
+    {"setTwice", "{1} set more than once (lines {2}); the last one holds",
+     "{1} が何度も設定されています（{2} 行目）。最後の行の値が使われます"},
+    {"negativePause", "{1} is negative ({2}); taken as 0 ms",
+     "{1} がマイナス（{2}）です。0 ミリ秒として扱います"},
+    {"noChecks",
+     "waitloop is {1}: no check for the map window, so closing or starting the map always ends "
+     "in a timeout message",
+     "waitloop が {1} のため地図アプリの画面を一度も確かめず、地図アプリの終了も起動も必ず"
+     "タイムアウトのメッセージで終わります"},
+    {"waitZero",
+     "wait is 0: no pause between the checks for the map window, so a map that takes any time "
+     "to close or to show its window ends the run in a timeout message",
+     "wait が 0 のため、地図アプリの画面を確かめる合間に待ちません。地図アプリの終了や画面の"
+     "表示に少しでも時間がかかると、タイムアウトのメッセージで終わります"},
+    {"longRun",
+     "the longest run takes {1}, over 10 minutes, with {2}; the handset shows nothing all that "
+     "time",
+     "{2}では 1 回の実行が最長で {1}かかり、10 分を超えます。その間、端末には何も表示されません"},
+    {"gresetOther", "greset is {1}: only 1 closes a running map; {1} leaves it running, as 0 does",
+     "greset が {1} です。起動中の地図アプリを終了させるのは 1 のときだけで、{1} は 0 と同じく"
+     "そのままにします"},
+    {"carriageReturnAlone",
+     "{1} has lines ended by a carriage return (CR) alone, which the launcher does not take as "
+     "line ends: it reads them as one line, which only sets {2} to {3} (written on it: {4}); save "
+     "the file with CR LF line ends",
+     "{1} は行の終わりが CR だけで、posrelay はこれを行の終わりとみなしません。全体を 1 行として"
+     "読み、{2} を {3} にするだけです（書かれている設定は {4}）。行の終わりを CR LF にして保存"
+     "してください"},
+    {"gpathQuoted",
+     "gpath value {1} is in double quotes, which the launcher keeps as part of the path: the map "
+     "cannot be started; write the path without quotes",
+     "gpath の値 {1} が「\"」で囲まれています。「\"」もパスの一部として読まれ、地図アプリを"
+     "起動できません。「\"」を付けずに書いてください"},
+    {"gpathNotFromRoot",
+     "gpath value {1} does not start with \"\\\": the handset's paths start at its root, as in "
+     "\\Program Files\\GoogleMaps\\GoogleMaps.exe",
+     "gpath の値 {1} が「\\」で始まっていません。端末のパスは "
+     "\\Program Files\\GoogleMaps\\GoogleMaps.exe のように「\\」から始まります"},
+    {"gpathDrive",
+     "gpath value {1} starts with a drive ({2}), which the handset does not have: its paths "
+     "start with \"\\\"",
+     "gpath の値 {1} がドライブ（{2}）で始まっています。端末にドライブはなく、パスは「\\」から"
+     "始まります"},
+    {"gpathSlash", "gpath value {1} has \"/\" where the handset's paths have \"\\\"",
+     "gpath の値 {1} に「/」があります。端末のパスの区切りは「\\」です"},
+    {"gpathNoNameCharacter",
+     "gpath value {1} holds {2}, which no file name can hold: the map cannot be started",
+     "gpath の値 {1} にファイル名に使えない文字 {2} があり、地図アプリを起動できません"},
+    {"dryRunRefuses",
+     "{1} is {2}, over {3}: posrelay-sim makes no dry run or replay with it, which would print "
+     "every check or key press",
+     "{1} が {2} で {3} を超えるため、posrelay-sim ではこの設定の試運転も再現もしません"
+     "（確かめるたび、キーを押すたびに 1 行ずつ表示することになるため）"},
+    {"utf16",
+     "the file is UTF-16, not Shift-JIS: the launcher reads none of its settings; save it as "
+     "Shift-JIS",
+     "ファイルが Shift-JIS ではなく UTF-16 で保存されています。設定がひとつも読まれません。"
+     "Shift-JIS で保存してください"},
+    {"utf8",
+     "the file is UTF-8, not Shift-JIS: text other than ASCII reads garbled; save it as Shift-JIS",
+     "ファイルが Shift-JIS ではなく UTF-8 で保存されています。半角英数字以外の文字が化けて"
+     "読まれます。Shift-JIS で保存してください"},
+    {nullptr, "line {1}: ", "{1} 行目: "},
+    {nullptr, "lines {1}", "{1} 行目"},
+    {nullptr, "{1} {2} (line {3})", "{1} {2}（{3} 行目）"},
+    {nullptr, ", ", "、"},
+    {nullptr, "start", "先頭"},
+    {nullptr, "end", "末尾"},
+    {nullptr, "start and end", "先頭と末尾"},
+    {nullptr, "path", "パス"},
+    {nullptr, "port name", "ポート名"},
+    {nullptr, "{1}, as the launcher reads it:", "{1} を posrelay が読んだ結果:"},
+    {nullptr, "default", "標準"},
+    {nullptr, "line {1}", "{1} 行目"},
+    {nullptr, "warning: ", "警告: "},
+    {nullptr, "run time, counting only the launcher's own pauses:",
+     "実行時間（posrelay 自身が待つ時間だけを数えたもの）:"},
+    {nullptr, "shortest run", "最短の実行"},
+    {nullptr, " (the map is not running and the module's port does not open)",
+     "（地図アプリが起動しておらず、W-SIM のポートが開かないとき）"},
+    {nullptr, "shortest normal end", "最短で地図が出るまで"},
+    {nullptr, "none: the map cannot be closed or started",
+     "なし（地図アプリを終了することも起動することもできません）"},
+    {nullptr, "longest run", "最長の実行"},
+    {nullptr, "{1} s", "{1} 秒"},
+    {nullptr, " ({1} min {2} s)", "（{1} 分 {2} 秒）"},
+    {nullptr, " ({1} h {2} min {3} s)", "（{1} 時間 {2} 分 {3} 秒）"},
+};
+
+}  // namespace
+
+const char* WarningKindName(CheckText text) { return kTexts[text].kind; }
+
+std::string CheckTextIn(ReportLanguage language, CheckText text,
+                        std::initializer_list<std::string> arguments) {
+  const std::vector<std::string> values(arguments);
+  const std::string pattern = language == kJapanese ? kTexts[text].japanese : kTexts[text].english;
+  std::string filled;
+  for (std::string::size_type at = 0; at < pattern.size(); ++at) {
+    const bool placeholder = pattern[at] == '{' && at + 2 < pattern.size() &&
+                             pattern[at + 2] == '}' && pattern[at + 1] >= '1' &&
+                             static_cast<std::size_t>(pattern[at + 1] - '1') < values.size();
+    if (placeholder) {
+      filled += values[static_cast<std::size_t>(pattern[at + 1] - '1')];
+      at += 2;
+    } else {
+      filled += pattern[at];
+    }
+  }
+  return filled;
+}
