@@ -10,8 +10,6 @@
 
 namespace {
 
-const std::size_t kSettingsPieceBytes = 255;
-
 // The settings the launcher reads from the recorded lines, as far as it may
 // read them before a divergence ends the replay: each loop's most.
 int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
@@ -25,7 +23,8 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
     // As the settings reader takes a piece: cut when it filled its bytes
     // without a line feed, its text ending at a zero byte.
     std::string bytes = RecordedBytes(trace.operations, event);
-    const bool cut = bytes.size() >= kSettingsPieceBytes && bytes.back() != '\n';
+    const bool cut =
+        bytes.size() >= static_cast<std::size_t>(kSettingsPieceBytes) && bytes.back() != '\n';
     bytes.resize(std::min(bytes.size(), bytes.find('\0')));
     int key = kNoSettingsKey;
     ApplySettingsLine(settings, Cp932ToWide(bytes), cut, key);
