@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/launch_sequence.h"
+#include "app/run_outcome.h"
 #include "platform/sim/text_encoding.h"
 #include "platform/sim/trace_player.h"
 #include "settings/settings_file.h"
@@ -39,26 +40,58 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
   return 1;
 }
 
+// The end line the launcher's own record makes of the replayed calls, at
+// the recorded end's time, when it differs from the recorded one.
+int EndDiffers(const RecordedTrace& trace, const TraceRecord& replayed, TraceRecord& end) {
+  RunOutcome outcome;
+  StartRunOutcome(outcome);
+  for (std::size_t i = 0; i < replayed.Size(); ++i) {
+    NoteRunOperation(outcome, replayed, replayed.Event(i));
+  }
+  const TraceEvent& recorded = trace.last.Event(0);
+  RecordRunEnd(end, recorded.timeMs, outcome);
+  const TraceEvent& made = end.Event(0);
+  if (made.fieldCount != recorded.fieldCount) return 1;
+  for (std::size_t i = 0; i < made.fieldCount; ++i) {
+    if (!SameTraceField(end, end.Field(made, i), trace.last, trace.last.Field(recorded, i))) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem) {
   if (!CheckRecordedSettings(trace, problem)) return 0;
-  // A trace that was cut, or that ends at its message, has recorded all
-  // there is: the calls after it are not a divergence.
-  TracePlayer player(trace.operations, trace.cut || trace.unfinished);
+  // A trace that was cut, or interrupted, has recorded all there is: the
+  // calls after it are not a divergence.
+  TracePlayer player(trace.operations, trace.cut || trace.interrupted);
   RunLaunchSequence(player);
   player.Finish();
   result.diverged = player.Diverged();
   result.played = player.Played();
   result.replayed = player.Replayed();
   result.divergentCall = player.DivergentCall();
-  // The pauses of the calls that matched, up to a cut or a divergence.
+  if (!result.diverged && !trace.cut && !trace.interrupted) {
+    TraceRecord end;
+    result.endDiffers = EndDiffers(trace, result.replayed, end);
+    if (result.endDiffers) {
+      result.diverged = true;
+      result.divergentCall = end;
+    }
+  }
+  // The pauses of the calls that matched, up to a cut or a divergence; of
+  // an interrupted trace, up to its last operation, where its time stops.
   result.pausesMs = 0;
   for (std::size_t i = 0; i < result.replayed.Size(); ++i) {
     const TraceEvent& call = result.replayed.Event(i);
     if (std::strcmp(call.op, "sleep") == 0) {
       result.pausesMs += static_cast<std::uint64_t>(result.replayed.Field(call, 0).value.number);
     }
+  }
+  if (trace.interrupted && !result.diverged && result.played > 0) {
+    result.pausesMs = result.replayed.Event(result.played - 1).timeMs;
   }
   return 1;
 }
