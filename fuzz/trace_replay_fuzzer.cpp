@@ -25,7 +25,7 @@ std::string Written(const RecordedTrace& trace) {
   for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
     AppendTraceLine(trace.operations, trace.operations.Event(i), text);
   }
-  if (!trace.unfinished) AppendTraceLine(trace.last, trace.last.Event(0), text);
+  if (!trace.interrupted) AppendTraceLine(trace.last, trace.last.Event(0), text);
   return text;
 }
 
@@ -40,7 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   FUZZ_CHECK(trace.lines.size() == trace.operations.Size());
-  FUZZ_CHECK(trace.unfinished ? trace.last.Size() == 0 : trace.last.Size() == 1);
+  FUZZ_CHECK(trace.interrupted ? trace.last.Size() == 0 : trace.last.Size() == 1);
+  for (std::size_t i = 1; i < trace.operations.Size(); ++i) {
+    FUZZ_CHECK(trace.operations.Event(i - 1).timeMs <= trace.operations.Event(i).timeMs);
+  }
 
   // Only a trace of the current version is written the same again.
   if (trace.version == kTraceFormatVersion) {
@@ -58,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(result.played <= trace.operations.Size());
   FUZZ_CHECK(result.replayed.Size() == result.played);
   FUZZ_CHECK(result.diverged || result.played == trace.operations.Size());
+  FUZZ_CHECK(!result.endDiffers || (result.diverged && result.played == trace.operations.Size()));
   for (std::size_t i = 0; i < result.played; ++i) {
     FUZZ_CHECK(std::strcmp(result.replayed.Event(i).op, trace.operations.Event(i).op) == 0);
   }

@@ -5,7 +5,6 @@
 namespace {
 
 const wchar_t kSettingsFileName[] = L"\\posrelay.ini";
-const int kSettingsPieceBytes = 255;
 
 const wchar_t* const kKeyNames[kSettingsKeyCount] = {
     L"gpath",     L"greset",   L"gclear",  L"wait",      L"waitloop",

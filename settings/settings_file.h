@@ -42,6 +42,9 @@ std::wstring SettingsPath(PlatformServices& platform);
 // Never fails: a missing file leaves the defaults.
 void ReadSettings(PlatformServices& platform, LauncherSettings& settings);
 
+// Most bytes of the file read at once.
+enum { kSettingsPieceBytes = 255 };
+
 // Reads the next piece of the open file (at most 255 bytes, up to and
 // including a line feed) as text; zero at the end of the file. `cut` is set
 // when the piece filled its 255 bytes without a line feed, so that the line

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/res/version.h"
+
 namespace {
 
 struct ToolResult {
@@ -507,13 +509,37 @@ TEST(PosrelaySim, CheckAndDryRunAgreeOnTheLoopLimits) {
   }
 }
 
-}  // namespace
+// A trace replayed by the tool: its status and its verdict, the last line
+// it printed, or its error after "FILE: ".
+struct Replayed {
+  ToolResult result;
+  std::string verdict;
+  std::string path;
+};
+
+Replayed ReplayTrace(const std::string& trace, const std::string& options = "") {
+  Replayed replayed;
+  replayed.path = WriteTemp(trace);
+  replayed.result = RunTool("--replay '" + replayed.path + "'" + options);
+  std::remove(replayed.path.c_str());
+  const std::string& said = replayed.result.status == 2 ? replayed.result.err : replayed.result.out;
+  const std::string last = said.substr(said.rfind('\n', said.size() - 2) + 1);
+  replayed.verdict = replayed.result.status == 2 && last.size() > replayed.path.size() + 2
+                         ? last.substr(replayed.path.size() + 2)
+                         : last;
+  return replayed;
+}
+
+std::string SampleTrace(const std::string& name) {
+  return ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + name);
+}
 
 // Runs recorded under Wine, kept in samples/traces, replayed as they are and
-// altered: a changed reply, a dropped or surplus operation, a cut or broken
-// file.
+// altered: a changed reply, a dropped or surplus operation, an edited end
+// line, what no run records, a cut or interrupted file.
 TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
   const std::string kEnd = "{\"t\":1411,\"op\":\"quit\"";
+  const std::string kEndLine = "divergence at the end line (line 41): recorded end ";
   const struct {
     const char* trace;    // under samples/traces
     std::string find;     // the first occurrence is replaced, or with
@@ -521,65 +547,133 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
     bool tail;
     int status;
     std::string verdict;  // the start of the closing line, or of the error after "FILE: "
+    std::string line;     // a line the report holds as well; empty: none
   } cases[] = {
       {"normal_run.trace", "", "", false, 0,
        "identical: 39 operations; 1.411 s recorded, 1.400 s of them the launcher's pauses, "
-       "0.011 s beyond them"},
-      {"no_position.trace", "", "", false, 0, "identical: 725 operations; 50.747 s recorded"},
-      {"map_never_closes.trace", "", "", false, 0, "identical: 35 operations"},
-      {"zoom_and_clear.trace", "", "", false, 0, "identical: 119 operations"},
+       "0.011 s beyond them",
+       "end: map shown at 35.692670, 139.750125, after 1.411 s"},
+      {"no_position.trace", "", "", false, 0, "identical: 725 operations; 50.747 s recorded",
+       "position  none in 50 attempts (at most 50)"},
+      {"map_never_closes.trace", "", "", false, 0, "identical: 35 operations", ""},
+      {"zoom_and_clear.trace", "", "", false, 0, "identical: 119 operations", ""},
       {"normal_run.trace", "N35.41.22", "N36.41.22", false, 1,
-       "divergence at operation 34 (line 35): recorded create_process exe=\"\\Program "
-       "Files\\GoogleMaps\\GoogleMaps.exe\" cmdline=\"-URL "
+       "divergence at operation 34 (line 35): recorded create_process exe=\"\\\\Program "
+       "Files\\\\GoogleMaps\\\\GoogleMaps.exe\" cmdline=\"-URL "
        "\\\"?action=locn&a=@latlon:35.692670,139.750125\\\"\" ok=true; the launcher made "
-       "create_process exe=\"\\Program Files\\GoogleMaps\\GoogleMaps.exe\" cmdline=\"-URL "
-       "\\\"?action=locn&a=@latlon:36.692563,139.750079\\\"\""},
+       "create_process exe=\"\\\\Program Files\\\\GoogleMaps\\\\GoogleMaps.exe\" cmdline=\"-URL "
+       "\\\"?action=locn&a=@latlon:36.692563,139.750079\\\"\"",
+       ""},
       {"normal_run.trace", "{\"t\":101,\"op\":\"sleep\",\"ms\":100}\n", "", false, 1,
        "divergence at operation 15 (line 16): recorded read text=\"\\r\\nRX410\\r\\n\\r\\nOK"
-       "\\r\\n\\r\\nOK\\r\\n\" count=21; the launcher made sleep ms=100"},
+       "\\r\\n\\r\\nOK\\r\\n\" count=21; the launcher made sleep ms=100",
+       ""},
       {"normal_run.trace", "\"text\":\"\",\"count\":0", "\"text\":\"\\r\\nRX410\",\"count\":7",
        false, 1,
        "divergence at operation 18 (line 19): recorded sleep ms=100; the launcher made write "
-       "handle=258 text=\"AT@LBC\\r\""},
+       "handle=258 text=\"AT@LBC\\r\"",
+       ""},
       {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":0", false, 1,
        "divergence at operation 47 (line 48): recorded registry_open "
-       "path=\"Software\\Sharp\\PhoneStatus\" ok=true; the launcher made quit code=0"},
+       "path=\"Software\\\\Sharp\\\\PhoneStatus\" ok=true; the launcher made quit code=0",
+       ""},
       {"normal_run.trace", kEnd, "{\"t\":1411,\"op\":\"sleep\",\"ms\":100}\n" + kEnd, false, 1,
        "divergence at operation 39 (line 40): recorded sleep ms=100; the launcher made quit "
-       "code=0"},
+       "code=0",
+       ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"end\"",
        "{\"t\":1411,\"op\":\"sleep\",\"ms\":1}\n{\"t\":1411,\"op\":\"end\"", false, 1,
        "divergence at operation 40 (line 41): recorded sleep ms=1; the launcher made no more "
-       "calls"},
+       "calls",
+       ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"quit\",\"code\":0}\n", "", false, 1,
        "divergence at operation 39 (line 40): the trace ends there; the launcher made quit "
-       "code=0"},
+       "code=0",
+       ""},
+      // The end line is the launcher's own, to the last bit of its position.
+      {"normal_run.trace", "\"outcome\":\"shown\"", "\"outcome\":\"message\"", false, 1,
+       kEndLine + "outcome=\"message\" latitude=35.69266981057444 longitude=139.75012472663002; "
+                  "the replayed calls give end outcome=\"shown\" latitude=35.69266981057444",
+       ""},
+      {"normal_run.trace", "35.69266981057444", "35.69266981057445", false, 1,
+       kEndLine + "outcome=\"shown\" latitude=35.69266981057445", ""},
+      {"normal_run.trace", ",\"latitude\":35.69266981057444,\"longitude\":139.75012472663002", "",
+       false, 1,
+       kEndLine + "outcome=\"shown\"; the replayed calls give end outcome=\"shown\" "
+                  "latitude=35.69266981057444",
+       ""},
+      {"map_never_closes.trace", "\"outcome\":\"message\"",
+       "\"outcome\":\"message\",\"latitude\":35.6,\"longitude\":139.7", false, 1,
+       kEndLine.substr(0, 29), ""},
+      // A cut sits at the bound, after the most bytes a line can fit in.
+      {"normal_run.trace", "{\"t\":0,\"op\":\"executable_path\"",
+       "{\"t\":0,\"op\":\"cut\",\"limit\":1048576}\n", true, 2,
+       "line 2: a cut after 95 bytes, which is not at the recorder's bound of 1048576 bytes", ""},
       {"normal_run.trace", "{\"t\":402,\"op\":\"write",
-       "{\"t\":402,\"op\":\"cut\",\"limit\":1048576}\n", true, 0,
-       "cut: the trace reached its bound and stops after 18 operations, identical up to there"},
+       "{\"t\":402,\"op\":\"cut\",\"limit\":1048576}\n", true, 2, "line 20: a cut after 1002 bytes",
+       ""},
+      // What no run records.
+      {"normal_run.trace", "\"text\":\"\\r\\nOK\\r\\n\",\"count\":6",
+       "\"text\":\"\\r\\nNG\\r\\n\",\"hex\":\"0d0a4f4b0d0a\",\"count\":6", false, 2,
+       "line 22: \"text\" is not what \"hex\" holds in code page 932", ""},
+      {"normal_run.trace", "{\"t\":602,", "{\"t\":300,", false, 2,
+       "line 22: \"t\" 300 is before the previous line's 402: times never go backwards", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":9223372036854775807", false, 2,
+       "line 13: \"count\" 9223372036854775807 is more than the 5 bytes written", ""},
+      {"normal_run.trace", "\"text\":\"\",\"count\":0", "\"text\":\"\",\"count\":300", false, 2,
+       "line 14: \"count\" 300 is more than the 256 bytes asked", ""},
+      {"normal_run.trace", "\"count\":21", "\"count\":20", false, 2,
+       "line 17: \"text\" holds 21 bytes and \"count\" says 20", ""},
+      {"normal_run.trace", "wait=200", "wait=200" + std::string(300, ' '), false, 2,
+       "line 4: a line of 309 bytes is more than the 255 bytes asked", ""},
+      {"normal_run.trace", "wait=200", "wait=200" + std::string(9000, ' '), false, 2,
+       "line 4: longer than 8192 bytes, more than any line the recorder writes", ""},
+      {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":11", false, 2,
+       "line 45: \"bytes\" 11 is more than the 10 bytes asked", ""},
+      // Bytes that are no characters show as the recording system shows them.
+      {"normal_run.trace", "\"text\":\"\\r\\nOK\\r\\n\",\"count\":6",
+       "\"text\":\"\\r\\n・・\\r\\n\",\"hex\":\"0d0a81ff0d0a\",\"count\":6", false, 0,
+       "identical: 39 operations", ""},
+      // Interrupted runs replay as far as their traces go.
       {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
-       "unfinished: the trace ends at the message, as when the handset is reset while the "
-       "message is shown; 724 operations, identical up to there"},
-      {"normal_run.trace", "\"version\":1", "\"version\":3", false, 2,
-       "line 1: format version 3; this posrelay-sim reads versions 1 to 2"},
-      {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 2,
-       "line 39: the trace stops without its end line: it is truncated"},
+       "interrupted after operation 724, at 50.733 s: the trace ends at the message, as when the "
+       "handset is reset while the message is shown; identical up to there",
+       "end: interrupted after operation 724, at 50.733 s"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 0,
+       "interrupted after operation 37, at 1.411 s: the trace stops without its end line; "
+       "identical up to there; 1.411 s recorded, 1.400 s of them the launcher's pauses",
+       ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",
-       true, 2, "line 39: column 19: the string has no closing quote: the trace stops mid-line"},
+       true, 0,
+       "interrupted after operation 37, at 1.411 s: its last line, line 39, was cut part-way; "
+       "identical up to there",
+       "position  attempt 1 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum "
+       "(35.689444, 139.753333); on WGS84 35.692670, 139.750125"},
+      {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", std::string(9, '\0') + "\n",
+       true, 0, "interrupted after operation 37, at 1.411 s: its last line, line 39", ""},
+      {"normal_run.trace", "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC\\r",
+       "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC1\\r\",\"count\":8}\n", true, 1,
+       "divergence at operation 19 (line 20): recorded write text=\"AT@LBC1\\r\" count=8; the "
+       "launcher made write handle=258 text=\"AT@LBC\\r\"",
+       ""},
+      {"normal_run.trace", kEnd, "{\"t\":1411,\"op\":\"qu\n" + kEnd, false, 2,
+       "line 40: column 19: the string has no closing quote", ""},
+      {"normal_run.trace", "\"version\":1", "\"version\":3", false, 2,
+       "line 1: format version 3; this posrelay-sim reads versions 1 to 2", ""},
   };
   for (const auto& c : cases) {
-    std::string trace = ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + c.trace);
+    std::string trace = SampleTrace(c.trace);
     const std::size_t at = trace.find(c.find);
     ASSERT_NE(at, std::string::npos) << c.find;
     trace.replace(at, c.tail ? std::string::npos : c.find.size(), c.replace);
-    const std::string path = WriteTemp(trace);
-    const ToolResult result = RunTool("--replay '" + path + "'");
-    std::remove(path.c_str());
-    const std::string& said = c.status == 2 ? result.err : result.out;
-    const std::string last = said.substr(said.rfind('\n', said.size() - 2) + 1);
-    const std::string verdict = c.status == 2 ? last.substr(path.size() + 2) : last;
-    EXPECT_EQ(result.status, c.status) << c.trace << " " << c.find << "\n" << said;
-    EXPECT_EQ(verdict.rfind(c.verdict, 0), 0u) << verdict;
+    const Replayed replayed = ReplayTrace(trace);
+    EXPECT_EQ(replayed.result.status, c.status) << c.trace << " " << c.find << "\n"
+                                                << replayed.result.out << replayed.result.err;
+    EXPECT_EQ(replayed.verdict.rfind(c.verdict, 0), 0u) << replayed.verdict;
+    EXPECT_TRUE(c.line.empty() ||
+                replayed.result.out.find("\n" + c.line + "\n") != std::string::npos)
+        << c.line << "\n"
+        << replayed.result.out;
   }
   // The recorded run drawn as a dry run's chart is, at its recorded times.
   const ToolResult chart = RunTool("--replay '" POSRELAY_SOURCE_DIR
@@ -587,3 +681,53 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
   EXPECT_EQ(chart.status, 0);
   EXPECT_NE(chart.out.find("end 2.774 s"), std::string::npos) << chart.out.substr(0, 400);
 }
+
+// A trace the recorder cut at its bound: a dry run's lines, which are the
+// trace's own, up to where the next one would leave no room for the cut line.
+TEST(PosrelaySim, ReplaysATraceCutAtItsBoundAndRefusesWhatNoRecorderWrites) {
+  const std::size_t kBound = std::size_t(1) << 20;
+  const std::string ini = WriteTemp("waitloop=20000\n");
+  const ToolResult run =
+      RunTool("--format json --scenario map_never_closes.json --ini '" + ini + "'");
+  std::remove(ini.c_str());
+  std::string trace = SampleTrace("normal_run.trace");
+  trace.resize(trace.find('\n') + 1);
+  std::istringstream lines(run.out);
+  std::string line;
+  while (std::getline(lines, line) && trace.size() + line.size() + 1 + 64 <= kBound) {
+    trace += line + "\n";
+  }
+  const std::string cutAt = nlohmann::json::parse(line)["t"].dump();
+  const Replayed cut =
+      ReplayTrace(trace + "{\"t\":" + cutAt + ",\"op\":\"cut\",\"limit\":1048576}\n");
+  EXPECT_EQ(cut.result.status, 0) << cut.result.err;
+  EXPECT_EQ(cut.verdict.rfind("cut: the trace reached its bound and stops after ", 0), 0u)
+      << cut.verdict;
+  // The same cut 8 kB earlier is not where the recorder cuts.
+  const std::string early = trace.substr(0, trace.rfind('\n', trace.size() - 8192) + 1);
+  EXPECT_EQ(
+      ReplayTrace(early + "{\"t\":" + cutAt + ",\"op\":\"cut\",\"limit\":1048576}\n").result.status,
+      2);
+  // A file larger than any trace is refused before it is read.
+  const Replayed huge = ReplayTrace(trace + std::string(4 << 20, ' '));
+  EXPECT_EQ(huge.result.status, 2);
+  EXPECT_EQ(huge.verdict,
+            "more than 4194304 bytes: not a posrelay trace, which stops at 1048576\n");
+  // Another launcher's trace is replayed, with a warning.
+  std::string older = SampleTrace("normal_run.trace");
+  older.replace(older.find("1.5.0.0"), 7, "1.4.0.0");
+  const Replayed warned = ReplayTrace(older);
+  EXPECT_EQ(warned.result.status, 0);
+  EXPECT_EQ(warned.result.err, warned.path +
+                                   ": warning: recorded by posrelay 1.4.0.0; this posrelay-sim "
+                                   "replays posrelay " POSRELAY_VERSION_DOTTED
+                                   ", so a divergence may be a "
+                                   "difference between the versions\n");
+  // The JSON verdict of an interrupted trace.
+  const Replayed json =
+      ReplayTrace(older.substr(0, older.find("{\"t\":1411,\"op\":\"quit\"")), " --format json");
+  EXPECT_EQ(json.verdict.rfind("{\"replay\":\"interrupted\",\"operations\":38,", 0), 0u)
+      << json.verdict;
+}
+
+}  // namespace

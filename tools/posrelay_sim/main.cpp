@@ -1,5 +1,6 @@
 // posrelay-sim: runs the launcher on the simulated handset and shows what it
 // does, or checks a posrelay.ini the way the launcher reads it.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "app/launch_sequence.h"
+#include "app/res/version.h"
 #include "platform/sim/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
@@ -61,15 +63,16 @@ const char kHelp[] =
     "                    launcher: each call must be the next recorded operation\n"
     "                    with the same arguments and gets the recorded results.\n"
     "                    Prints each operation with its recorded time beside the\n"
-    "                    time the launcher's own pauses account for, then whether\n"
-    "                    the operations are identical and how much of the run's\n"
+    "                    time the launcher's own pauses account for, then\n"
+    "                    a summary as a dry run's, and whether the operations and\n"
+    "                    the end line are identical and how much of the run's\n"
     "                    time lay beyond the pauses, or the first divergence;\n"
     "                    with --format svg, the recorded run as a chart.\n"
     "Exit status: 0 identical (up to the cut of a trace that reached its bound,\n"
-    "or up to the message of a trace whose run was reset while it was shown),\n"
-    "1 for a divergence, 2 for a file that is missing, malformed, truncated, of\n"
-    "another format version or recorded in a code page other than 932, with its\n"
-    "line named.\n"
+    "or as far as an interrupted trace goes: one without its end line, perhaps\n"
+    "with its last line cut part-way), 1 for a divergence, 2 for a file that is\n"
+    "missing, malformed, of another format version, recorded in a code page\n"
+    "other than 932 or holding what no run records, with its line named.\n"
     "\n"
     "A scenario lists only what differs from the default handset, shown here with\n"
     "every field at its default; an unknown field is an error.\n"
@@ -146,12 +149,16 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
   return 1;
 }
 
-int ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
+// Reads the file, or of a file larger than `most`, one byte more than that.
+int ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem,
+                  std::size_t most = std::string().max_size() - 1) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return Problem(problem, std::strerror(errno));
   char buffer[4096];
   std::size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+  while (bytes.size() <= most && (count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, std::min(count, most + 1 - bytes.size()));
+  }
   const bool failed = std::ferror(file);
   if (failed) problem = std::strerror(errno);
   std::fclose(file);
@@ -181,11 +188,19 @@ int CheckSettings(const std::string& path, bool json) {
 int Replay(const std::string& path, const std::optional<std::string>& format) {
   std::string bytes;
   std::string problem;
-  if (!ReadWholeFile(path, bytes, problem)) return Fail(path + ": cannot be read: " + problem);
+  // No more than a trace can hold is read, whatever the file's size.
+  if (!ReadWholeFile(path, bytes, problem, kLargestTraceFileBytes)) {
+    return Fail(path + ": cannot be read: " + problem);
+  }
   RecordedTrace trace;
   ReplayResult result;
   if (!ReadTrace(bytes, trace, problem) || !ReplayTrace(trace, result, problem)) {
     return Fail(path + ": " + problem);
+  }
+  if (trace.launcher != POSRELAY_VERSION_DOTTED) {
+    std::cerr << path << ": warning: recorded by posrelay " << trace.launcher
+              << "; this posrelay-sim replays posrelay " << POSRELAY_VERSION_DOTTED
+              << ", so a divergence may be a difference between the versions\n";
   }
   if (format == "json") {
     std::cout << FormatReplayJson(trace, result);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/trace_operations.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/svg_timeline.h"
+#include "tools/posrelay_sim/text_timeline.h"
 
 namespace {
 
@@ -20,7 +22,8 @@ std::string Seconds(std::int64_t ms) {
   return text;
 }
 
-// "op name=value ...".
+// "op name=value ...", texts with every backslash escaped, so that each
+// shown text stands for one text only.
 std::string Describe(const TraceRecord& record, const TraceEvent& event) {
   std::string line = event.op;
   for (std::size_t i = 0; i < event.fieldCount; ++i) {
@@ -28,7 +31,7 @@ std::string Describe(const TraceRecord& record, const TraceEvent& event) {
     line += std::string(" ") + field.name + "=";
     switch (field.kind) {
       case kTraceText:
-        line += DisplayText(record.Text(field));
+        line += QuoteText(record.Text(field));
         break;
       case kTraceBoolean:
         line += field.value.number ? "true" : "false";
@@ -44,10 +47,46 @@ std::string Describe(const TraceRecord& record, const TraceEvent& event) {
   return line;
 }
 
-// The time the trace covers: to its end line, its cut or its message.
+// The time the trace covers: to its end line, its cut or, when it was
+// interrupted, its last operation.
 std::uint64_t RecordedMs(const RecordedTrace& trace) {
-  const TraceRecord& last = trace.unfinished ? trace.operations : trace.last;
-  return last.Event(last.Size() - 1).timeMs;
+  const TraceRecord& last = trace.interrupted ? trace.operations : trace.last;
+  return last.Size() ? last.Event(last.Size() - 1).timeMs : 0;
+}
+
+// Where the trace stops short of the run's end; none when it holds it all.
+std::optional<std::string> Stopped(const RecordedTrace& trace) {
+  const std::string after = " after operation " + std::to_string(trace.operations.Size());
+  if (trace.interrupted) return "interrupted" + after;
+  if (trace.cut) return "cut at the trace's bound" + after;
+  return std::nullopt;
+}
+
+// Why an interrupted trace stops where it does, as far as it tells.
+std::string Interruption(const RecordedTrace& trace) {
+  const TraceRecord& operations = trace.operations;
+  if (trace.brokenLine) {
+    return "its last line, line " + std::to_string(trace.brokenLine) + ", was cut part-way";
+  }
+  if (operations.Size() &&
+      std::strcmp(operations.Event(operations.Size() - 1).op, "message") == 0) {
+    return "the trace ends at the message, as when the handset is reset while the message is "
+           "shown";
+  }
+  return "the trace stops without its end line";
+}
+
+// The recorded line a divergence lies at: an operation, the end line, or
+// none when the trace had ended.
+const TraceRecord* RecordedAt(const RecordedTrace& trace, const ReplayResult& result,
+                              const TraceEvent*& event) {
+  if (result.endDiffers) {
+    event = &trace.last.Event(0);
+    return &trace.last;
+  }
+  if (result.played >= trace.operations.Size()) return nullptr;
+  event = &trace.operations.Event(result.played);
+  return &trace.operations;
 }
 
 std::int64_t BeyondPausesMs(const RecordedTrace& trace, const ReplayResult& result) {
@@ -67,10 +106,9 @@ std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) 
 
 std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
   const std::string count = std::to_string(result.played) + " operations";
-  if (!result.diverged && trace.unfinished) {
-    return "unfinished: the trace ends at the message, as when the handset is reset while the "
-           "message is shown; " +
-           count + ", identical up to there; " + TimeAccount(trace, result);
+  if (!result.diverged && trace.interrupted) {
+    return *Stopped(trace) + ", at " + Seconds(static_cast<std::int64_t>(RecordedMs(trace))) +
+           " s: " + Interruption(trace) + "; identical up to there; " + TimeAccount(trace, result);
   }
   if (!result.diverged && !trace.cut)
     return "identical: " + count + "; " + TimeAccount(trace, result);
@@ -78,16 +116,25 @@ std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
     return "cut: the trace reached its bound and stops after " + count +
            ", identical up to there; " + TimeAccount(trace, result);
   }
-  std::string text = "divergence at operation " + std::to_string(result.played + 1) + " (line " +
-                     std::to_string(DivergenceLine(trace, result)) + "): ";
-  if (result.played < trace.operations.Size()) {
-    text += "recorded " + Describe(trace.operations, trace.operations.Event(result.played)) + "; ";
-  } else {
-    text += "the trace ends there; ";
-  }
+  const std::string line = "(line " + std::to_string(DivergenceLine(trace, result)) + "): ";
+  std::string text = result.endDiffers ? "divergence at the end line " + line
+                                       : "divergence at operation " +
+                                             std::to_string(result.played + 1) + " " + line;
+  const TraceEvent* event = nullptr;
+  const TraceRecord* recorded = RecordedAt(trace, result, event);
+  text += recorded ? "recorded " + Describe(*recorded, *event) + "; " : "the trace ends there; ";
   if (result.divergentCall.Size() == 0) return text + "the launcher made no more calls";
-  return text + "the launcher made " +
+  return text + (result.endDiffers ? "the replayed calls give " : "the launcher made ") +
          Describe(result.divergentCall, result.divergentCall.Event(0));
+}
+
+// The recorded operations, as a dry run's timeline holds them.
+Timeline RecordedTimeline(const RecordedTrace& trace) {
+  Timeline timeline;
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  }
+  return timeline;
 }
 
 }  // namespace
@@ -106,6 +153,10 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
             column(Seconds(static_cast<std::int64_t>(result.replayed.Event(i).timeMs))) + "  " +
             Describe(trace.operations, recorded) + "\n";
   }
+  // The recorded run summed up as a dry run is, then the verdict.
+  RunSummary summary = SummariseOperations(trace.operations, RecordedMs(trace));
+  summary.stopped = Stopped(trace);
+  text += FormatSummaryText(RecordedTimeline(trace), summary);
   return text + Verdict(trace, result) + "\n";
 }
 
@@ -123,9 +174,9 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     lines += "}\n";
   }
   if (!result.diverged) {
-    lines += trace.cut          ? "{\"replay\":\"cut\""
-             : trace.unfinished ? "{\"replay\":\"unfinished\""
-                                : "{\"replay\":\"identical\"";
+    lines += trace.cut           ? "{\"replay\":\"cut\""
+             : trace.interrupted ? "{\"replay\":\"interrupted\""
+                                 : "{\"replay\":\"identical\"";
     lines += ",\"operations\":" + std::to_string(result.played);
     lines += ",\"t\":" + std::to_string(RecordedMs(trace));
     lines += ",\"pauses\":" + std::to_string(result.pausesMs);
@@ -134,9 +185,10 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
   }
   lines += "{\"replay\":\"divergence\",\"position\":" + std::to_string(result.played + 1) +
            ",\"line\":" + std::to_string(DivergenceLine(trace, result)) + ",\"recorded\":";
-  if (result.played < trace.operations.Size()) {
+  const TraceEvent* event = nullptr;
+  if (const TraceRecord* at = RecordedAt(trace, result, event)) {
     std::string recorded;
-    AppendTraceLine(trace.operations, trace.operations.Event(result.played), recorded);
+    AppendTraceLine(*at, *event, recorded);
     lines += recorded.substr(0, recorded.size() - 1);
   } else {
     lines += "null";
@@ -151,9 +203,6 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
 }
 
 std::string FormatReplaySvg(const RecordedTrace& trace) {
-  Timeline timeline;
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
-  }
-  return FormatSvgTimeline(timeline, SummariseOperations(trace.operations, RecordedMs(trace)));
+  return FormatSvgTimeline(RecordedTimeline(trace),
+                           SummariseOperations(trace.operations, RecordedMs(trace)));
 }

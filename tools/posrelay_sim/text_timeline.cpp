@@ -126,10 +126,15 @@ class TextWriter {
 }  // namespace
 
 std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary) {
-  std::string text = TextWriter(timeline, summary).Write();
-  text += "-- summary --\n";
+  return TextWriter(timeline, summary).Write() + FormatSummaryText(timeline, summary);
+}
+
+std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary) {
+  std::string text = "-- summary --\n";
   text += "position  " + DescribePositionOutcome(FindPositionOutcome(timeline)) + "\n";
   text += "message   " + (summary.message ? DisplayText(*summary.message) : "none") + "\n";
+  if (summary.stopped)
+    return text + "end: " + *summary.stopped + ", at " + SecondsText(summary.totalMs) + " s\n";
   std::string end;
   if (summary.message) {
     end = "message " + DisplayText(*summary.message);

@@ -13,4 +13,9 @@
 // line with the outcome and the total time.
 std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary);
 
+// That summary alone: "-- summary --", the position query's outcome (the
+// attempts made and their limit, the position on both datums), the
+// message, and how the run ended, or where its record stops.
+std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary);
+
 #endif

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/trace_writer.h"
+#include "mapctl/connectivity_probe.h"
 #include "platform/sim/text_encoding.h"
+#include "platform/sim/timeline.h"
 #include "platform/sim/trace_player.h"
 #include "platform/trace_operations.h"
-#include "tools/posrelay_sim/display_text.h"
+#include "position/serial_channel.h"
+#include "settings/settings_file.h"
 #include "tools/posrelay_sim/json_line.h"
 
 namespace {
@@ -17,7 +21,7 @@ int Fail(std::string& error, std::size_t line, const std::string& what) {
 }
 
 // A name from the file, quoted and escaped so that a message stays one line.
-std::string Quoted(std::string_view name) { return DisplayText(name); }
+std::string Quoted(std::string_view name) { return QuoteText(name); }
 
 const JsonMember* Member(const std::vector<JsonMember>& members, std::string_view name) {
   for (const JsonMember& member : members) {
@@ -139,10 +143,60 @@ bool IsHex(const std::string& text) {
   return true;
 }
 
+// The bytes that may begin and end a character of two bytes in code page 932.
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+
+// Whether `text` is what a system shows for `bytes` in code page 932: each
+// character of the code page as itself, and each byte that is none as any
+// one character, since systems differ on what they show for those (Windows
+// shows 0x81 0xFF as two U+30FB). A pair of lead and trail bytes that the
+// code page leaves unassigned may show as one character or as two, so both
+// are tried: reach[j] says that the bytes so far can show as the first j
+// characters.
+bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
+  const std::size_t n = bytes.size();
+  const std::size_t m = text.size();
+  if (m > n || 2 * m < n) return false;
+  const wchar_t kUndecodable = 0x30FB;
+  const std::string undecodableBytes = WideToCp932(std::wstring(1, kUndecodable));
+  // The character `unit` decodes to; 0 with `none` set when it is no character.
+  auto decode = [&](std::string_view unit, bool& none) {
+    const std::wstring wide = Cp932ToWide(unit);
+    none = wide.size() != 1 || (wide[0] == kUndecodable && unit != undecodableBytes);
+    return none ? L'\0' : wide[0];
+  };
+  std::vector<char> rows[3] = {std::vector<char>(m + 1), std::vector<char>(m + 1),
+                               std::vector<char>(m + 1)};
+  rows[0][0] = 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::vector<char>& reach = rows[i % 3];
+    std::vector<char>& next = rows[(i + 1) % 3];
+    std::vector<char>& afterNext = rows[(i + 2) % 3];
+    std::fill(afterNext.begin(), afterNext.end(), 0);
+    const bool pair = i + 1 < n && IsLeadByte(static_cast<unsigned char>(bytes[i])) &&
+                      IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    bool oneNone = false;
+    bool pairNone = false;
+    const wchar_t one = decode(std::string_view(bytes).substr(i, 1), oneNone);
+    const wchar_t two = pair ? decode(std::string_view(bytes).substr(i, 2), pairNone) : 0;
+    // A byte stands alone unless it begins a character of two bytes.
+    const bool alone = !pair || pairNone;
+    for (std::size_t j = 0; j < m; ++j) {
+      if (!reach[j]) continue;
+      if (alone && (oneNone || text[j] == one)) next[j + 1] = 1;
+      if (pair && (pairNone || text[j] == two)) afterNext[j + 1] = 1;
+    }
+  }
+  return rows[n % 3][m] != 0;
+}
+
 // A text of bytes must stand for them: without a hex, the text must give
-// its bytes back. With one, the bytes are the hex's and the text is there to
-// be read: the recording system's own conversion made it, and where bytes
-// are not characters of the code page, systems differ on what they show.
+// its bytes back. With one, the bytes are the hex's and the text is the
+// recording system's own conversion of them, which must show each of
+// their characters as itself.
 int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
   const TraceField* text = record.FindField(event, "text");
   const TraceField* hex = record.FindField(event, "hex");
@@ -155,11 +209,70 @@ int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::s
     problem = "\"hex\" is not an even number of hex digits";
     return 0;
   }
-  if (hex) return 1;
   const std::string bytes = RecordedBytes(record, event);
-  if (WideToUtf8(Cp932ToWide(bytes)) == record.Text(*text)) return 1;
-  problem = "\"text\" does not give its bytes back in code page 932; give them in \"hex\"";
+  if (!hex) {
+    if (WideToUtf8(Cp932ToWide(bytes)) == record.Text(*text)) return 1;
+    problem = "\"text\" does not give its bytes back in code page 932; give them in \"hex\"";
+    return 0;
+  }
+  std::wstring shown;
+  Utf8ToWide(record.Text(*text), shown);
+  if (ShowsCodePageBytes(bytes, shown)) return 1;
+  problem = "\"text\" is not what \"hex\" holds in code page 932";
   return 0;
+}
+
+// What the launcher asked of a read: the size the operation gives, or the
+// most the launcher ever asks.
+TraceNumber AskedBytes(const TraceRecord& record, const TraceEvent& event, TraceNumber most) {
+  const TraceField* capacity = record.FindField(event, "capacity");
+  return capacity && capacity->kind == kTraceNumber ? capacity->value.number : most;
+}
+
+int Within(const std::string& subject, TraceNumber value, TraceNumber most, const char* what,
+           std::string& problem) {
+  if (value >= 0 && value <= most) return 1;
+  problem = subject + " is " +
+            (value < 0 ? std::string("below 0") : "more than the " + std::to_string(most) + what);
+  return 0;
+}
+
+std::string Named(const char* name, TraceNumber value) {
+  return "\"" + std::string(name) + "\" " + std::to_string(value);
+}
+
+// Counts and bytes within what the launcher asked and what it passed.
+int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
+  const std::string op = event.op;
+  const TraceField* count = record.FindField(event, "count");
+  if (op == "write") {
+    const TraceNumber given = static_cast<TraceNumber>(RecordedBytes(record, event).size());
+    return Within(Named("count", count->value.number), count->value.number, given, " bytes written",
+                  problem);
+  }
+  if (op == "read") {
+    const TraceNumber asked = AskedBytes(record, event, kChannelBufferBytes);
+    if (!Within(Named("count", count->value.number), count->value.number, asked, " bytes asked",
+                problem)) {
+      return 0;
+    }
+    const std::size_t held = RecordedBytes(record, event).size();
+    if (held == static_cast<std::size_t>(count->value.number)) return 1;
+    problem = "\"text\" holds " + std::to_string(held) + " bytes and \"count\" says " +
+              std::to_string(count->value.number);
+    return 0;
+  }
+  if (op == "read_line" && record.FindField(event, "text")) {
+    const TraceNumber held = static_cast<TraceNumber>(RecordedBytes(record, event).size());
+    return Within("a line of " + std::to_string(held) + " bytes", held,
+                  AskedBytes(record, event, kSettingsPieceBytes), " bytes asked", problem);
+  }
+  if (op == "internet_read") {
+    const TraceNumber read = record.FindField(event, "bytes")->value.number;
+    return Within(Named("bytes", read), read, AskedBytes(record, event, kProbeBytes),
+                  " bytes asked", problem);
+  }
+  return 1;
 }
 
 // Fields whose values depend on each other.
@@ -168,6 +281,7 @@ int CheckConsistency(const TraceRecord& record, const TraceEvent& event, std::st
   if (op == "read_line" || op == "read" || op == "write") {
     if (!CheckCodePageText(record, event, problem)) return 0;
   }
+  if (!CheckCounts(record, event, problem)) return 0;
   if (op == "read_line") {
     const bool ok = record.FindField(event, "ok")->value.number != 0;
     if (ok != (record.FindField(event, "text") != nullptr)) {
@@ -253,53 +367,110 @@ bool IsLastLine(const TraceRecord& record) {
   return std::strcmp(op, "end") == 0 || std::strcmp(op, "cut") == 0;
 }
 
+// The cut line where the recorder writes it: at its bound, after more
+// than the bound less the longest line, since the line that did not fit
+// is the reason for the cut.
+// Where the recorder cuts: version 1 at its bound, and stopped there;
+// version 2 where the run's beginning ends, keeping its last part after the
+// cut line.
+int CheckCut(const TraceRecord& cut, int version, std::size_t bytesBefore, std::string& problem) {
+  const TraceNumber limit = cut.Field(cut.Event(0), 0).value.number;
+  if (limit != static_cast<TraceNumber>(kTraceLimitBytes)) {
+    problem = "a cut at a bound of " + std::to_string(limit) + " bytes; the recorder's is " +
+              std::to_string(kTraceLimitBytes);
+    return 0;
+  }
+  const std::size_t at = version >= 2 ? kTraceHeadBytes : kTraceLimitBytes;
+  if (bytesBefore <= at && bytesBefore + kLongestTraceLineBytes > at) return 1;
+  problem = "a cut after " + std::to_string(bytesBefore) +
+            " bytes, which is not at the recorder's " +
+            (version >= 2 ? "bound of " + std::to_string(at) + " bytes for a run's beginning"
+                          : "bound of " + std::to_string(at) + " bytes") +
+            ": the recorder does not cut there";
+  return 0;
+}
+
 }  // namespace
 
 int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) {
+  if (bytes.size() > kLargestTraceFileBytes) {
+    error = "more than " + std::to_string(kLargestTraceFileBytes) +
+            " bytes: not a posrelay trace, which stops at " + std::to_string(kTraceLimitBytes);
+    return 0;
+  }
   if (bytes.empty()) return Fail(error, 1, "the file is empty: not a posrelay trace");
   std::vector<JsonMember> members;
   std::string problem;
   std::size_t lineNumber = 0;
   bool ended = false;
+  TraceTime previousMs = 0;
   for (std::size_t start = 0; start < bytes.size();) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    const std::string_view line = bytes.substr(start, end - start);
-    start = end + 1;
+    // Only as far as a line can reach is looked at, whatever follows.
+    const std::string_view rest = bytes.substr(start);
+    std::size_t length = rest.substr(0, kLongestTraceLineBytes + 1).find('\n');
+    if (length == std::string_view::npos) length = rest.size();
     ++lineNumber;
+    if (length > kLongestTraceLineBytes) {
+      return Fail(error, lineNumber,
+                  "longer than " + std::to_string(kLongestTraceLineBytes) +
+                      " bytes, more than any line the recorder writes");
+    }
+    const std::string_view line = rest.substr(0, length);
+    const std::size_t lineStart = start;
+    start += length + 1;
     if (ended) return Fail(error, lineNumber, "nothing may follow the trace's last line");
     if (!ParseJsonLine(line, members, problem)) {
-      if (end == bytes.size() && lineNumber > 1) problem += ": the trace stops mid-line, truncated";
+      // A run stopped while its trace was being written leaves its last
+      // line cut part-way; anywhere else, an unreadable line is not that.
+      if (start >= bytes.size() && lineNumber > 1) {
+        trace.brokenLine = lineNumber;
+        break;
+      }
       return Fail(error, lineNumber, problem);
     }
     if (lineNumber == 1) {
       if (!ReadHeader(members, trace, error)) return 0;
       continue;
     }
-    TraceRecord& record = trace.operations;
+    // Past a cut of version 2 comes the run's last part, up to its end.
+    TraceRecord& record = trace.cut ? trace.tail : trace.operations;
     if (!ReadOperation(members, trace.version, record, problem)) {
       return Fail(error, lineNumber, problem);
+    }
+    const TraceEvent& event = record.Event(record.Size() - 1);
+    if (event.timeMs < previousMs) {
+      return Fail(error, lineNumber,
+                  "\"t\" " + std::to_string(event.timeMs) + " is before the previous line's " +
+                      std::to_string(previousMs) + ": times never go backwards");
+    }
+    previousMs = event.timeMs;
+    if (trace.cut) {
+      if (std::strcmp(event.op, "cut") == 0) {
+        return Fail(error, lineNumber, "a second cut: the recorder cuts a trace once");
+      }
+      ended = std::strcmp(event.op, "end") == 0;
+      continue;
     }
     if (!IsLastLine(record)) {
       trace.lines.push_back(lineNumber);
       continue;
     }
     // The last line is kept apart from the operations it follows.
-    const TraceEvent last = record.Event(record.Size() - 1);
+    const TraceEvent last = event;
     trace.last.Copy(record, last);
     TraceRecord operations;
     for (std::size_t i = 0; i + 1 < record.Size(); ++i) operations.Copy(record, record.Event(i));
     trace.operations = std::move(operations);
     trace.lastLine = lineNumber;
     trace.cut = std::strcmp(last.op, "cut") == 0;
-    ended = true;
+    if (trace.cut && !CheckCut(trace.last, trace.version, lineStart, problem)) {
+      return Fail(error, lineNumber, problem);
+    }
+    ended = !trace.cut || trace.version < 2;
   }
-  const TraceRecord& operations = trace.operations;
-  trace.unfinished = !ended && operations.Size() > 0 && bytes.back() == '\n' &&
-                     std::strcmp(operations.Event(operations.Size() - 1).op, "message") == 0;
-  if (!ended && !trace.unfinished) {
-    return Fail(error, lineNumber + 1, "the trace stops without its end line: it is truncated");
+  if (!ended && !trace.cut) {
+    trace.interrupted = true;
+    trace.lastLine = lineNumber;
   }
-  if (trace.unfinished) trace.lastLine = lineNumber;
   return 1;
 }

@@ -12,9 +12,9 @@
 
 // A trace as the launcher writes it to posrelay.trace, read back: its
 // header, its operations, and its last line, which is the run's end or
-// says that the trace was cut. A trace may also end at its message: the
-// launcher writes it out before the message is shown, so it is all there is
-// when the handset is reset while the message is on screen.
+// says that the trace was cut. A run that was killed, reset or hung leaves
+// a trace without that line, its own last line perhaps cut part-way: it is
+// read as far as it goes, as an interrupted trace.
 struct RecordedTrace {
   int version = 0;       // the trace format's
   std::string system;    // "handset", "desktop" or "simulated"
@@ -25,10 +25,13 @@ struct RecordedTrace {
   std::string started;
   TraceRecord operations;
   std::vector<std::size_t> lines;  // the file's line of each operation
-  TraceRecord last;                // the end line, or the cut line; empty when unfinished
-  std::size_t lastLine = 0;
+  TraceRecord last;                // the end line, or the cut line; empty when interrupted
+  std::size_t lastLine = 0;        // its line; when interrupted, the last line read
   bool cut = false;
-  bool unfinished = false;  // ends at its message
+  // After a cut of version 2: the run's last part, the end line with it.
+  TraceRecord tail;
+  bool interrupted = false;
+  std::size_t brokenLine = 0;  // an interrupted trace's last line, cut part-way; 0: none
 };
 
 // Times beyond this are refused: far longer than any run, and the most that
@@ -36,10 +39,19 @@ struct RecordedTrace {
 inline constexpr std::uint64_t kLatestTraceMs = std::uint64_t(1) << 53;
 // Replays read texts in the handset's code page.
 inline constexpr int kTraceCodePage = 932;
+// The longest line the recorder writes is a serial read or a settings line
+// of up to 256 bytes, each shown as up to six characters of escaped text
+// and again as two hex digits (about 2 kB), or a path of 260 characters of
+// up to three bytes each: a line four times that long is none of its.
+inline constexpr std::size_t kLongestTraceLineBytes = 8192;
+// The recorder stops at 1 MiB; a file several times that is refused
+// before it is read.
+inline constexpr std::size_t kLargestTraceFileBytes = std::size_t(4) << 20;
 
 // Reads a whole trace. Returns 1 with `trace` filled, or 0 with `error` as
 // "line N: what is wrong", for a file that is not a trace, is of another
-// version, is malformed or stops before its last line.
+// version, is malformed or holds what no run records; or with what is wrong
+// with the file as a whole, for one larger than kLargestTraceFileBytes.
 int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error);
 
 #endif

@@ -12,8 +12,6 @@
 
 namespace {
 
-const std::size_t kSettingsPieceBytes = 255;
-
 // The settings the launcher reads from the recorded lines, as far as it may
 // read them before a divergence ends the replay: each loop's most.
 int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
@@ -27,7 +25,8 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
     // As the settings reader takes a piece: cut when it filled its bytes
     // without a line feed, its text ending at a zero byte.
     std::string bytes = RecordedBytes(trace.operations, event);
-    const bool cut = bytes.size() >= kSettingsPieceBytes && bytes.back() != '\n';
+    const bool cut =
+        bytes.size() >= static_cast<std::size_t>(kSettingsPieceBytes) && bytes.back() != '\n';
     bytes.resize(std::min(bytes.size(), bytes.find('\0')));
     int key = kNoSettingsKey;
     ApplySettingsLine(settings, Cp932ToWide(bytes), cut, key);
@@ -44,14 +43,13 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
 
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem) {
   if (!CheckRecordedSettings(trace, problem)) return 0;
-  // A trace that was cut, or that ends at its message, has recorded all
-  // there is: the calls after it are not a divergence, and it has no end to
-  // compare.
-  const bool complete = !trace.cut && !trace.unfinished;
+  // A trace that was cut, or interrupted, has recorded all there is: the
+  // calls after it are not a divergence, and it has no end to compare.
+  const bool complete = !trace.cut && !trace.interrupted;
   const TraceRecord noEnd;
   TracePlayer player(trace.operations, complete ? trace.last : noEnd, !complete, trace.version);
   // The recorder of real runs, wrapped around the player, hands it each call
-  // to check.
+  // to check, and at last the run's end line.
   TraceRecorder recorder(player, player, player);
   RunLaunchSequence(recorder);
   player.Finish();
@@ -60,13 +58,19 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   result.played = player.Played();
   result.replayed = player.Replayed();
   result.divergentCall = player.DivergentCall();
-  // The pauses of the calls that matched, up to a cut or a divergence.
+  result.endDiffers = result.diverged && result.divergentCall.Size() > 0 &&
+                      std::strcmp(result.divergentCall.Event(0).op, "end") == 0;
+  // The pauses of the calls that matched, up to a cut or a divergence; of
+  // an interrupted trace, up to its last operation, where its time stops.
   result.pausesMs = 0;
   for (std::size_t i = 0; i < result.replayed.Size(); ++i) {
     const TraceEvent& call = result.replayed.Event(i);
     if (std::strcmp(call.op, "sleep") == 0) {
       result.pausesMs += static_cast<std::uint64_t>(result.replayed.Field(call, 0).value.number);
     }
+  }
+  if (trace.interrupted && !result.diverged && result.played > 0) {
+    result.pausesMs = result.replayed.Event(result.played - 1).timeMs;
   }
   return 1;
 }

@@ -10,14 +10,18 @@
 // What the launch sequence did when a trace was played back to it.
 struct ReplayResult {
   bool diverged = false;
+  bool endDiffers = false;    // every operation matched, the end line did not
   std::size_t played = 0;     // recorded operations that the launcher's calls matched
   TraceRecord replayed;       // those calls, each at the time its pauses account for
-  TraceRecord divergentCall;  // the call that did not match; empty when none was made
+  TraceRecord divergentCall;  // the call that did not match, or the end line the
+                              // replayed calls make; empty when none was made
   std::uint64_t pausesMs = 0;
 };
 
-// Runs the launch sequence once against the trace. Returns 0 with `problem`
-// for a trace whose settings ask for more loops than posrelay-sim runs.
+// Runs the launch sequence once against the trace, and compares its end
+// line, if it has one, with the end the launcher's own record of the
+// replayed calls gives. Returns 0 with `problem` for a trace whose settings
+// ask for more loops than posrelay-sim runs.
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem);
 
 #endif
