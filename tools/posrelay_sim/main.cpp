@@ -201,12 +201,8 @@ int RunOnce(const Options& options) {
     if (!ReadWholeFile(*options.ini, bytes, problem)) {
       return Fail(*options.ini + ": cannot be read: " + problem);
     }
-    const LauncherSettings settings = CheckSettingsFile(bytes).settings;
-    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
-      return Fail(*options.ini + ": waitloop " + std::to_string(settings.waitloop) +
-                  " and gzoomtime " + std::to_string(settings.gzoomtime) +
-                  ": posrelay-sim runs at most " + std::to_string(kMostLoops) + " of each");
-    }
+    const std::string tooMany = TooManyLoops(CheckSettingsFile(bytes).settings);
+    if (!tooMany.empty()) return Fail(*options.ini + ": " + tooMany);
     scenario.settingsFile = bytes;
   }
   SimulatedHandset handset(scenario);

@@ -8,6 +8,7 @@
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/svg_timeline.h"
+#include "tools/posrelay_sim/text_timeline.h"
 
 namespace {
 
@@ -65,7 +66,22 @@ std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) 
          " s beyond them";
 }
 
-std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
+// The recorded operations as a run's timeline, with the run's summary.
+Timeline RecordedTimeline(const RecordedTrace& trace) {
+  Timeline timeline;
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  }
+  return timeline;
+}
+
+RunSummary RecordedSummary(const RecordedTrace& trace) {
+  return SummariseOperations(trace.operations, RecordedMs(trace));
+}
+
+}  // namespace
+
+std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result) {
   const std::string count = std::to_string(result.played) + " operations";
   if (!result.diverged && trace.unfinished) {
     return "unfinished: the trace ends at the message, as when the handset is reset while the "
@@ -90,8 +106,6 @@ std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
          Describe(result.divergentCall, result.divergentCall.Event(0));
 }
 
-}  // namespace
-
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result) {
   const std::size_t width =
       std::max<std::size_t>(8, Seconds(static_cast<std::int64_t>(RecordedMs(trace))).size());
@@ -106,7 +120,7 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
             column(Seconds(static_cast<std::int64_t>(result.replayed.Event(i).timeMs))) + "  " +
             Describe(trace.operations, recorded) + "\n";
   }
-  return text + Verdict(trace, result) + "\n";
+  return text + FormatReplayVerdict(trace, result) + "\n";
 }
 
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result) {
@@ -151,9 +165,9 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
 }
 
 std::string FormatReplaySvg(const RecordedTrace& trace) {
-  Timeline timeline;
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
-  }
-  return FormatSvgTimeline(timeline, SummariseOperations(trace.operations, RecordedMs(trace)));
+  return FormatSvgTimeline(RecordedTimeline(trace), RecordedSummary(trace));
+}
+
+std::string FormatReplaySummary(const RecordedTrace& trace) {
+  return FormatRunSummaryText(RecordedTimeline(trace), RecordedSummary(trace));
 }

@@ -123,9 +123,12 @@ class TextWriter {
 }  // namespace
 
 std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary) {
-  std::string text = TextWriter(timeline, summary).Write();
-  text += "-- summary --\n";
-  text += "position  " + DescribePositionOutcome(FindPositionOutcome(timeline)) + "\n";
+  return TextWriter(timeline, summary).Write() + "-- summary --\n" +
+         FormatRunSummaryText(timeline, summary);
+}
+
+std::string FormatRunSummaryText(const Timeline& timeline, const RunSummary& summary) {
+  std::string text = "position  " + DescribePositionOutcome(FindPositionOutcome(timeline)) + "\n";
   text += "message   " + (summary.message ? DisplayText(*summary.message) : "none") + "\n";
   std::string end;
   if (summary.message) {

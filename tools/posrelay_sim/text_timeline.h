@@ -12,4 +12,7 @@
 // and a last line with the outcome and the total time.
 std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary);
 
+// That summary alone: the position, the message and the last line.
+std::string FormatRunSummaryText(const Timeline& timeline, const RunSummary& summary);
+
 #endif

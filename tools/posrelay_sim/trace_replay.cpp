@@ -29,11 +29,9 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
     bytes.resize(std::min(bytes.size(), bytes.find('\0')));
     int key = kNoSettingsKey;
     ApplySettingsLine(settings, Cp932ToWide(bytes), cut, key);
-    if (settings.waitloop > kMostLoops || settings.gzoomtime > kMostLoops) {
-      problem = "line " + std::to_string(trace.lines[i]) + ": waitloop " +
-                std::to_string(settings.waitloop) + " and gzoomtime " +
-                std::to_string(settings.gzoomtime) + ": posrelay-sim runs at most " +
-                std::to_string(kMostLoops) + " of each";
+    const std::string tooMany = TooManyLoops(settings);
+    if (!tooMany.empty()) {
+      problem = "line " + std::to_string(trace.lines[i]) + ": " + tooMany;
       return 0;
     }
   }
@@ -41,6 +39,13 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
 }
 
 }  // namespace
+
+std::string TooManyLoops(const LauncherSettings& settings) {
+  if (settings.waitloop <= kMostLoops && settings.gzoomtime <= kMostLoops) return std::string();
+  return "waitloop " + std::to_string(settings.waitloop) + " and gzoomtime " +
+         std::to_string(settings.gzoomtime) + ": posrelay-sim runs at most " +
+         std::to_string(kMostLoops) + " of each";
+}
 
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem) {
   if (!CheckRecordedSettings(trace, problem)) return 0;

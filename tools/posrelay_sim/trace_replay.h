@@ -5,12 +5,17 @@
 #include <string>
 
 #include "platform/trace_record.h"
+#include "settings/launcher_settings.h"
 #include "tools/posrelay_sim/trace_reader.h"
 
 // The launcher loops as often as waitloop and gzoomtime say, and every
 // check and key press is recorded and printed: posrelay-sim runs at most
 // this many of each.
 inline constexpr int kMostLoops = 100000;
+
+// Empty when posrelay-sim runs the launcher with these settings, else why
+// not: "waitloop N and gzoomtime M: posrelay-sim runs at most 100000 of each".
+std::string TooManyLoops(const LauncherSettings& settings);
 
 // What the launch sequence did when a trace was played back to it.
 struct ReplayResult {
