@@ -53,6 +53,7 @@ const TEXTS = {
     divergence: (position, line) =>
       `記録と違う動きになりました（${position} 番目の操作、記録ファイルの ${line} 行目）。`,
     inEnglish: '詳細（英語）：',
+    failed: 'ファイルを読む途中で問題が起きました：',
     footer: 'このページは posrelay のソースから作られています（make page）。設定の読み方、試運転、記録の再生は posrelay-sim と同じプログラムです。',
   },
   en: {
@@ -102,6 +103,7 @@ const TEXTS = {
     divergence: (position, line) =>
       `The run departs from the recording at operation ${position} (line ${line} of the trace).`,
     inEnglish: 'Details: ',
+    failed: 'Something went wrong while reading the file: ',
     footer: "This page is built from posrelay's sources (make page). It reads settings, runs and replays with the same program as posrelay-sim.",
   },
 };
@@ -282,8 +284,16 @@ async function readPicked(input) {
   return file ? new Uint8Array(await file.arrayBuffer()) : null;
 }
 
-// Counts the files read and shown, for whoever waits for one (the test).
-function noteShown() {
+// Shows a picked file, or what went wrong; then counts the files shown, for
+// whoever waits for one (the test).
+function showPicked(show) {
+  try {
+    show();
+    element('status').hidden = true;
+  } catch (error) {
+    element('status').hidden = false;
+    element('status').textContent = text('failed') + error;
+  }
   document.body.dataset.filesShown = Number(document.body.dataset.filesShown || 0) + 1;
 }
 
@@ -295,13 +305,11 @@ function start() {
   });
   element('settings-file').addEventListener('change', async (event) => {
     state.settingsBytes = await readPicked(event.target);
-    checkSettings();
-    noteShown();
+    showPicked(checkSettings);
   });
   element('trace-file').addEventListener('change', async (event) => {
     state.traceBytes = await readPicked(event.target);
-    replayTrace();
-    noteShown();
+    showPicked(replayTrace);
   });
   PosrelayModule().then((module) => {
     state.module = module;
