@@ -5,12 +5,16 @@
 #               machine cannot run 32-bit programs (README); make demo
 #               SCENARIO=handset.json INI=posrelay.ini runs one's own
 #   make test   builds and runs every test of every preset, the Windows
-#               builds (run under Wine) last
+#               builds (run under Wine) last, then the owner's page in
+#               Chromium (page-test)
+#   make page   builds build/page/posrelay.html, the owner's page: the
+#               settings check, the dry run and the replay in one file for
+#               any browser, offline
 TEST_PRESETS := host host-asan fuzz win32 win32-i686 handset
 SCENARIO ?=
 INI ?=
 
-.PHONY: demo test deps bench fuzz-long clean $(TEST_PRESETS)
+.PHONY: demo test deps page page-test bench fuzz-long clean $(TEST_PRESETS)
 
 # The runner checks the scenario and reads the settings with the host build's
 # posrelay-sim; its other paths default to the handset build's.
@@ -22,7 +26,7 @@ demo: deps
 	python3 tools/handset/run_handset.py $(if $(SCENARIO),--scenario "$(SCENARIO)") \
 	  $(if $(INI),--ini "$(INI)")
 
-test: deps $(TEST_PRESETS)
+test: deps $(TEST_PRESETS) page-test
 
 deps:
 	@tools/install-packages.sh
@@ -31,6 +35,13 @@ $(TEST_PRESETS):
 	cmake --preset $@
 	cmake --build --preset $@
 	ctest --preset $@
+
+page: deps
+	cmake --preset page
+	cmake --build --preset page
+
+page-test: page
+	ctest --preset page
 
 # Benchmarks of the logic's own cost; not part of the tests.
 bench: deps

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need, only when one is
 # missing, so a machine that has them all touches no network. Also generates
-# the locales the tests run under.
+# the locales the tests run under, and installs the npm package that drives
+# Chromium in the test of the owner's page.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   clang libclang-rt-14-dev clang-format clang-tidy cppcheck llvm
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 wine64 wine32:i386 python3 locales
+  emscripten chromium fonts-ipafont-gothic
 )
 
 sudo=""
@@ -26,6 +28,8 @@ for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
     missing+=("$package")
 done
+# npm, unless the node installed (as emscripten's) brings its own.
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
@@ -49,4 +53,12 @@ if [ ${#wanted[@]} -gt 0 ]; then
     fi
   done
   $sudo locale-gen
+fi
+
+# playwright-core as tools/page/package-lock.json pins it (npm ls fails when
+# it is missing or another version).
+page_dir="$(dirname "$0")/page"
+if ! npm ls --prefix "$page_dir" >/dev/null 2>&1; then
+  echo "installing the page test's npm packages"
+  (cd "$page_dir" && npm ci --no-audit --no-fund)
 fi

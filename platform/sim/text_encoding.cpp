@@ -60,6 +60,16 @@ namespace {
 
 const wchar_t kUndecodable = 0x30FB;
 
+// The handset's code page 932 by its name in glibc. The C library of the
+// owner's page (WebAssembly) knows only Shift_JIS, which differs from it in
+// seven symbols (such as U+301C for U+FF5E) and lacks its NEC and IBM
+// extensions (such as the circled digits).
+#ifdef __EMSCRIPTEN__
+const char kCp932[] = "SHIFT_JIS";
+#else
+const char kCp932[] = "CP932";
+#endif
+
 // One converter per direction and thread, kept for the life of the program:
 // opening one costs far more than a conversion, and the simulated handset
 // converts every line and every reply.
@@ -129,7 +139,7 @@ std::string_view AsBytes(std::wstring_view text) {
 
 std::wstring Cp932ToWide(std::string_view bytes) {
   if (IsAscii(bytes)) return std::wstring(bytes.begin(), bytes.end());
-  thread_local const Converter converter("WCHAR_T", "CP932");
+  thread_local const Converter converter("WCHAR_T", kCp932);
   std::wstring text;
   Convert(converter, bytes, 1, kUndecodable, text);
   return text;
@@ -137,7 +147,7 @@ std::wstring Cp932ToWide(std::string_view bytes) {
 
 std::string WideToCp932(std::wstring_view text) {
   if (IsAscii(text)) return std::string(text.begin(), text.end());
-  thread_local const Converter converter("CP932", "WCHAR_T");
+  thread_local const Converter converter(kCp932, "WCHAR_T");
   std::string bytes;
   Convert(converter, AsBytes(text), sizeof(wchar_t), '?', bytes);
   return bytes;

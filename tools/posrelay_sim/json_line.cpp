@@ -2,10 +2,28 @@
 
 #include <charconv>
 #include <cmath>
+#include <locale>
+#include <sstream>
 
 #include "platform/utf8_text.h"
 
 namespace {
+
+// A number's text, already checked against JSON's grammar, as a double with
+// a decimal point whatever the locale. The standard library of the page's
+// WebAssembly build converts only integers with std::from_chars; a stream
+// in the classic locale converts there.
+bool ReadReal(const char* first, const char* last, double& real) {
+#ifdef __cpp_lib_to_chars
+  const auto [end, fault] = std::from_chars(first, last, real);
+  return fault == std::errc() && end == last;
+#else
+  std::istringstream stream(std::string(first, last));
+  stream.imbue(std::locale::classic());
+  stream >> real;
+  return !stream.fail() && stream.peek() == std::char_traits<char>::eof();
+#endif
+}
 
 class LineParser {
  public:
@@ -105,8 +123,7 @@ class LineParser {
     }
     const char* first = line_.data() + start;
     const char* last = line_.data() + at_;
-    const auto [end, fault] = std::from_chars(first, last, member.real);
-    if (fault != std::errc() || end != last || !std::isfinite(member.real)) {
+    if (!ReadReal(first, last, member.real) || !std::isfinite(member.real)) {
       at_ = start;
       return Fail("number out of range");
     }

@@ -104,7 +104,24 @@ std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) 
          " s beyond them";
 }
 
-std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
+// The recorded operations as a run's timeline, with the run's summary.
+Timeline RecordedTimeline(const RecordedTrace& trace) {
+  Timeline timeline;
+  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
+    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  }
+  return timeline;
+}
+
+RunSummary RecordedSummary(const RecordedTrace& trace) {
+  RunSummary summary = SummariseOperations(trace.operations, RecordedMs(trace));
+  summary.stopped = Stopped(trace);
+  return summary;
+}
+
+}  // namespace
+
+std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result) {
   const std::string count = std::to_string(result.played) + " operations";
   if (!result.diverged && trace.interrupted) {
     return *Stopped(trace) + ", at " + Seconds(static_cast<std::int64_t>(RecordedMs(trace))) +
@@ -128,17 +145,6 @@ std::string Verdict(const RecordedTrace& trace, const ReplayResult& result) {
          Describe(result.divergentCall, result.divergentCall.Event(0));
 }
 
-// The recorded operations, as a dry run's timeline holds them.
-Timeline RecordedTimeline(const RecordedTrace& trace) {
-  Timeline timeline;
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
-  }
-  return timeline;
-}
-
-}  // namespace
-
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result) {
   const std::size_t width =
       std::max<std::size_t>(8, Seconds(static_cast<std::int64_t>(RecordedMs(trace))).size());
@@ -154,10 +160,8 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
             Describe(trace.operations, recorded) + "\n";
   }
   // The recorded run summed up as a dry run is, then the verdict.
-  RunSummary summary = SummariseOperations(trace.operations, RecordedMs(trace));
-  summary.stopped = Stopped(trace);
-  text += FormatSummaryText(RecordedTimeline(trace), summary);
-  return text + Verdict(trace, result) + "\n";
+  text += FormatReplaySummary(trace);
+  return text + FormatReplayVerdict(trace, result) + "\n";
 }
 
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result) {
@@ -203,6 +207,9 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
 }
 
 std::string FormatReplaySvg(const RecordedTrace& trace) {
-  return FormatSvgTimeline(RecordedTimeline(trace),
-                           SummariseOperations(trace.operations, RecordedMs(trace)));
+  return FormatSvgTimeline(RecordedTimeline(trace), RecordedSummary(trace));
+}
+
+std::string FormatReplaySummary(const RecordedTrace& trace) {
+  return FormatSummaryText(RecordedTimeline(trace), RecordedSummary(trace));
 }

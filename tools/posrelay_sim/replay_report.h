@@ -12,11 +12,18 @@
 // divergence with the recorded operation and what the launcher did instead.
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result);
 
+// The last line of that report alone: the verdict.
+std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result);
+
 // The same as JSON lines: {"t":recorded,"pauses":ms,"op":...} for each
 // operation, then {"replay":"identical"|"cut"|"divergence",...}.
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
 
 // The recorded run as a dry run's chart, at the times it was recorded.
 std::string FormatReplaySvg(const RecordedTrace& trace);
+
+// The recorded run's summary, as a dry run's: its position, its message and
+// how it ended.
+std::string FormatReplaySummary(const RecordedTrace& trace);
 
 #endif

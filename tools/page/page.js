@@ -1,0 +1,326 @@
+// The owner's page: reads posrelay.ini and posrelay.trace with posrelay-sim's
+// own parts (WebAssembly, page_api.cpp) and shows what they find. Files are
+// handed over as their raw bytes, as they lie on the handset.
+'use strict';
+
+// Every text of the page itself, in Japanese and in English.
+const TEXTS = {
+  ja: {
+    otherLanguage: 'English',
+    title: 'posrelay 設定ファイルと実行記録の確認',
+    intro: 'このページはインターネットに接続せずに動きます。選んだファイルはこのパソコンの中だけで読み、どこにも送信しません。',
+    loading: '準備しています…',
+    loadFailed: 'このページを動かせませんでした。新しいブラウザーで開き直してください。',
+    settingsHeading: '設定ファイル（posrelay.ini）',
+    settingsIntro: 'posrelay.ini を選ぶと、端末と同じ読み方（Shift-JIS）で読み込み、各設定の値とそれを決めた行、注意点、1 回の実行にかかる時間、仮想の端末での試運転の結果を表示します。',
+    pickSettings: 'posrelay.ini を選ぶ：',
+    settingsTable: '読み取った設定',
+    key: '設定',
+    value: '値',
+    setBy: '決めた行',
+    lineNumber: (n) => `${n} 行目`,
+    defaultValue: '標準の値（ファイルに指定なし）',
+    warningsHeading: '注意点',
+    noWarnings: '注意点はありません。',
+    wholeFile: 'ファイル全体',
+    runTimeHeading: '1 回の実行にかかる時間（posrelay 自身の待ち時間だけを数えたもの）',
+    shortest: '最短（地図アプリが起動しておらず、W-SIM のポートも開けないとき）',
+    shortestNormalEnd: '正常に終わるときの最短',
+    noNormalEnd: 'なし（この設定では地図アプリを閉じることも起動することもできません）',
+    longest: '最長',
+    duration: (h, m, s, ms) =>
+      (h ? `${h} 時間 ` : '') + (h || m ? `${m} 分 ` : '') + `${s}.${ms} 秒`,
+    dryRunHeading: '試運転',
+    dryRunIntro: 'この設定ファイルを置いた仮想の端末で posrelay を 1 回動かした結果です。端末の状態を選び替えることができます。',
+    situation: '端末の状態',
+    normal: '標準（地図アプリは起動していない）',
+    mapRunning: '地図アプリが起動している',
+    slowModule: 'W-SIM の応答が遅い',
+    noPosition: '位置が取れない',
+    mapMissing: '地図アプリが見つからない',
+    summaryHeading: '結果のまとめ',
+    chartHeading: '時間の流れ（図の印にマウスを重ねると詳細が出ます）',
+    recordedChartHeading: '記録された実行の流れ（図の印にマウスを重ねると詳細が出ます）',
+    allOperations: 'すべての操作を表示（英語）',
+    dryRunRefused: '試運転できません：',
+    traceHeading: '実行の記録（posrelay.trace）',
+    traceIntro: '端末で記録した posrelay.trace を選ぶと、記録されたとおりに posrelay の処理をもう一度たどり、同じ動きになるかを確かめます。',
+    pickTrace: 'posrelay.trace を選ぶ：',
+    traceRefused: 'この記録は再生できません：',
+    identical: '記録どおりに再現できました。',
+    cut: '記録が上限に達して途中で終わっています。そこまでは記録どおりです。',
+    unfinished: '記録はメッセージの表示で終わっています（メッセージの表示中に端末をリセットしたときなど）。そこまでは記録どおりです。',
+    divergence: (position, line) =>
+      `記録と違う動きになりました（${position} 番目の操作、記録ファイルの ${line} 行目）。`,
+    inEnglish: '詳細（英語）：',
+    failed: 'ファイルを読む途中で問題が起きました：',
+    footer: 'このページは posrelay のソースから作られています（make page）。設定の読み方、試運転、記録の再生は posrelay-sim と同じプログラムです。',
+  },
+  en: {
+    otherLanguage: '日本語',
+    title: 'posrelay: check the settings file and read a trace',
+    intro: 'This page works without an internet connection. The files you pick are read on this computer only and sent nowhere.',
+    loading: 'Getting ready…',
+    loadFailed: 'This page could not start. Open it again in a recent browser.',
+    settingsHeading: 'The settings file (posrelay.ini)',
+    settingsIntro: 'Pick posrelay.ini: it is read as the handset reads it (Shift-JIS), and each setting is shown with the line that set it, with warnings, the time a run can take and a dry run on a simulated handset.',
+    pickSettings: 'Pick posrelay.ini: ',
+    settingsTable: 'The settings as read',
+    key: 'Setting',
+    value: 'Value',
+    setBy: 'Set by',
+    lineNumber: (n) => `line ${n}`,
+    defaultValue: 'default (not in the file)',
+    warningsHeading: 'Warnings',
+    noWarnings: 'No warnings.',
+    wholeFile: 'whole file',
+    runTimeHeading: "Time a run takes (counting only posrelay's own pauses)",
+    shortest: "Shortest (the map is not running and the module's port does not open)",
+    shortestNormalEnd: 'Shortest normal end',
+    noNormalEnd: 'none (with these settings the map can be neither closed nor started)',
+    longest: 'Longest',
+    duration: (h, m, s, ms) => (h ? `${h} h ` : '') + (h || m ? `${m} min ` : '') + `${s}.${ms} s`,
+    dryRunHeading: 'Dry run',
+    dryRunIntro: 'posrelay run once on a simulated handset with this settings file. Pick another state of the handset to see how the run changes.',
+    situation: 'The handset',
+    normal: 'default (the map is not running)',
+    mapRunning: 'the map is running',
+    slowModule: 'a slow module',
+    noPosition: 'no position',
+    mapMissing: 'the map is missing',
+    summaryHeading: 'Summary',
+    chartHeading: 'The run over time (hover over a mark for its details)',
+    recordedChartHeading: 'The recorded run over time (hover over a mark for its details)',
+    allOperations: 'Every operation',
+    dryRunRefused: 'No dry run: ',
+    traceHeading: 'A trace of a run (posrelay.trace)',
+    traceIntro: 'Pick a posrelay.trace recorded on the handset: posrelay runs again against the recording, which tells whether it does exactly what was recorded.',
+    pickTrace: 'Pick posrelay.trace: ',
+    traceRefused: 'This trace cannot be replayed: ',
+    identical: 'Replayed exactly as recorded.',
+    cut: 'The trace reached its bound and stops early; identical up to there.',
+    unfinished: 'The trace ends at the message (as when the handset is reset while it is shown); identical up to there.',
+    divergence: (position, line) =>
+      `The run departs from the recording at operation ${position} (line ${line} of the trace).`,
+    inEnglish: 'Details: ',
+    failed: 'Something went wrong while reading the file: ',
+    footer: "This page is built from posrelay's sources (make page). It reads settings, runs and replays with the same program as posrelay-sim.",
+  },
+};
+
+// The handset's states for the dry run, as posrelay-sim's scenarios: only
+// what differs from the default handset.
+const SITUATIONS = [
+  ['normal', {}],
+  ['mapRunning', {map: {running: true}}],
+  ['slowModule', {module: {identification: ''}}],
+  ['noPosition', {module: {positionReplies: ['\r\nERROR\r\n']}}],
+  ['mapMissing', {map: {executableExists: false}}],
+];
+
+const state = {
+  language: 'ja',
+  module: null,
+  settingsBytes: null,
+  situation: 'normal',
+  traceBytes: null,
+};
+
+function text(key) {
+  return TEXTS[state.language][key];
+}
+
+function element(id) {
+  return document.getElementById(id);
+}
+
+function make(tag, className, content) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (content !== undefined) node.textContent = content;
+  return node;
+}
+
+// Calls one of page_api.cpp's functions with the bytes on the module's heap.
+function callWithBytes(name, bytes, extraTypes, extraArguments) {
+  const module = state.module;
+  const at = module._malloc(Math.max(bytes.length, 1));
+  try {
+    module.HEAPU8.set(bytes, at);
+    const answer = module.ccall(name, 'string', ['number', 'number', ...extraTypes],
+                                [at, bytes.length, ...extraArguments]);
+    return JSON.parse(answer);
+  } finally {
+    module._free(at);
+  }
+}
+
+function showChart(container, svgText) {
+  const svg = new DOMParser().parseFromString(svgText, 'image/svg+xml').documentElement;
+  container.replaceChildren(document.importNode(svg, true));
+}
+
+function duration(ms) {
+  const seconds = Math.floor(ms / 1000);
+  return text('duration')(Math.floor(seconds / 3600), Math.floor(seconds / 60) % 60, seconds % 60,
+                          String(ms % 1000).padStart(3, '0'));
+}
+
+function showSettings(check) {
+  const rows = element('settings');
+  rows.replaceChildren();
+  for (const [key, setting] of Object.entries(check.settings)) {
+    const row = make('tr');
+    row.append(make('td', '', key));
+    const value = typeof setting.value === 'string' ? `"${setting.value}"` : String(setting.value);
+    row.append(make('td', 'value', value));
+    row.append(setting.line ? make('td', '', text('lineNumber')(setting.line))
+                            : make('td', 'default', text('defaultValue')));
+    rows.append(row);
+  }
+  const warnings = element('warnings');
+  warnings.replaceChildren();
+  if (check.warnings.length === 0) warnings.append(make('li', 'none', text('noWarnings')));
+  for (const warning of check.warnings) {
+    const item = make('li');
+    item.append(make('span', 'where',
+                     warning.line ? text('lineNumber')(warning.line) : text('wholeFile')));
+    item.append(warning.text);
+    warnings.append(item);
+  }
+  const times = element('run-time');
+  times.replaceChildren();
+  const runTime = check.runTimeMs;
+  const normalEnd =
+      runTime.shortestNormalEnd === null ? text('noNormalEnd') : duration(runTime.shortestNormalEnd);
+  for (const [label, value] of [['shortest', duration(runTime.shortest)],
+                                ['shortestNormalEnd', normalEnd],
+                                ['longest', duration(runTime.longest)]]) {
+    times.append(make('dt', '', text(label)), make('dd', '', value));
+  }
+}
+
+function showDryRun() {
+  const scenario = SITUATIONS.find(([name]) => name === state.situation)[1];
+  const run = callWithBytes('posrelay_dry_run', state.settingsBytes, ['string'],
+                            [JSON.stringify(scenario)]);
+  element('dry-run-problem').hidden = !run.problem;
+  element('dry-run').hidden = Boolean(run.problem);
+  if (run.problem) {
+    element('dry-run-problem').textContent = text('dryRunRefused') + run.problem;
+    return;
+  }
+  element('dry-run-summary').textContent = run.summary;
+  showChart(element('dry-run-chart'), run.svg);
+  element('dry-run-timeline').textContent = run.timeline;
+}
+
+function checkSettings() {
+  if (!state.settingsBytes) return;
+  showSettings(callWithBytes('posrelay_check', state.settingsBytes, ['string'], [state.language]));
+  showDryRun();
+  element('settings-result').hidden = false;
+}
+
+function verdictText(result) {
+  if (result.replay === 'divergence') return text('divergence')(result.position, result.line);
+  return text(result.replay);
+}
+
+function replayTrace() {
+  if (!state.traceBytes) return;
+  const replay = callWithBytes('posrelay_replay', state.traceBytes, [], []);
+  element('trace-problem').hidden = !replay.problem;
+  element('trace-result').hidden = Boolean(replay.problem);
+  if (replay.problem) {
+    element('trace-problem').textContent = text('traceRefused') + replay.problem;
+    return;
+  }
+  const verdict = element('trace-verdict');
+  verdict.textContent = verdictText(replay.result);
+  verdict.className = 'verdict ' + ({identical: 'good', divergence: 'bad'}[replay.result.replay] ||
+                                    'partial');
+  element('trace-detail').replaceChildren(make('span', 'english', text('inEnglish')),
+                                          replay.verdict);
+  element('trace-summary').textContent = replay.summary;
+  showChart(element('trace-chart'), replay.svg);
+  element('trace-report').textContent = replay.report;
+}
+
+function showSituations() {
+  const fieldset = element('situations');
+  fieldset.querySelectorAll('label').forEach((label) => label.remove());
+  for (const [name] of SITUATIONS) {
+    const choice = make('input');
+    choice.type = 'radio';
+    choice.name = 'situation';
+    choice.value = name;
+    choice.checked = name === state.situation;
+    choice.addEventListener('change', () => {
+      state.situation = name;
+      showDryRun();
+    });
+    const label = make('label');
+    label.append(choice, ' ' + text(name));
+    fieldset.append(label);
+  }
+}
+
+function showTexts() {
+  document.documentElement.lang = state.language;
+  document.title = text('title');
+  for (const node of document.querySelectorAll('[data-text]')) {
+    node.textContent = text(node.dataset.text);
+  }
+  element('language').textContent = text('otherLanguage');
+  showSituations();
+  if (state.module) element('status').hidden = true;
+  checkSettings();
+  replayTrace();
+}
+
+async function readPicked(input) {
+  const file = input.files[0];
+  return file ? new Uint8Array(await file.arrayBuffer()) : null;
+}
+
+// Shows a picked file, or what went wrong; then counts the files shown, for
+// whoever waits for one (the test).
+function showPicked(show) {
+  try {
+    show();
+    element('status').hidden = true;
+  } catch (error) {
+    element('status').hidden = false;
+    element('status').textContent = text('failed') + error;
+  }
+  document.body.dataset.filesShown = Number(document.body.dataset.filesShown || 0) + 1;
+}
+
+function start() {
+  showTexts();
+  element('language').addEventListener('click', () => {
+    state.language = state.language === 'ja' ? 'en' : 'ja';
+    showTexts();
+  });
+  element('settings-file').addEventListener('change', async (event) => {
+    state.settingsBytes = await readPicked(event.target);
+    showPicked(checkSettings);
+  });
+  element('trace-file').addEventListener('change', async (event) => {
+    state.traceBytes = await readPicked(event.target);
+    showPicked(replayTrace);
+  });
+  PosrelayModule().then((module) => {
+    state.module = module;
+    element('status').hidden = true;
+    element('settings-file').disabled = false;
+    element('trace-file').disabled = false;
+    document.body.dataset.ready = 'true';
+  }, () => {
+    element('status').dataset.text = 'loadFailed';
+    element('status').textContent = text('loadFailed');
+  });
+}
+
+start();

@@ -1,0 +1,100 @@
+// The owner's page calls posrelay-sim's parts through these functions. Each
+// takes the bytes of the file the owner picked, as they would lie on the
+// handset, and answers with one JSON object in UTF-8, valid until the next
+// call.
+#include <emscripten/emscripten.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "app/launch_sequence.h"
+#include "platform/sim/simulated_handset.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
+#include "tools/posrelay_sim/replay_report.h"
+#include "tools/posrelay_sim/run_report.h"
+#include "tools/posrelay_sim/scenario_loader.h"
+#include "tools/posrelay_sim/settings_check.h"
+#include "tools/posrelay_sim/svg_timeline.h"
+#include "tools/posrelay_sim/text_timeline.h"
+#include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_replay.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string answer;
+
+const char* Answer(const std::string& json) {
+  answer = json;
+  return answer.c_str();
+}
+
+const char* Answer(const Json& json) {
+  return Answer(json.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+const char* Problem(const std::string& problem) { return Answer(Json{{"problem", problem}}); }
+
+std::string Bytes(const char* bytes, int size) {
+  return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
+}
+
+}  // namespace
+
+extern "C" {
+
+// posrelay-sim --check --format json, its warnings in the page's language,
+// "ja" or "en".
+EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, const char* language) {
+  const ReportLanguage report = std::string(language) == "ja" ? kJapanese : kEnglish;
+  return Answer(FormatSettingsCheckJson(CheckSettingsFile(Bytes(bytes, size), report)));
+}
+
+// A dry run of the settings file on the handset a scenario describes:
+// {"svg", "summary", "timeline", "message" (null on a normal end), "totalMs"},
+// or {"problem"} for a scenario or settings posrelay-sim does not run.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
+                                                  const char* scenarioJson) {
+  HandsetScenario scenario;
+  std::string problem;
+  if (!LoadScenario(scenarioJson, scenario, problem)) return Problem("scenario: " + problem);
+  scenario.settingsFile = Bytes(bytes, size);
+  if (!DryRunAccepts(CheckSettingsFile(*scenario.settingsFile, kEnglish).settings, problem)) {
+    return Problem(problem);
+  }
+  SimulatedHandset handset(scenario);
+  RunLaunchSequence(handset);
+  const RunSummary summary = SummariseRun(handset);
+  const Timeline& timeline = handset.GetTimeline();
+  Json run;
+  run["svg"] = FormatSvgTimeline(timeline, summary);
+  run["summary"] = FormatSummaryText(timeline, summary);
+  run["timeline"] = FormatTextTimeline(timeline, summary);
+  run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
+  run["totalMs"] = summary.totalMs;
+  return Answer(run);
+}
+
+// posrelay-sim --replay: {"verdict", "result" (the last line of --format
+// json, parsed), "svg", "summary", "report"}, or {"problem"} for a file
+// that is not a trace it replays, with its line.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size) {
+  RecordedTrace trace;
+  ReplayResult result;
+  std::string problem;
+  if (!ReadTrace(Bytes(bytes, size), trace, problem) || !ReplayTrace(trace, result, problem)) {
+    return Problem(problem);
+  }
+  const std::string lines = FormatReplayJson(trace, result);
+  const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
+  Json replay;
+  replay["verdict"] = FormatReplayVerdict(trace, result);
+  replay["result"] =
+      Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
+  replay["svg"] = FormatReplaySvg(trace);
+  replay["summary"] = FormatReplaySummary(trace);
+  replay["report"] = FormatReplayText(trace, result);
+  return Answer(replay);
+}
+}

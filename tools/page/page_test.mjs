@@ -1,0 +1,136 @@
+// posrelay.html in Debian's Chromium, from disk and offline, as an owner
+// uses it: a settings file with a trap, the Japanese sample, recorded
+// traces. Any script error, or any request for something other than the
+// page's own file, fails the run.
+// POSRELAY_PAGE=build/page/posrelay.html POSRELAY_SOURCE_DIR=. node --test page_test.mjs
+import assert from 'node:assert/strict';
+import {mkdirSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+import {pathToFileURL} from 'node:url';
+
+import {chromium} from 'playwright-core';
+
+const pagePath = process.env.POSRELAY_PAGE;
+const sourceDir = process.env.POSRELAY_SOURCE_DIR;
+const pageUrl = pathToFileURL(pagePath).href;
+const faults = [];
+let profile;
+let context;
+let page;
+
+function sample(name) {
+  return readFileSync(path.join(sourceDir, 'samples', name));
+}
+
+// Gives the page a file, as an owner picking it, and waits until it is shown.
+async function pick(input, name, buffer) {
+  const shown = await page.evaluate(() => Number(document.body.dataset.filesShown || 0));
+  await page.setInputFiles(input, {name, mimeType: 'application/octet-stream', buffer});
+  await page.waitForFunction((before) => Number(document.body.dataset.filesShown) > before, shown);
+}
+
+async function textOf(selector) {
+  return page.locator(selector).innerText();
+}
+
+// The settings table as {key: [value, set by]}.
+async function settingsShown() {
+  const rows = await page.locator('#settings tr').evaluateAll(
+      (trs) => trs.map((tr) => [...tr.cells].map((cell) => cell.textContent)));
+  return Object.fromEntries(rows.map(([key, value, line]) => [key, [value, line]]));
+}
+
+before(async () => {
+  profile = mkdtempSync(path.join(tmpdir(), 'posrelay-page-'));
+  context = await chromium.launchPersistentContext(profile, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    offline: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  context.on('request', (request) => {
+    if (request.url() !== pageUrl) faults.push(`request for ${request.url()}`);
+  });
+  page = context.pages()[0] || await context.newPage();
+  page.on('pageerror', (error) => faults.push(`script error: ${error.message}`));
+  page.on('console', (message) => {
+    if (message.type() === 'error') faults.push(`console error: ${message.text()}`);
+  });
+  const started = performance.now();
+  await page.goto(pageUrl);
+  await page.waitForSelector('body[data-ready="true"]');
+  console.log(`page loaded and ready in ${Math.round(performance.now() - started)} ms`);
+});
+
+after(async () => {
+  await context?.close();
+  if (profile) rmSync(profile, {recursive: true, force: true});
+});
+
+test('a key hidden behind another one on its line is warned about, with its line', async () => {
+  await pick('#settings-file', 'posrelay.ini', Buffer.from('waitloop=5 wait=3\r\ncomport=COM3:\r\n'));
+  const settings = await settingsShown();
+  // The value is what follows the line's first "=": "5 wait", read as 5.
+  assert.deepEqual(settings.wait, ['5', '1 行目']);
+  assert.deepEqual(settings.waitloop, ['10', '標準の値（ファイルに指定なし）']);
+  assert.deepEqual(settings.comport, ['"COM3:"', '2 行目']);
+  const warnings = await page.locator('#warnings li').allInnerTexts();
+  assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('sets wait, not waitloop')),
+            warnings.join('\n'));
+  assert.match(await textOf('#run-time'), /最長\n1 分 1\.205 秒$/);
+});
+
+test('the Japanese sample: every setting from its line, no warning, a dry run', async () => {
+  await pick('#settings-file', 'posrelay.ini', sample('ja/posrelay.ini'));
+  const settings = await settingsShown();
+  assert.deepEqual(settings.gpath, ['"\\Program Files\\GoogleMaps\\GoogleMaps.exe"', '14 行目']);
+  assert.deepEqual(settings.comport, ['"COM1:"', '34 行目']);
+  assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), ['注意点はありません。']);
+  assert.match(await textOf('#dry-run-summary'), /end: map shown at 35\.\d+, 139\.\d+/);
+  assert.equal(await page.locator('#dry-run-chart svg').count(), 1);
+  const shots = path.join(path.dirname(pagePath), 'screenshots');
+  mkdirSync(shots, {recursive: true});
+  await page.screenshot({path: path.join(shots, 'ja-sample.png'), fullPage: true});
+});
+
+test('each situation of the handset runs again; a missing map ends in a message', async () => {
+  await page.getByLabel('地図アプリが見つからない').check();
+  assert.match(await textOf('#dry-run-summary'), /end: message ".+"/);
+  await page.getByLabel('W-SIM の応答が遅い').check();
+  assert.match(await textOf('#dry-run-summary'), /of at most 50/);
+  await page.getByLabel('標準（地図アプリは起動していない）').check();
+  assert.match(await textOf('#dry-run-summary'), /end: map shown/);
+});
+
+test('a recorded trace replays identical, with its chart and summary', async () => {
+  await pick('#trace-file', 'posrelay.trace', sample('traces/normal_run.trace'));
+  assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。');
+  assert.match(await textOf('#trace-detail'), /identical: \d+ operations/);
+  assert.match(await textOf('#trace-summary'), /end: map shown/);
+  assert.equal(await page.locator('#trace-chart svg').count(), 1);
+});
+
+test('a trace the launcher departs from shows where', async () => {
+  const edited = sample('traces/normal_run.trace').toString().replace('wsimcon=100', 'wsimcon=500');
+  await pick('#trace-file', 'posrelay.trace', Buffer.from(edited));
+  assert.match(await textOf('#trace-verdict'), /記録と違う動きになりました（\d+ 番目の操作、記録ファイルの \d+ 行目）/);
+  assert.match(await textOf('#trace-detail'), /divergence at operation \d+ .*sleep ms=500/);
+  await pick('#trace-file', 'posrelay.trace', Buffer.from('not a trace\n'));
+  assert.match(await textOf('#trace-problem'), /^この記録は再生できません：line 1: /);
+});
+
+test('English is one click away, and Japanese one more', async () => {
+  await page.click('#language');
+  assert.equal(await textOf('h1'), 'posrelay: check the settings file and read a trace');
+  assert.equal(await page.locator('html').getAttribute('lang'), 'en');
+  assert.match(await textOf('#settings'), /line 14/);
+  await page.click('#language');
+  assert.equal(await textOf('#language'), 'English');
+});
+
+test('no script error and no request beyond the page itself', () => {
+  assert.deepEqual(faults, []);
+});
