@@ -701,8 +701,20 @@ TEST(PosrelaySim, ReplaysATraceCutAtItsBoundAndRefusesWhatNoRecorderWrites) {
   const Replayed cut =
       ReplayTrace(trace + "{\"t\":" + cutAt + ",\"op\":\"cut\",\"limit\":1048576}\n");
   EXPECT_EQ(cut.result.status, 0) << cut.result.err;
-  EXPECT_EQ(cut.verdict.rfind("cut: the trace reached its bound and stops after ", 0), 0u)
-      << cut.verdict;
+  EXPECT_EQ(cut.verdict.rfind("cut: the trace reached its bound after ", 0), 0u) << cut.verdict;
+  // Since version 2 the recorder keeps the run's last part past the cut:
+  // the beginning replays, and the end is there.
+  const std::string zoom = WriteTemp("gzoomtime=25000\n");
+  const std::string recorded = zoom + ".trace";
+  EXPECT_EQ(RunTool("--ini '" + zoom + "' --record '" + recorded + "'").status, 0);
+  const Replayed kept = ReplayTrace(ReadFile(recorded));
+  std::remove(zoom.c_str());
+  std::remove(recorded.c_str());
+  EXPECT_EQ(kept.result.status, 0) << kept.result.err;
+  EXPECT_NE(kept.verdict.find(" operations left out and "), std::string::npos) << kept.verdict;
+  EXPECT_NE(kept.verdict.find("of the run's last part, to its end"), std::string::npos);
+  EXPECT_NE(kept.result.out.find("end: map shown at 35.692670, 139.750125, after 1254.000 s"),
+            std::string::npos);
   // The same cut 8 kB earlier is not where the recorder cuts.
   const std::string early = trace.substr(0, trace.rfind('\n', trace.size() - 8192) + 1);
   EXPECT_EQ(

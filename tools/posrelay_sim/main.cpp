@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
+#include "app/trace_writer.h"
 #include "platform/sim/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
@@ -26,6 +29,7 @@ namespace {
 
 const char kUsage[] =
     "usage: posrelay-sim [--ini FILE] [--scenario FILE] [--format text|json|svg]\n"
+    "                    [--record TRACE]\n"
     "       posrelay-sim --check FILE [--format text|json]\n"
     "       posrelay-sim --replay FILE [--format text|json|svg]\n"
     "       posrelay-sim --help\n";
@@ -45,6 +49,8 @@ const char kHelp[] =
     "                    \"latitude\":...,\"longitude\":...} (position when one was had)\n"
     "  --format svg      a timeline chart (SVG) with a lane for the map, the data\n"
     "                    connection, the module and the internet and keys\n"
+    "  --record TRACE    also writes the run as the device's recorder writes\n"
+    "                    posrelay.trace, for --replay: traces of any handset\n"
     "Exit status: 0 after a normal end, 1 after one of the launcher's messages,\n"
     "2 for bad usage or a file that cannot be read. Settings with a waitloop or\n"
     "gzoomtime over 100000 are not run: every loop of the launcher is printed.\n"
@@ -108,6 +114,7 @@ struct Options {
   std::optional<std::string> scenario;
   std::optional<std::string> check;
   std::optional<std::string> replay;
+  std::optional<std::string> record;
   std::optional<std::string> format;
   bool help = false;
 };
@@ -129,6 +136,7 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     if (option == "--scenario") target = &options.scenario;
     if (option == "--check") target = &options.check;
     if (option == "--replay") target = &options.replay;
+    if (option == "--record") target = &options.record;
     if (option == "--format") target = &options.format;
     if (!target) return Problem(problem, "unknown option \"" + option + "\"");
     if (i + 1 == argc) return Problem(problem, option + " needs a value");
@@ -142,6 +150,9 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
   if (options.check &&
       (options.ini || options.scenario || options.replay || options.format == "svg")) {
     return Problem(problem, "--check takes no --ini, --scenario, --replay or --format svg");
+  }
+  if (options.record && (options.check || options.replay)) {
+    return Problem(problem, "--record goes with a dry run, not with --check or --replay");
   }
   if (options.replay && (options.ini || options.scenario)) {
     return Problem(problem, "--replay takes no --ini or --scenario: the trace holds them");
@@ -212,6 +223,42 @@ int Replay(const std::string& path, const std::optional<std::string>& format) {
   return result.diverged ? 1 : 0;
 }
 
+// A trace file written as the device writes posrelay.trace.
+class TraceFileOutput : public TraceOutput {
+ public:
+  explicit TraceFileOutput(const std::string& path) : file_(path, std::ios::binary) {}
+  int Append(const char* bytes, std::size_t count) override {
+    file_.write(bytes, static_cast<std::streamsize>(count));
+    return file_.good() ? 1 : 0;
+  }
+  int Flush() override { return file_.flush().good() ? 1 : 0; }
+
+ private:
+  std::ofstream file_;
+};
+
+// The simulated handset's run, which its recorder has recorded, as a trace:
+// its operations and its end line, through the device's writer.
+int RecordTrace(SimulatedHandset& handset, const std::string& path) {
+  TraceFileOutput output(path);
+  TraceOrigin origin;
+  origin.system = "simulated";
+  origin.launcherVersion = POSRELAY_VERSION_DOTTED;
+  origin.build = "posrelay-sim";
+  origin.os = "simulated handset";
+  const std::time_t now = std::time(nullptr);
+  char started[24];
+  std::strftime(started, sizeof started, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
+  origin.started = started;
+  origin.codePage = kTraceCodePage;
+  TraceWriter writer(output, origin);
+  handset.Finish();
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  for (std::size_t i = 0; i < operations.Size(); ++i) writer.Take(operations, operations.Event(i));
+  writer.WriteOut();
+  return output.Flush();
+}
+
 int RunOnce(const Options& options) {
   HandsetScenario scenario;
   std::string problem;
@@ -241,6 +288,9 @@ int RunOnce(const Options& options) {
     std::cout << FormatSvgTimeline(timeline, summary);
   } else {
     std::cout << FormatTextTimeline(timeline, summary);
+  }
+  if (options.record && !RecordTrace(handset, *options.record)) {
+    return Fail(*options.record + ": cannot be written");
   }
   return summary.message ? 1 : 0;
 }

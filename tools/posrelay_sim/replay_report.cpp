@@ -50,15 +50,30 @@ std::string Describe(const TraceRecord& record, const TraceEvent& event) {
 // The time the trace covers: to its end line, its cut or, when it was
 // interrupted, its last operation.
 std::uint64_t RecordedMs(const RecordedTrace& trace) {
-  const TraceRecord& last = trace.interrupted ? trace.operations : trace.last;
+  const TraceRecord& last = trace.tail.Size()   ? trace.tail
+                            : trace.interrupted ? trace.operations
+                                                : trace.last;
   return last.Size() ? last.Event(last.Size() - 1).timeMs : 0;
 }
 
-// Where the trace stops short of the run's end; none when it holds it all.
+// Whether the run's last part, kept past a cut, reaches its end line.
+bool TailEnds(const RecordedTrace& trace) {
+  const TraceRecord& tail = trace.tail;
+  return tail.Size() && std::strcmp(tail.Event(tail.Size() - 1).op, "end") == 0;
+}
+
+// How many operations the recorder left out at its bound.
+TraceNumber LeftOut(const RecordedTrace& trace) {
+  const TraceField* skipped = trace.cut ? trace.last.FindField(trace.last.Event(0), "skipped") : 0;
+  return skipped ? skipped->value.number : 0;
+}
+
+// Where the trace stops short of the run's end; none when it holds it, if
+// only past the operations left out at the bound.
 std::optional<std::string> Stopped(const RecordedTrace& trace) {
   const std::string after = " after operation " + std::to_string(trace.operations.Size());
   if (trace.interrupted) return "interrupted" + after;
-  if (trace.cut) return "cut at the trace's bound" + after;
+  if (trace.cut && !TailEnds(trace)) return "cut at the trace's bound" + after;
   return std::nullopt;
 }
 
@@ -89,8 +104,13 @@ const TraceRecord* RecordedAt(const RecordedTrace& trace, const ReplayResult& re
   return &trace.operations;
 }
 
+// The time the replay compared: to the cut, when the trace has one.
+std::uint64_t ComparedMs(const RecordedTrace& trace) {
+  return trace.cut ? trace.last.Event(0).timeMs : RecordedMs(trace);
+}
+
 std::int64_t BeyondPausesMs(const RecordedTrace& trace, const ReplayResult& result) {
-  return static_cast<std::int64_t>(RecordedMs(trace)) - static_cast<std::int64_t>(result.pausesMs);
+  return static_cast<std::int64_t>(ComparedMs(trace)) - static_cast<std::int64_t>(result.pausesMs);
 }
 
 std::size_t DivergenceLine(const RecordedTrace& trace, const ReplayResult& result) {
@@ -98,23 +118,26 @@ std::size_t DivergenceLine(const RecordedTrace& trace, const ReplayResult& resul
 }
 
 std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) {
-  return Seconds(static_cast<std::int64_t>(RecordedMs(trace))) + " s recorded, " +
+  return Seconds(static_cast<std::int64_t>(ComparedMs(trace))) + " s recorded, " +
          Seconds(static_cast<std::int64_t>(result.pausesMs)) +
          " s of them the launcher's pauses, " + Seconds(BeyondPausesMs(trace, result)) +
          " s beyond them";
 }
 
-// The recorded operations as a run's timeline, with the run's summary.
+// The recorded operations as a run's timeline, with the run's summary: the
+// run's beginning and, past a cut, its last part.
 Timeline RecordedTimeline(const RecordedTrace& trace) {
   Timeline timeline;
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    timeline.Operations().Copy(trace.operations, trace.operations.Event(i));
+  for (const TraceRecord* part : {&trace.operations, &trace.tail}) {
+    for (std::size_t i = 0; i < part->Size(); ++i) {
+      if (std::strcmp(part->Event(i).op, "end") != 0) timeline.Take(*part, part->Event(i));
+    }
   }
   return timeline;
 }
 
 RunSummary RecordedSummary(const RecordedTrace& trace) {
-  RunSummary summary = SummariseOperations(trace.operations, RecordedMs(trace));
+  RunSummary summary = SummariseOperations(RecordedTimeline(trace).Operations(), RecordedMs(trace));
   summary.stopped = Stopped(trace);
   return summary;
 }
@@ -130,8 +153,14 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
   if (!result.diverged && !trace.cut)
     return "identical: " + count + "; " + TimeAccount(trace, result);
   if (!result.diverged) {
-    return "cut: the trace reached its bound and stops after " + count +
-           ", identical up to there; " + TimeAccount(trace, result);
+    std::string cut = "cut: the trace reached its bound after " + count +
+                      ", identical up to there; " + TimeAccount(trace, result);
+    if (trace.tail.Size()) {
+      cut += "; then " + std::to_string(LeftOut(trace)) + " operations left out and " +
+             std::to_string(trace.tail.Size()) + " more of the run's last part" +
+             (TailEnds(trace) ? ", to its end" : "");
+    }
+    return cut;
   }
   const std::string line = "(line " + std::to_string(DivergenceLine(trace, result)) + "): ";
   std::string text = result.endDiffers ? "divergence at the end line " + line
@@ -158,6 +187,14 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
     text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " +
             column(Seconds(static_cast<std::int64_t>(result.replayed.Event(i).timeMs))) + "  " +
             Describe(trace.operations, recorded) + "\n";
+  }
+  if (trace.tail.Size()) {
+    text += "-- " + std::to_string(LeftOut(trace)) + " operations left out at the bound --\n";
+    for (std::size_t i = 0; i < trace.tail.Size(); ++i) {
+      const TraceEvent& recorded = trace.tail.Event(i);
+      text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " + column("") +
+              "  " + Describe(trace.tail, recorded) + "\n";
+    }
   }
   // The recorded run summed up as a dry run is, then the verdict.
   text += FormatReplaySummary(trace);
