@@ -531,17 +531,18 @@ Replayed ReplayTrace(const std::string& trace, const std::string& options = "") 
 }
 
 std::string SampleTrace(const std::string& name) {
-  return ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + name);
+  return ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/v1/") + name);
 }
 
-// Runs recorded under Wine, kept in samples/traces, replayed as they are and
+// Runs recorded under Wine by the launcher 1.5 in the trace's first format,
+// kept in samples/traces/v1, replayed as they are and
 // altered: a changed reply, a dropped or surplus operation, an edited end
 // line, what no run records, a cut or interrupted file.
 TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
   const std::string kEnd = "{\"t\":1411,\"op\":\"quit\"";
   const std::string kEndLine = "divergence at the end line (line 41): recorded end ";
   const struct {
-    const char* trace;    // under samples/traces
+    const char* trace;    // under samples/traces/v1
     std::string find;     // the first occurrence is replaced, or with
     std::string replace;  //   `tail`, everything from it on
     bool tail;
@@ -677,7 +678,7 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
   }
   // The recorded run drawn as a dry run's chart is, at its recorded times.
   const ToolResult chart = RunTool("--replay '" POSRELAY_SOURCE_DIR
-                                   "/samples/traces/zoom_and_clear.trace' --format svg");
+                                   "/samples/traces/v1/zoom_and_clear.trace' --format svg");
   EXPECT_EQ(chart.status, 0);
   EXPECT_NE(chart.out.find("end 2.774 s"), std::string::npos) << chart.out.substr(0, 400);
 }
@@ -725,16 +726,19 @@ TEST(PosrelaySim, ReplaysATraceCutAtItsBoundAndRefusesWhatNoRecorderWrites) {
   EXPECT_EQ(huge.result.status, 2);
   EXPECT_EQ(huge.verdict,
             "more than 4194304 bytes: not a posrelay trace, which stops at 1048576\n");
-  // Another launcher's trace is replayed, with a warning.
+  // Another launcher's trace, of the first format, is replayed with a
+  // warning and a note, once each.
   std::string older = SampleTrace("normal_run.trace");
   older.replace(older.find("1.5.0.0"), 7, "1.4.0.0");
   const Replayed warned = ReplayTrace(older);
   EXPECT_EQ(warned.result.status, 0);
-  EXPECT_EQ(warned.result.err, warned.path +
-                                   ": warning: recorded by posrelay 1.4.0.0; this posrelay-sim "
-                                   "replays posrelay " POSRELAY_VERSION_DOTTED
-                                   ", so a divergence may be a "
-                                   "difference between the versions\n");
+  EXPECT_EQ(warned.result.err,
+            warned.path +
+                ": warning: recorded by posrelay 1.4.0.0; this posrelay-sim replays posrelay " +
+                POSRELAY_VERSION_DOTTED +
+                ", so a divergence may be a difference between the versions\n" + warned.path +
+                ": note: a trace of format version 1 holds no handles, sizes asked, dial-up "
+                "listing, error codes, build, system or date: those are not compared or shown\n");
   // The JSON verdict of an interrupted trace.
   const Replayed json =
       ReplayTrace(older.substr(0, older.find("{\"t\":1411,\"op\":\"quit\"")), " --format json");

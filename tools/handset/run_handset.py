@@ -99,6 +99,7 @@ class RunResult:
 
     def __init__(self):
         self.exit_code = None      # None: still running at the time limit
+        self.killed_at = None      # wall clock when the runner killed it, as a reset would
         self.started = 0.0         # wall clock, seconds
         self.duration_s = 0.0
         self.events = []           # merged logs, each {"t": ms, "source": ..., "event": ...}
@@ -175,21 +176,21 @@ def plan_run(sim, scenario_path=None, ini=None):
 
 
 def run_handset(launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
-                probe_port=None, sim=DEFAULT_PATHS["sim"]):
-    """Plans and makes one traced run and checks its trace; raises RunnerError
-    or WineError when it cannot."""
+                probe_port=None, sim=DEFAULT_PATHS["sim"], kill_after_s=None):
+    """Plans and makes one traced run, killed after kill_after_s when given,
+    and checks its trace; raises RunnerError or WineError when it cannot."""
     paths = [os.path.abspath(path) for path in (launcher, standin, watcher, prefix, work)]
     scenario_path = os.path.abspath(scenario_path) if scenario_path else None
     ini = os.path.abspath(ini) if ini else None
     plan = plan_run(os.path.abspath(sim), scenario_path, ini)
     result = run_planned(plan, *paths, scenario_path=scenario_path, ini=ini,
-                         probe_port=probe_port)
+                         probe_port=probe_port, kill_after_s=kill_after_s)
     check_trace(os.path.abspath(sim), result)
     return result
 
 
 def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=None, ini=None,
-                probe_port=None, traced=True):
+                probe_port=None, traced=True, kill_after_s=None):
     for name, path in (("the launcher", launcher), ("the stand-in map", standin),
                        ("the message box watcher", watcher)):
         if not os.path.isfile(path):
@@ -224,9 +225,14 @@ def run_planned(plan, launcher, standin, watcher, prefix, work, scenario_path=No
             # that its own path and its trace hold no path of this machine.
             run = wine.start("posrelay", [LAUNCHER_PATH], cwd=handset)
             try:
-                result.exit_code = run.wait(timeout=plan.time_limit_s)
+                result.exit_code = run.wait(timeout=kill_after_s or plan.time_limit_s)
             except subprocess.TimeoutExpired:
                 result.exit_code = None
+                if kill_after_s:
+                    # Without a word, as when the handset is reset.
+                    run.kill()
+                    result.killed_at = time.time()
+                    result.exit_code = run.wait()
             result.duration_s = time.time() - result.started
             open(stop, "w").close()
             time.sleep(0.3)  # the watcher and the stand-ins see the stop file
@@ -484,10 +490,17 @@ def keep_trace(handset, work):
 
 
 def read_trace(path):
-    """The trace's operations, without its header and its last line."""
-    with open(path, encoding="utf-8") as trace:
-        lines = [json.loads(line) for line in trace if line.strip()]
-    return lines[1:-1]
+    """The trace's operations, without its header and its end line. A run
+    that was killed leaves no end line, and perhaps a last line cut
+    part-way, which is left out."""
+    operations = []
+    with open(path, encoding="utf-8", errors="replace") as trace:
+        for line in list(trace)[1:]:
+            try:
+                operations.append(json.loads(line))
+            except ValueError:
+                break
+    return [o for o in operations if o.get("op") not in ("end", "cut")]
 
 
 def trace_disagreements(result, operations):
@@ -499,6 +512,9 @@ def trace_disagreements(result, operations):
                 for o in operations if o["op"] == op]
     problems = []
     sent = [e["text"] for e in result.of("module", "command")]
+    # A killed run's trace holds what it wrote out before the kill.
+    if result.killed_at is not None:
+        sent = sent[:len(recorded("write", "text"))]
     if recorded("write", "text") != sent:
         problems.append("the trace wrote %r, the module received %r"
                         % (recorded("write", "text"), sent))
@@ -550,6 +566,8 @@ def format_timeline(result):
              for e in result.events]
     outcome = ("exit code %s" % result.exit_code if result.exit_code is not None
                else "still running at the time limit")
+    if result.killed_at is not None:
+        outcome = "killed after %.3f s" % (result.killed_at - result.started)
     lines.append("posrelay.exe ran %.3f s, %s; messages: %s; Status22: %s" % (
         result.duration_s, outcome,
         ", ".join("%s: %s (%s icon)" % box for box in result.messages) or "none",

@@ -213,6 +213,11 @@ int Replay(const std::string& path, const std::optional<std::string>& format) {
               << "; this posrelay-sim replays posrelay " << POSRELAY_VERSION_DOTTED
               << ", so a divergence may be a difference between the versions\n";
   }
+  if (trace.version < kTraceFormatVersion) {
+    std::cerr << path << ": note: a trace of format version " << trace.version
+              << " holds no handles, sizes asked, dial-up listing, error codes, build, system"
+                 " or date: those are not compared or shown\n";
+  }
   if (format == "json") {
     std::cout << FormatReplayJson(trace, result);
   } else if (format == "svg") {

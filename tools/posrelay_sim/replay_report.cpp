@@ -180,7 +180,10 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
   auto column = [width](const std::string& text) {
     return std::string(width - std::min(width, text.size()), ' ') + text;
   };
-  std::string text = "a run of posrelay " + trace.launcher + " on the " + trace.system + "\n" +
+  std::string text = "a run of posrelay " + trace.launcher +
+                     (trace.build.empty() ? "" : " (build " + trace.build + ")") + " on the " +
+                     trace.system + (trace.os.empty() ? "" : " (" + trace.os + ")") +
+                     (trace.started.empty() ? "" : ", started " + trace.started) + "\n" +
                      column("recorded") + "  " + column("pauses") + "  operation\n";
   for (std::size_t i = 0; i < result.played; ++i) {
     const TraceEvent& recorded = trace.operations.Event(i);
