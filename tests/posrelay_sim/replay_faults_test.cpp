@@ -4,6 +4,7 @@
 // recorder, so the recorder sees what the changed launcher would pass.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include "app/launch_sequence.h"
 #include "app/trace_recorder.h"
 #include "platform/sim/trace_player.h"
+#include "platform/trace_operations.h"
 #include "tools/posrelay_sim/trace_reader.h"
 
 namespace {
@@ -110,6 +112,26 @@ TEST(ReplayFaults, EachChangeOfTheLauncherDivergesWhereItFirstDiffers) {
     EXPECT_FALSE(again.Diverged());
     EXPECT_TRUE(again.EndMatched());
   }
+}
+
+// A launcher that converted the datum by division would give a position
+// that differs in its last bit, which only the end line carries at full
+// precision: such an end diverges there.
+TEST(ReplayFaults, AnEndOneBitAwayDivergesAtTheEndLine) {
+  const RecordedTrace trace = KeptTrace("normal_run.trace");
+  TraceRecord end;
+  const TraceEvent& recorded = trace.last.Event(0);
+  const double latitude = trace.last.FindField(recorded, "latitude")->value.real;
+  const double longitude = trace.last.FindField(recorded, "longitude")->value.real;
+  RecordEnd(end, recorded.timeMs, false, true, std::nextafter(latitude, 90.0), longitude);
+  TracePlayer player(trace.operations, end, false, trace.version);
+  TraceRecorder recorder(player, player, player);
+  RunLaunchSequence(recorder);
+  player.Finish();
+  recorder.Finish();
+  EXPECT_TRUE(player.Diverged());
+  EXPECT_EQ(player.Played(), trace.operations.Size());
+  EXPECT_STREQ(player.DivergentCall().Event(0).op, "end");
 }
 
 }  // namespace

@@ -197,6 +197,29 @@ TEST(PosrelaySim, RunsTheLauncherOnEachHandset) {
   }
 }
 
+// A dry run recorded with --record holds the very operations the dry run
+// prints, at the same virtual times, with the device's header, and replays.
+TEST(PosrelaySim, RecordedDryRunsAreTheDryRunsInEveryScenario) {
+  for (const char* scenario :
+       {"busy_handset.json", "map_does_not_start.json", "map_never_closes.json",
+        "map_shows_no_window.json", "name_after_zero_byte.json", "offline.json",
+        "slow_module_no_position.json"}) {
+    SCOPED_TRACE(scenario);
+    const std::string trace = TempPath();
+    const ToolResult run =
+        RunTool("--format json --scenario " + Data(scenario) + " --record '" + trace + "'");
+    const std::string recorded = ReadFile(trace);
+    const ToolResult replay = RunTool("--replay '" + trace + "'");
+    std::remove(trace.c_str());
+    ASSERT_NE(recorded.find('\n'), std::string::npos);
+    EXPECT_EQ(recorded.substr(recorded.find('\n') + 1), run.out);
+    EXPECT_EQ(JsonLines(recorded).front()["system"], "simulated");
+    EXPECT_EQ(replay.status, 0) << replay.err;
+    EXPECT_EQ(replay.out.substr(replay.out.rfind('\n', replay.out.size() - 2) + 1, 10),
+              "identical:");
+  }
+}
+
 TEST(PosrelaySim, JsonLinesCarryTheLaunchAsTheHandsetSawIt) {
   const ToolResult result = RunTool("--format json --scenario " + Data("busy_handset.json") +
                                     " --ini " + Data("zoom_and_clear.ini"));
