@@ -78,7 +78,7 @@ test('a key hidden behind another one on its line is warned about, with its line
   assert.deepEqual(settings.waitloop, ['10', '標準の値（ファイルに指定なし）']);
   assert.deepEqual(settings.comport, ['"COM3:"', '2 行目']);
   const warnings = await page.locator('#warnings li').allInnerTexts();
-  assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('sets wait, not waitloop')),
+  assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('waitloop ではなく wait を設定します')),
             warnings.join('\n'));
   assert.match(await textOf('#run-time'), /最長\n1 分 1\.205 秒$/);
 });
