@@ -191,10 +191,7 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
 
   // Played back under the same recorder, every call and the end agree.
   TracePlayer player(operations, end, false, kTraceFormatVersion);
-  TraceRecorder replay(player, player, player);
-  RunLaunchSequence(replay);
-  player.Finish();
-  replay.Finish();
+  player.PlayLaunchSequence();
   EXPECT_FALSE(player.Diverged());
   EXPECT_TRUE(player.EndMatched());
   EXPECT_EQ(player.Played(), operations.Size());

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/launch_sequence.h"
 #include "platform/sim/text_encoding.h"
 #include "platform/trace_operations.h"
 
@@ -152,11 +153,18 @@ void TracePlayer::Diverge(const TraceRecord& record, const TraceEvent& event) {
   diverged_ = true;
 }
 
-void TracePlayer::Finish() {
+void TracePlayer::PlayLaunchSequence() {
+  TraceRecorder recorder(*this, *this, *this);
+  PlayLaunchSequence(recorder);
+}
+
+void TracePlayer::PlayLaunchSequence(TraceRecorder& recorder) {
+  RunLaunchSequence(recorder);
   if (!stopped_ && next_ < recorded_.Size()) {
     stopped_ = true;
     diverged_ = true;
   }
+  recorder.Finish();
 }
 
 TraceNumber TracePlayer::Number(const char* name) const {

@@ -49,9 +49,13 @@ class TracePlayer : public PlatformServices, public TraceSink, public TraceClock
   // ended its run while the trace went on.
   const TraceRecord& DivergentCall() const { return divergentCall_; }
 
-  // Called once the launch sequence has returned, before the recorder's end
-  // line: operations left over in the trace are a divergence too.
-  void Finish();
+  // Runs the launch sequence once against the trace, under the recorder of
+  // real runs wrapped around this player, which hands it every call and at
+  // last the run's end line to check; operations left over in the trace are
+  // a divergence too.
+  void PlayLaunchSequence();
+  // The same under a recorder of the caller's, wrapped around this player.
+  void PlayLaunchSequence(TraceRecorder& recorder);
 
   void Take(const TraceRecord& record, const TraceEvent& event) override;
   TraceTime ElapsedMs() override { return now_; }

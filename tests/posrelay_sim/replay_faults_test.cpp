@@ -10,7 +10,6 @@
 #include <iterator>
 #include <string>
 
-#include "app/launch_sequence.h"
 #include "app/trace_recorder.h"
 #include "platform/sim/trace_player.h"
 #include "platform/trace_operations.h"
@@ -94,9 +93,7 @@ TEST(ReplayFaults, EachChangeOfTheLauncherDivergesWhereItFirstDiffers) {
     TracePlayer player(trace.operations, trace.last, false, trace.version);
     {
       FaultyRecorder recorder(player, c.fault);
-      RunLaunchSequence(recorder);
-      player.Finish();
-      recorder.Finish();
+      player.PlayLaunchSequence(recorder);
     }
     ASSERT_TRUE(player.Diverged());
     ASSERT_LT(player.Played(), trace.operations.Size());
@@ -105,10 +102,7 @@ TEST(ReplayFaults, EachChangeOfTheLauncherDivergesWhereItFirstDiffers) {
     EXPECT_STREQ(player.DivergentCall().Event(0).op, c.divergesAt);
     // Unchanged, the same launcher replays the trace to its end.
     TracePlayer again(trace.operations, trace.last, false, trace.version);
-    TraceRecorder recorder(again, again, again);
-    RunLaunchSequence(recorder);
-    again.Finish();
-    recorder.Finish();
+    again.PlayLaunchSequence();
     EXPECT_FALSE(again.Diverged());
     EXPECT_TRUE(again.EndMatched());
   }
@@ -125,10 +119,7 @@ TEST(ReplayFaults, AnEndOneBitAwayDivergesAtTheEndLine) {
   const double longitude = trace.last.FindField(recorded, "longitude")->value.real;
   RecordEnd(end, recorded.timeMs, false, true, std::nextafter(latitude, 90.0), longitude);
   TracePlayer player(trace.operations, end, false, trace.version);
-  TraceRecorder recorder(player, player, player);
-  RunLaunchSequence(recorder);
-  player.Finish();
-  recorder.Finish();
+  player.PlayLaunchSequence();
   EXPECT_TRUE(player.Diverged());
   EXPECT_EQ(player.Played(), trace.operations.Size());
   EXPECT_STREQ(player.DivergentCall().Event(0).op, "end");

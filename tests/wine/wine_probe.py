@@ -76,7 +76,7 @@ def probe(prefix, work):
         return False, refusal
     try:
         with WineSession(prefix, work) as wine:
-            program = build_program(os.path.join(wine.work))
+            program = build_program(wine.work)
             output = wine.run_quietly("probe", [program], RUN_LIMIT_S)
     except WineError as error:
         return False, str(error)

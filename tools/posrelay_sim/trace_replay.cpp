@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/launch_sequence.h"
-#include "app/trace_recorder.h"
 #include "platform/sim/text_encoding.h"
 #include "platform/sim/trace_player.h"
 #include "settings/settings_file.h"
@@ -48,12 +46,7 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   const bool complete = !trace.cut && !trace.interrupted;
   const TraceRecord noEnd;
   TracePlayer player(trace.operations, complete ? trace.last : noEnd, !complete, trace.version);
-  // The recorder of real runs, wrapped around the player, hands it each call
-  // to check, and at last the run's end line.
-  TraceRecorder recorder(player, player, player);
-  RunLaunchSequence(recorder);
-  player.Finish();
-  recorder.Finish();
+  player.PlayLaunchSequence();
   result.diverged = player.Diverged();
   result.played = player.Played();
   result.replayed = player.Replayed();
