@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/framework.h"
-#include "app/trace_writer.h"
+#include "trace/trace_writer.h"
 
 // posrelay.trace beside the executable: the owner's switch for a traced
 // run, and where the trace goes.

@@ -10,8 +10,8 @@
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
 #include "app/trace_file.h"
-#include "app/trace_recorder.h"
-#include "app/trace_writer.h"
+#include "trace/trace_recorder.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

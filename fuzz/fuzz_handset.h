@@ -1,7 +1,7 @@
 #ifndef POSRELAY_FUZZ_FUZZ_HANDSET_H
 #define POSRELAY_FUZZ_FUZZ_HANDSET_H
 
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 
 // The one simulated handset of the process, started over as `scenario` for
 // each input: building a new one costs more than most inputs' runs.

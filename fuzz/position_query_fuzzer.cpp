@@ -8,8 +8,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_handset.h"
-#include "platform/sim/text_encoding.h"
 #include "position/position_query.h"
+#include "simulator/text_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Replies are separated by 0xFF bytes; the first is the identification.

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/trace_writer.h"
 #include "fuzz/fuzz_check.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_replay.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
-#include "platform/sim/simulated_handset.h"
-#include "platform/sim/text_encoding.h"
 #include "settings/settings_file.h"
+#include "simulator/simulated_handset.h"
+#include "simulator/text_encoding.h"
 #include "tests/handset_trace.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 

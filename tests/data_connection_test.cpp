@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 
 namespace {
 

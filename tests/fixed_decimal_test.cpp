@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

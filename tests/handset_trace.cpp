@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
-#include "app/trace_recorder.h"
-#include "app/trace_writer.h"
-#include "platform/sim/trace_player.h"
-#include "platform/trace_operations.h"
+#include "simulator/trace_player.h"
+#include "trace/trace_operations.h"
+#include "trace/trace_recorder.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 
 // The handset's timeline as one line of short words, one per call, so that a
 // table row can hold a whole run of the map control:

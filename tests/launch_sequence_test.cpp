@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 #include "tests/handset_trace.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "mapctl/connectivity_probe.h"
 #include "mapctl/zoom_and_clear.h"
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 #include "tests/handset_trace.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/sim/simulated_handset.h"
-#include "platform/sim/text_encoding.h"
 #include "settings/launcher_settings.h"
+#include "simulator/simulated_handset.h"
+#include "simulator/text_encoding.h"
 #include "tests/handset_trace.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulated_handset.h"
 #include "position/position_reply.h"
+#include "simulator/simulated_handset.h"
 
 namespace {
 

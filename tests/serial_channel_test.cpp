@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/sim/simulated_handset.h"
-#include "platform/sim/text_encoding.h"
+#include "simulator/simulated_handset.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

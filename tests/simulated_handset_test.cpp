@@ -1,12 +1,12 @@
 // The simulated handset is the ground every other test stands on, so its
 // model of the handset is checked here.
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

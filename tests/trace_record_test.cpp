@@ -1,6 +1,6 @@
 // Traces and the dry run's JSON lines are written by the same code; these
 // are the texts a reader and the dry run's users rely on.
-#include "platform/trace_record.h"
+#include "trace/trace_record.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/utf8_text.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

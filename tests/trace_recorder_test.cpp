@@ -2,7 +2,7 @@
 // launcher makes the same calls; the trace is written out only where the
 // launcher waits anyway, is on storage before a message box appears, and
 // stays within its bound with its beginning, its last part and its end.
-#include "app/trace_recorder.h"
+#include "trace/trace_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
-#include "app/trace_writer.h"
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

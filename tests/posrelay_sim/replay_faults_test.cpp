@@ -10,10 +10,10 @@
 #include <iterator>
 #include <string>
 
-#include "app/trace_recorder.h"
-#include "platform/sim/trace_player.h"
-#include "platform/trace_operations.h"
+#include "simulator/trace_player.h"
 #include "tools/posrelay_sim/trace_reader.h"
+#include "trace/trace_operations.h"
+#include "trace/trace_recorder.h"
 
 namespace {
 

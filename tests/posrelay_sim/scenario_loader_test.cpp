@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

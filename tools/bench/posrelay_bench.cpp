@@ -6,12 +6,12 @@
 #include <string>
 
 #include "app/launch_sequence.h"
-#include "app/trace_recorder.h"
-#include "app/trace_writer.h"
-#include "platform/sim/simulated_handset.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
 #include "settings/settings_file.h"
+#include "simulator/simulated_handset.h"
+#include "trace/trace_recorder.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/launch_sequence.h"
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"

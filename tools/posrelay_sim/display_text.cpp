@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

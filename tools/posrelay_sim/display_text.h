@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/timeline.h"
 #include "position/geo_position.h"
+#include "simulator/timeline.h"
 
 // UTF-8 text in double quotes for people to read: control characters and
 // quotes are escaped ("\r", "\n", "\t", "\x1B", "\""), backslashes are not,

@@ -5,7 +5,7 @@
 #include <locale>
 #include <sstream>
 
-#include "platform/utf8_text.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

@@ -13,8 +13,7 @@
 
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
-#include "app/trace_writer.h"
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
@@ -24,6 +23,7 @@
 #include "tools/posrelay_sim/text_timeline.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_replay.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

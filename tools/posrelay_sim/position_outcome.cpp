@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/run_outcome.h"
 #include "position/datum_conversion.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "trace/run_outcome.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/sim/timeline.h"
 #include "position/geo_position.h"
+#include "simulator/timeline.h"
 
 // What the position query came to, read off a run's timeline.
 struct PositionOutcome {

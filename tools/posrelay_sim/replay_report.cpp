@@ -5,11 +5,11 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/trace_operations.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
+#include "trace/trace_operations.h"
 
 namespace {
 

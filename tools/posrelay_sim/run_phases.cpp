@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/sim/text_encoding.h"
 #include "position/position_query.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

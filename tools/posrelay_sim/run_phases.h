@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/sim/timeline.h"
+#include "simulator/timeline.h"
 
 // The steps of a run as its reader thinks of them, in the order they come.
 enum RunPhase {

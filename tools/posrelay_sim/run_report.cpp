@@ -1,7 +1,7 @@
 #include "tools/posrelay_sim/run_report.h"
 
-#include "app/run_outcome.h"
-#include "platform/trace_operations.h"
+#include "trace/run_outcome.h"
+#include "trace/trace_operations.h"
 
 RunSummary SummariseRun(const SimulatedHandset& handset) {
   return SummariseOperations(handset.GetTimeline().Operations(), handset.NowMs());

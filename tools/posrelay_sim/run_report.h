@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/sim/simulated_handset.h"
 #include "position/geo_position.h"
+#include "simulator/simulated_handset.h"
 
 // How a run on the simulated handset ended.
 struct RunSummary {

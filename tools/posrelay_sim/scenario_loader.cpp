@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/handset_scenario.h"
+#include "simulator/handset_scenario.h"
 
 // Reads a handset description in JSON over the default handset: every field
 // is optional, an unknown field is an error. Texts in the JSON are Unicode;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"

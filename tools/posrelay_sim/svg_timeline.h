@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/sim/timeline.h"
+#include "simulator/timeline.h"
 #include "tools/posrelay_sim/run_report.h"
 
 // The run as a timeline chart, an SVG document without a fixed size (a

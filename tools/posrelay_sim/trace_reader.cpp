@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/trace_writer.h"
 #include "mapctl/connectivity_probe.h"
-#include "platform/sim/text_encoding.h"
-#include "platform/sim/timeline.h"
-#include "platform/sim/trace_player.h"
-#include "platform/trace_operations.h"
 #include "position/serial_channel.h"
 #include "settings/settings_file.h"
+#include "simulator/text_encoding.h"
+#include "simulator/timeline.h"
+#include "simulator/trace_player.h"
 #include "tools/posrelay_sim/json_line.h"
+#include "trace/trace_operations.h"
+#include "trace/trace_writer.h"
 
 namespace {
 

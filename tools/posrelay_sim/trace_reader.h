@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/trace_operations.h"
-#include "platform/trace_record.h"
+#include "trace/trace_operations.h"
+#include "trace/trace_record.h"
 
 // A trace as the launcher writes it to posrelay.trace, read back: its
 // header, its operations, and its last line, which is the run's end or

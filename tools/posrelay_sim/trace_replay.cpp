@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/sim/text_encoding.h"
-#include "platform/sim/trace_player.h"
 #include "settings/settings_file.h"
+#include "simulator/text_encoding.h"
+#include "simulator/trace_player.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 
 namespace {

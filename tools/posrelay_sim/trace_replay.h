@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/trace_record.h"
 #include "tools/posrelay_sim/trace_reader.h"
+#include "trace/trace_record.h"
 
 // What the launch sequence did when a trace was played back to it.
 struct ReplayResult {

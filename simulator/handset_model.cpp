@@ -1,10 +1,10 @@
-#include "platform/sim/handset_model.h"
+#include "simulator/handset_model.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/sim/file_name_characters.h"
-#include "platform/sim/text_encoding.h"
+#include "simulator/file_name_characters.h"
+#include "simulator/text_encoding.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "app/trace_recorder.h"
+#include "trace/trace_recorder.h"
 
-#include "platform/trace_operations.h"
-#include "platform/utf8_text.h"
+#include "trace/trace_operations.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

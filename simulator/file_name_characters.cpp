@@ -1,4 +1,4 @@
-#include "platform/sim/file_name_characters.h"
+#include "simulator/file_name_characters.h"
 
 #include <cwchar>
 

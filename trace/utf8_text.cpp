@@ -1,4 +1,4 @@
-#include "platform/utf8_text.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#ifndef POSRELAY_PLATFORM_SIM_TRACE_PLAYER_H
-#define POSRELAY_PLATFORM_SIM_TRACE_PLAYER_H
+#ifndef POSRELAY_SIMULATOR_TRACE_PLAYER_H
+#define POSRELAY_SIMULATOR_TRACE_PLAYER_H
 
 #include <cstdint>
 #include <set>
 #include <string>
 
-#include "app/trace_recorder.h"
 #include "platform/platform_services.h"
 #include "platform/ras_connection.h"
-#include "platform/trace_record.h"
+#include "trace/trace_record.h"
+#include "trace/trace_recorder.h"
 
 // A platform that plays a recorded run back to the launcher, as a cassette
 // answers a test's requests: each call gets the results of the next

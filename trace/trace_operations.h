@@ -1,10 +1,10 @@
-#ifndef POSRELAY_PLATFORM_TRACE_OPERATIONS_H
-#define POSRELAY_PLATFORM_TRACE_OPERATIONS_H
+#ifndef POSRELAY_TRACE_TRACE_OPERATIONS_H
+#define POSRELAY_TRACE_TRACE_OPERATIONS_H
 
 #include <string>
 
 #include "platform/platform_services.h"
-#include "platform/trace_record.h"
+#include "trace/trace_record.h"
 
 // The trace's name and version, as its first line gives them. Version 2 added
 // the handles, the sizes asked, the dial-up connection list, the system's

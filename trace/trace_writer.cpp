@@ -1,8 +1,8 @@
-#include "app/trace_writer.h"
+#include "trace/trace_writer.h"
 
 #include <cstring>
 
-#include "platform/trace_operations.h"
+#include "trace/trace_operations.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/sim/handle_ledger.h"
+#include "simulator/handle_ledger.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "platform/trace_record.h"
+#include "trace/trace_record.h"
 
 #include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/utf8_text.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

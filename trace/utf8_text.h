@@ -1,5 +1,5 @@
-#ifndef POSRELAY_PLATFORM_UTF8_TEXT_H
-#define POSRELAY_PLATFORM_UTF8_TEXT_H
+#ifndef POSRELAY_TRACE_UTF8_TEXT_H
+#define POSRELAY_TRACE_UTF8_TEXT_H
 
 #include <cstddef>
 #include <string>

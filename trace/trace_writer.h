@@ -1,11 +1,11 @@
-#ifndef POSRELAY_APP_TRACE_WRITER_H
-#define POSRELAY_APP_TRACE_WRITER_H
+#ifndef POSRELAY_TRACE_TRACE_WRITER_H
+#define POSRELAY_TRACE_TRACE_WRITER_H
 
 #include <cstddef>
 #include <deque>
 #include <string>
 
-#include "app/trace_recorder.h"
+#include "trace/trace_recorder.h"
 
 // Where a trace's bytes go, such as a file.
 class TraceOutput {

@@ -1,5 +1,5 @@
-#ifndef POSRELAY_PLATFORM_SIM_SIMULATED_HANDSET_H
-#define POSRELAY_PLATFORM_SIM_SIMULATED_HANDSET_H
+#ifndef POSRELAY_SIMULATOR_SIMULATED_HANDSET_H
+#define POSRELAY_SIMULATOR_SIMULATED_HANDSET_H
 
 #include <cstdint>
 #include <map>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/trace_recorder.h"
-#include "platform/sim/handset_model.h"
-#include "platform/sim/timeline.h"
+#include "simulator/handset_model.h"
+#include "simulator/timeline.h"
+#include "trace/trace_recorder.h"
 
 // What a simulated handset is made of, built before the recorder that is
 // wrapped around it: the model, its virtual clock as the recorder reads

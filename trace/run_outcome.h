@@ -1,10 +1,10 @@
-#ifndef POSRELAY_APP_RUN_OUTCOME_H
-#define POSRELAY_APP_RUN_OUTCOME_H
+#ifndef POSRELAY_TRACE_RUN_OUTCOME_H
+#define POSRELAY_TRACE_RUN_OUTCOME_H
 
 #include <string>
 
-#include "platform/trace_record.h"
 #include "position/geo_position.h"
+#include "trace/trace_record.h"
 
 // How a run ended, read off its operations as they are recorded: the
 // message shown, if any, and the module's position, if one was had.

@@ -1,5 +1,5 @@
-#ifndef POSRELAY_PLATFORM_SIM_HANDSET_MODEL_H
-#define POSRELAY_PLATFORM_SIM_HANDSET_MODEL_H
+#ifndef POSRELAY_SIMULATOR_HANDSET_MODEL_H
+#define POSRELAY_SIMULATOR_HANDSET_MODEL_H
 
 #include <cstdint>
 #include <map>
@@ -10,8 +10,8 @@
 
 #include "platform/platform_services.h"
 #include "platform/ras_connection.h"
-#include "platform/sim/handle_ledger.h"
-#include "platform/sim/handset_scenario.h"
+#include "simulator/handle_ledger.h"
+#include "simulator/handset_scenario.h"
 
 // A model of the handset behind the platform interface: a virtual clock that
 // only sleeping advances, the settings file, a module on a serial port, the

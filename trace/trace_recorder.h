@@ -1,13 +1,13 @@
-#ifndef POSRELAY_APP_TRACE_RECORDER_H
-#define POSRELAY_APP_TRACE_RECORDER_H
+#ifndef POSRELAY_TRACE_TRACE_RECORDER_H
+#define POSRELAY_TRACE_TRACE_RECORDER_H
 
 #include <string>
 #include <vector>
 
-#include "app/run_outcome.h"
 #include "platform/platform_services.h"
 #include "platform/ras_connection.h"
-#include "platform/trace_record.h"
+#include "trace/run_outcome.h"
+#include "trace/trace_record.h"
 
 // Where a recorder's operations go: a trace file, the simulated handset's
 // timeline, a replay's comparison with a recorded run.
@@ -33,7 +33,7 @@ class TraceClock {
 
 // A platform that passes every call to another and records it, with its
 // arguments, results, time and, when it failed, the system's error code, in
-// the vocabulary of platform/trace_operations.h; the dial-up functions it
+// the vocabulary of trace/trace_operations.h; the dial-up functions it
 // hands out are recorded too, the listing with each connection it gave.
 // Finish adds the run's outcome. The same recorder traces runs on the
 // device, makes the simulated handset's timeline and checks replays.

@@ -1,11 +1,11 @@
-#include "app/run_outcome.h"
+#include "trace/run_outcome.h"
 
 #include <cstring>
 
-#include "platform/trace_operations.h"
-#include "platform/utf8_text.h"
 #include "position/datum_conversion.h"
 #include "position/position_reply.h"
+#include "trace/trace_operations.h"
+#include "trace/utf8_text.h"
 
 namespace {
 

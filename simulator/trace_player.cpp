@@ -1,10 +1,10 @@
-#include "platform/sim/trace_player.h"
+#include "simulator/trace_player.h"
 
 #include <cstring>
 
 #include "app/launch_sequence.h"
-#include "platform/sim/text_encoding.h"
-#include "platform/trace_operations.h"
+#include "simulator/text_encoding.h"
+#include "trace/trace_operations.h"
 
 namespace {
 

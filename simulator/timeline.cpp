@@ -1,4 +1,4 @@
-#include "platform/sim/timeline.h"
+#include "simulator/timeline.h"
 
 #include <algorithm>
 #include <cstdio>

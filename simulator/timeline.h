@@ -1,5 +1,5 @@
-#ifndef POSRELAY_PLATFORM_SIM_TIMELINE_H
-#define POSRELAY_PLATFORM_SIM_TIMELINE_H
+#ifndef POSRELAY_SIMULATOR_TIMELINE_H
+#define POSRELAY_SIMULATOR_TIMELINE_H
 
 #include <cstdint>
 #include <initializer_list>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/trace_recorder.h"
-#include "platform/trace_record.h"
+#include "trace/trace_record.h"
+#include "trace/trace_recorder.h"
 
 // One argument or result of a recorded operation. Text is UTF-8.
 struct TimelineField {

@@ -1,4 +1,4 @@
-#include "platform/trace_operations.h"
+#include "trace/trace_operations.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/simulated_handset.h"
+#include "simulator/simulated_handset.h"
 
 SimulatedHandset::SimulatedHandset(HandsetScenario scenario)
     : SimulatedHandsetParts(std::move(scenario)), TraceRecorder(model, *this, timeline) {}

@@ -1,4 +1,4 @@
-#include "platform/sim/text_encoding.h"
+#include "simulator/text_encoding.h"
 
 #ifdef _WIN32
 #include <windows.h>
