@@ -2,8 +2,9 @@
 # missing) first.
 #   make demo   runs posrelay.exe under Wine on the default simulated
 #               handset: the 32-bit one, or the 64-bit one where this
-#               machine cannot run 32-bit programs (README); make demo
-#               SCENARIO=handset.json INI=posrelay.ini runs one's own
+#               machine cannot run 32-bit programs (docs/building.md);
+#               make demo SCENARIO=handset.json INI=posrelay.ini runs one's
+#               own
 #   make test   builds and runs every test of every preset, the Windows
 #               builds (run under Wine) last, then the owner's page in
 #               Chromium (page-test)
