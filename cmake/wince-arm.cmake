@@ -1,8 +1,9 @@
 # The handset: Windows CE 4.20 on ARM, with Visual Studio 2008's device
-# compilers, a Windows CE SDK for the handset and MFC for devices. Used with
+# compilers, an SDK that Visual Studio accepts and MFC for devices. Used with
 # CMake's Visual Studio 9 2008 generator on Windows; the SDK is named by
-# CMAKE_GENERATOR_PLATFORM (-A). See docs/building.md: this build cannot be
-# run on the project's Linux machines.
+# CMAKE_GENERATOR_PLATFORM (-A). docs/building.md has this route and the
+# other one, eMbedded Visual C++ 4.0 SP4 with the handset's own SDK; neither
+# can be run on the project's Linux machines.
 set(CMAKE_SYSTEM_NAME WindowsCE)
 set(CMAKE_SYSTEM_VERSION 4.20)
 set(CMAKE_SYSTEM_PROCESSOR arm)
