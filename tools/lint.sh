@@ -16,8 +16,8 @@ files() {
   done | sort -u
 }
 all_sources() {
-  files cpp app platform settings position mapctl tests tools fuzz
-  files h app platform settings position mapctl tests tools fuzz
+  files cpp app platform settings position mapctl tests tools fuzz wine_harness
+  files h app platform settings position mapctl tests tools fuzz wine_harness
 }
 # The Windows platform and application shell build only with the Windows
 # compilers, so they are not in the host's compilation database.

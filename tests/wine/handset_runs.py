@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """posrelay.exe under Wine on the simulated handset, one scenario per test:
 the module on a pseudo-terminal, the stand-in map application, the probe
-server, the message box watcher (tools/handset/run_handset.py runs them).
+server, the message box watcher (wine_harness/run_handset.py runs them).
 
 Each case checks the messages (exact text, caption and icon, or none), the
 commands on the serial line, exit code 0 with the process gone, what the map
@@ -20,7 +20,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "tools", "handset"))
+                                "wine_harness"))
 from run_handset import RunnerError, format_timeline, run_handset  # noqa: E402
 from wine_session import WineError  # noqa: E402
 

@@ -12,7 +12,7 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "handset"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "wine_harness"))
 from handset_runs import pauses_problem  # noqa: E402
 from run_handset import RunnerError, fallback_note, map_place, plan_run  # noqa: E402
 from wine_probe import FORCE_VARIABLE, probe  # noqa: E402

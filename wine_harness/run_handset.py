@@ -37,12 +37,11 @@ import subprocess
 import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-REPOSITORY = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(REPOSITORY, "tests", "wine"))
+from handset_scenario import load_scenario
+from wine_session import WineError, WineSession, windows_path
 
-from handset_scenario import load_scenario  # noqa: E402
-from wine_session import WineError, WineSession, windows_path  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPOSITORY = os.path.dirname(HERE)
 
 STATUS_KEY = "HKCU\\Software\\Sharp\\PhoneStatus"
 # What the runner laid in the prefix, so that the next run can take it away.
@@ -56,8 +55,8 @@ TIME_LIMIT_FACTOR = 1.25
 HANDSET_BUILD = os.path.join(REPOSITORY, "build", "handset")
 DEFAULT_PATHS = {
     "launcher": os.path.join(HANDSET_BUILD, "posrelay.exe"),
-    "standin": os.path.join(HANDSET_BUILD, "tools", "handset", "standin_map.exe"),
-    "watcher": os.path.join(HANDSET_BUILD, "tests", "wine", "message_box_watcher.exe"),
+    "standin": os.path.join(HANDSET_BUILD, "wine_harness", "standin_map.exe"),
+    "watcher": os.path.join(HANDSET_BUILD, "wine_harness", "message_box_watcher.exe"),
     "prefix": os.path.join(REPOSITORY, "build", "wine-prefix"),
     "work": os.path.join(HANDSET_BUILD, "demo"),
     "sim": os.path.join(REPOSITORY, "build", "host", "posrelay-sim"),
