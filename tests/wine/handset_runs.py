@@ -21,7 +21,9 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "wine_harness"))
-from run_handset import RunnerError, format_timeline, run_handset  # noqa: E402
+from plan import Paths, RunnerError  # noqa: E402
+from report import format_timeline  # noqa: E402
+from run_handset import run  # noqa: E402
 from wine_session import WineError  # noqa: E402
 
 CAPTION = "posrelay"
@@ -251,9 +253,10 @@ def main():
     with open(settings, "w", newline="") as file:
         file.write(case.settings)
     try:
-        result = run_handset(options.launcher, options.standin, options.watcher, options.prefix,
-                             os.path.join(options.work, "run"), scenario, settings,
-                             options.probe_port, options.sim, case.kill_after_s)
+        paths = Paths(options.launcher, options.standin, options.watcher, options.prefix,
+                      os.path.join(options.work, "run"), options.sim)
+        result = run(paths, scenario, settings, options.probe_port,
+                     kill_after_s=case.kill_after_s)
     except (RunnerError, WineError) as error:
         print("FAIL: the run could not be made: %s" % error)
         return 1
