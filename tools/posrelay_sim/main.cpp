@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "app/launch_sequence.h"
@@ -171,9 +172,8 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     return Problem(problem, "--replay takes no --ini or --scenario: the trace holds them");
   }
   if ((options.printScenario || options.answerModule) &&
-      (options.printScenario + options.answerModule + options.ini.has_value() +
-       options.check.has_value() + options.replay.has_value() + options.record.has_value() +
-       options.format.has_value()) > 1) {
+      (options.printScenario == options.answerModule || options.ini || options.check ||
+       options.replay || options.record || options.format)) {
     return Problem(problem, "--print-scenario and --answer-module each take --scenario alone");
   }
   return 1;
@@ -300,11 +300,9 @@ int ReadScenarioOption(const Options& options, HandsetScenario& scenario) {
 }
 
 std::string Indented(const std::string& lines) {
+  std::istringstream in(lines);
   std::string indented;
-  for (std::size_t start = 0, end; start < lines.size(); start = end + 1) {
-    end = lines.find('\n', start);
-    indented += "  " + lines.substr(start, end - start) + "\n";
-  }
+  for (std::string line; std::getline(in, line);) indented += "  " + line + "\n";
   return indented;
 }
 
