@@ -18,13 +18,14 @@ INI ?=
 .PHONY: demo test deps page page-test bench fuzz-long clean $(TEST_PRESETS)
 
 # The runner checks the scenario and reads the settings with the host build's
-# posrelay-sim; its other paths default to the handset build's.
+# posrelay-sim; its other paths default to the handset build's, of which the
+# demo builds the launcher and the harness's programs, no test.
 demo: deps
 	cmake --preset host
 	cmake --build --preset host --target posrelay-sim
 	cmake --preset handset
-	cmake --build --preset handset
-	python3 tools/handset/run_handset.py $(if $(SCENARIO),--scenario "$(SCENARIO)") \
+	cmake --build --preset handset --target posrelay wine_harness
+	python3 wine_harness/run_handset.py $(if $(SCENARIO),--scenario "$(SCENARIO)") \
 	  $(if $(INI),--ini "$(INI)")
 
 test: deps $(TEST_PRESETS) page-test

@@ -1,5 +1,5 @@
 # Whether this machine runs 32-bit Windows programs under Wine: the answer of
-# tests/wine/wine_probe.py, asked once per configure run and kept in the
+# wine_harness/wine_probe.py, asked once per configure run and kept in the
 # environment, which the configure runs of try_compile share. Sets
 # <runs_var> to TRUE or FALSE and <line_var> to the probe's one-line answer,
 # which it also prints.
@@ -7,7 +7,7 @@ function(posrelay_probe_wine32 runs_var line_var)
   if(NOT DEFINED ENV{POSRELAY_WINE32_ANSWER})
     set(root ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/..)
     execute_process(
-      COMMAND python3 ${root}/tests/wine/wine_probe.py --prefix ${root}/build/wine-prefix
+      COMMAND python3 ${root}/wine_harness/wine_probe.py --prefix ${root}/build/wine-prefix
               --work ${root}/build/wine-probe
       RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors
       OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_STRIP_TRAILING_WHITESPACE)

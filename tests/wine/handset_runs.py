@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """posrelay.exe under Wine on the simulated handset, one scenario per test:
 the module on a pseudo-terminal, the stand-in map application, the probe
-server, the message box watcher (tools/handset/run_handset.py runs them).
+server, the message box watcher (wine_harness/run_handset.py runs them).
 
 Each case checks the messages (exact text, caption and icon, or none), the
 commands on the serial line, exit code 0 with the process gone, what the map
@@ -20,8 +20,10 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "tools", "handset"))
-from run_handset import RunnerError, format_timeline, run_handset  # noqa: E402
+                                "wine_harness"))
+from plan import Paths, RunnerError  # noqa: E402
+from report import format_timeline  # noqa: E402
+from run_handset import run  # noqa: E402
 from wine_session import WineError  # noqa: E402
 
 CAPTION = "posrelay"
@@ -251,9 +253,10 @@ def main():
     with open(settings, "w", newline="") as file:
         file.write(case.settings)
     try:
-        result = run_handset(options.launcher, options.standin, options.watcher, options.prefix,
-                             os.path.join(options.work, "run"), scenario, settings,
-                             options.probe_port, options.sim, case.kill_after_s)
+        paths = Paths(options.launcher, options.standin, options.watcher, options.prefix,
+                      os.path.join(options.work, "run"), options.sim)
+        result = run(paths, scenario, settings, options.probe_port,
+                     kill_after_s=case.kill_after_s)
     except (RunnerError, WineError) as error:
         print("FAIL: the run could not be made: %s" % error)
         return 1

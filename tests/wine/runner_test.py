@@ -6,20 +6,26 @@ the stand-in map.
   runner_test.py --sim build/host/posrelay-sim
 """
 import argparse
+import json
 import os
+import select
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "handset"))
+HARNESS = os.path.join(HERE, "..", "..", "wine_harness")
+sys.path.insert(0, HARNESS)
 from handset_runs import pauses_problem  # noqa: E402
-from run_handset import RunnerError, fallback_note, map_place, plan_run  # noqa: E402
+from plan import RunnerError, fallback_note, map_place, plan_run  # noqa: E402
 from wine_probe import FORCE_VARIABLE, probe  # noqa: E402
 from wine_session import (WINE, WORK_MARKER, WineError, WineSession, claim_work_folder,  # noqa: E402
                           decode_wine_output)
 
 SIM = None
+PORT_LIMIT_S = 10
 
 
 def make_files(folder, names):
@@ -32,6 +38,27 @@ def make_files(folder, names):
 def files_under(folder):
     return sorted(os.path.relpath(os.path.join(top, name), folder)
                   for top, _, names in os.walk(folder) for name in names)
+
+
+def open_port(link, module):
+    """The module simulator's port, once it is ready."""
+    deadline = time.monotonic() + PORT_LIMIT_S
+    while not os.path.exists(link):
+        if module.poll() is not None or time.monotonic() > deadline:
+            raise AssertionError("the module simulator did not make its port")
+        time.sleep(0.05)
+    return os.open(link, os.O_RDWR | os.O_NOCTTY)
+
+
+def read_for(port, count):
+    """`count` bytes from the port, or what came before a quiet half second."""
+    data = b""
+    while len(data) < count or not count:
+        readable, _, _ = select.select([port], [], [], 0.5)
+        if not readable:
+            break
+        data += os.read(port, 4096)
+    return data
 
 
 class Runner(unittest.TestCase):
@@ -71,16 +98,26 @@ class Runner(unittest.TestCase):
             self.assertEqual(files_under(prefix), ["notes.txt"])
 
     def test_scenario_and_settings_are_read_by_posrelay_sim(self):
-        cases = [  # name, scenario, settings bytes, error, gpath, notes
+        # name, scenario, settings bytes, error, gpath, notes, fields of the
+        # scenario as planned: each given one, and defaults from posrelay-sim
+        cases = [
             ("misspelled field", '{"map": {"runing": true}}', None,
-             "map.runing: unknown field", None, []),
+             "map.runing: unknown field", None, [], {}),
             ("own gpath and port", '{"connections": [], "module": {"port": "COM1:"}}',
              b"gpath=\\\x92\x6e\x90\x7d\\Map.exe\r\ncomport=COM3:\r\n", None, "\\地図\\Map.exe",
-             ["connections", "comport \"COM3:\""]),
+             ["connections", "comport \"COM3:\""],
+             {"connections": [], "module.port": "COM1:", "module.portExists": True,
+              "map.appearsAfterMs": 0, "internet.bytes": 10}),
             ("path from another drive", None, b"gpath=D:\\Map.exe\n", None, "D:\\Map.exe",
-             ["gpath \"D:\\\\Map.exe\" is not a path from the handset's root"]),
+             ["gpath \"D:\\\\Map.exe\" is not a path from the handset's root"],
+             {"map.closesAfterMs": 0, "registryKeyExists": True}),
+            ("closed internet, map that never appears",
+             '{"internet": {"opens": false}, "map": {"appearsAfterMs": null}}', None, None,
+             "\\Program Files\\GoogleMaps\\GoogleMaps.exe", ["internet.opens"],
+             {"internet.opens": False, "internet.reachable": True, "map.appearsAfterMs": None,
+              "map.running": False}),
         ]
-        for name, scenario, settings, error, gpath, notes in cases:
+        for name, scenario, settings, error, gpath, notes, fields in cases:
             with self.subTest(name), tempfile.TemporaryDirectory() as top:
                 scenario_path = ini = None
                 if scenario is not None:
@@ -100,6 +137,50 @@ class Runner(unittest.TestCase):
                 self.assertEqual(len(plan.notes), len(notes), plan.notes)
                 for note, start in zip(plan.notes, notes):
                     self.assertTrue(note.startswith(start), note)
+                for field, value in fields.items():
+                    section, _, member = field.partition(".")
+                    planned = plan.scenario[section]
+                    self.assertEqual(planned[member] if member else planned, value, field)
+
+    def test_module_simulator_answers_on_its_port_as_posrelay_sim(self):
+        ok = b"\r\nOK\r\n"
+        position = b"\r\n@LBC: N35.41.22,E139.45.12\r\n\r\nOK\r\n"
+        cases = [  # scenario (None: the default handset), what is written and answered
+            (None, [(b"ATI4\r", b"\r\nRX410\r\n\r\nOK\r\n"), (b"AT@K\r", ok),
+                    (b"AT@LBC?\r", position)]),
+            ('{"module": {"identification": "", "positionReplies": ["\\r\\n測位中\\r\\n"]}}',
+             [(b"ATI4\r", b""), (b"AT@LBC?\r", "\r\n測位中\r\n".encode("cp932")),
+              (b"AT@LBC?\r", "\r\n測位中\r\n".encode("cp932"))]),
+            # A command that arrives in two pieces is answered once it ends.
+            (None, [(b"AT@", b""), (b"LBC?\r", position)]),
+        ]
+        for scenario, dialogue in cases:
+            with self.subTest(scenario), tempfile.TemporaryDirectory() as top:
+                command = [sys.executable, os.path.join(HARNESS, "module_simulator.py"),
+                           "--sim", SIM, "--link", os.path.join(top, "com1"),
+                           "--log", os.path.join(top, "module.jsonl")]
+                if scenario is not None:
+                    with open(os.path.join(top, "handset.json"), "w") as file:
+                        file.write(scenario)
+                    command += ["--scenario", os.path.join(top, "handset.json")]
+                module = subprocess.Popen(command)
+                try:
+                    port = open_port(os.path.join(top, "com1"), module)
+                    try:
+                        for written, expected in dialogue:
+                            os.write(port, written)
+                            self.assertEqual(read_for(port, len(expected)), expected, written)
+                    finally:
+                        os.close(port)
+                finally:
+                    module.terminate()
+                    self.assertEqual(module.wait(timeout=10), 0)
+                with open(os.path.join(top, "module.jsonl"), encoding="utf-8") as log:
+                    events = [json.loads(line) for line in log]
+                commands = [e["text"] for e in events if e["event"] == "command"]
+                sent = b"".join(written for written, _ in dialogue).decode("ascii")
+                self.assertEqual("".join(commands), sent)
+                self.assertEqual(len(commands), sent.count("\r"))
 
     def test_stand_in_is_laid_only_under_the_root(self):
         self.assertEqual(map_place("\\Program Files\\Maps\\Map.exe"),

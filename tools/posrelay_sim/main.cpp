@@ -9,15 +9,18 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
 #include "simulator/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
+#include "tools/posrelay_sim/module_answers.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/scenario_loader.h"
+#include "tools/posrelay_sim/scenario_writer.h"
 #include "tools/posrelay_sim/settings_check.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
@@ -32,6 +35,8 @@ const char kUsage[] =
     "                    [--record TRACE]\n"
     "       posrelay-sim --check FILE [--format text|json]\n"
     "       posrelay-sim --replay FILE [--format text|json|svg]\n"
+    "       posrelay-sim [--scenario FILE] --print-scenario\n"
+    "       posrelay-sim [--scenario FILE] --answer-module\n"
     "       posrelay-sim --help\n";
 
 const char kHelp[] =
@@ -80,22 +85,23 @@ const char kHelp[] =
     "missing, malformed, of another format version, recorded in a code page\n"
     "other than 932 or holding what no run records, with its line named.\n"
     "\n"
+    "  --print-scenario  prints the handset, the default one or FILE's, as a\n"
+    "                    scenario with every field given, laid out as below:\n"
+    "                    read back with --scenario, it is the same handset.\n"
+    "  --answer-module   the handset's module, for a simulator of it: reads the\n"
+    "                    bytes written to its port on standard input and, for\n"
+    "                    each command as its carriage return arrives, writes\n"
+    "                    {\"command\":...,\"reply\":...,\"hex\":...} and a line end:\n"
+    "                    the command and the module's reply, as text and in hex.\n"
+    "Exit status: 0, or 2 for a scenario that cannot be read (with\n"
+    "--answer-module also for a module that has no port).\n"
+    "\n"
     "A scenario lists only what differs from the default handset, shown here with\n"
     "every field at its default; an unknown field is an error.\n"
-    "\n"
-    "  {\n"
-    "    \"map\": {\"running\": false, \"closesAfterMs\": 0,\n"
-    "            \"executableExists\": true, \"appearsAfterMs\": 0},\n"
-    "    \"rasLibrary\": true,\n"
-    "    \"missingFunctions\": [],\n"
-    "    \"connections\": [{\"name\": \"CLUB AIR-EDGE\", \"hangUpSucceeds\": true}],\n"
-    "    \"module\": {\"port\": \"COM1:\", \"portExists\": true,\n"
-    "               \"identification\": \"\\r\\nRX410\\r\\n\\r\\nOK\\r\\n\",\n"
-    "               \"positionReplies\": [\"\\r\\n@LBC: "
-    "N35.41.22,E139.45.12\\r\\n\\r\\nOK\\r\\n\"]},\n"
-    "    \"internet\": {\"opens\": true, \"reachable\": true, \"bytes\": 10},\n"
-    "    \"registryKeyExists\": true\n"
-    "  }\n"
+    "\n";
+
+// After the default handset, which the help shows as --print-scenario does.
+const char kScenarioHelp[] =
     "\n"
     "map.running: a map window exists at the start. closesAfterMs: virtual time\n"
     "after the close request until the window is gone (null: never).\n"
@@ -117,6 +123,8 @@ struct Options {
   std::optional<std::string> record;
   std::optional<std::string> format;
   bool help = false;
+  bool printScenario = false;
+  bool answerModule = false;
 };
 
 int Problem(std::string& problem, const std::string& text) {
@@ -129,6 +137,12 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") {
       options.help = true;
+      continue;
+    }
+    if (option == "--print-scenario" || option == "--answer-module") {
+      bool& mode = option == "--print-scenario" ? options.printScenario : options.answerModule;
+      if (mode) return Problem(problem, option + " given twice");
+      mode = true;
       continue;
     }
     std::optional<std::string>* target = nullptr;
@@ -156,6 +170,11 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
   }
   if (options.replay && (options.ini || options.scenario)) {
     return Problem(problem, "--replay takes no --ini or --scenario: the trace holds them");
+  }
+  if ((options.printScenario || options.answerModule) &&
+      (options.printScenario == options.answerModule || options.ini || options.check ||
+       options.replay || options.record || options.format)) {
+    return Problem(problem, "--print-scenario and --answer-module each take --scenario alone");
   }
   return 1;
 }
@@ -264,16 +283,47 @@ int RecordTrace(SimulatedHandset& handset, const std::string& path) {
   return output.Flush();
 }
 
+// The handset of --scenario, or the default one; 0 once it has said why not.
+int ReadScenarioOption(const Options& options, HandsetScenario& scenario) {
+  std::string json;
+  std::string problem;
+  if (!options.scenario) return 1;
+  if (!ReadWholeFile(*options.scenario, json, problem)) {
+    Fail(*options.scenario + ": cannot be read: " + problem);
+    return 0;
+  }
+  if (!LoadScenario(json, scenario, problem)) {
+    Fail(*options.scenario + ": " + problem);
+    return 0;
+  }
+  return 1;
+}
+
+std::string Indented(const std::string& lines) {
+  std::istringstream in(lines);
+  std::string indented;
+  for (std::string line; std::getline(in, line);) indented += "  " + line + "\n";
+  return indented;
+}
+
+int PrintScenario(const Options& options) {
+  HandsetScenario scenario;
+  if (!ReadScenarioOption(options, scenario)) return 2;
+  std::cout << WriteScenario(scenario);
+  return 0;
+}
+
+int AnswerModuleOption(const Options& options) {
+  HandsetScenario scenario;
+  std::string problem;
+  if (!ReadScenarioOption(options, scenario)) return 2;
+  return AnswerModule(scenario, stdin, stdout, problem) ? 0 : Fail("posrelay-sim: " + problem);
+}
+
 int RunOnce(const Options& options) {
   HandsetScenario scenario;
   std::string problem;
-  if (options.scenario) {
-    std::string json;
-    if (!ReadWholeFile(*options.scenario, json, problem)) {
-      return Fail(*options.scenario + ": cannot be read: " + problem);
-    }
-    if (!LoadScenario(json, scenario, problem)) return Fail(*options.scenario + ": " + problem);
-  }
+  if (!ReadScenarioOption(options, scenario)) return 2;
   if (options.ini) {
     std::string bytes;
     if (!ReadWholeFile(*options.ini, bytes, problem)) {
@@ -310,9 +360,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help) {
-    std::cout << kUsage << kHelp;
+    std::cout << kUsage << kHelp << Indented(WriteScenario(HandsetScenario())) << kScenarioHelp;
     return 0;
   }
+  if (options.printScenario) return PrintScenario(options);
+  if (options.answerModule) return AnswerModuleOption(options);
   if (options.check) return CheckSettings(*options.check, options.format == "json");
   if (options.replay) return Replay(*options.replay, options.format);
   return RunOnce(options);

@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
 """The internet as the launcher's connectivity probe sees it: an HTTP server
-on 127.0.0.1 that answers every GET with `internet.bytes` bytes of a page,
-logging each request as a JSON line. Runs until SIGTERM or SIGINT."""
+on 127.0.0.1 that answers every GET with the number of bytes of a page that
+the scenario's `internet.bytes` gives, logging each request as a JSON line.
+Runs until SIGTERM or SIGINT."""
 import argparse
 import http.server
 import json
 import signal
 import sys
 import time
-
-from handset_scenario import load_scenario
 
 PAGE = b"<!doctype html><html><head><title>Probe</title></head></html>\n"
 
@@ -34,12 +33,12 @@ def handler_for(body, log):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--scenario", help="handset scenario (JSON); default handset without it")
     parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--bytes", type=int, required=True, help="bytes the page yields")
     parser.add_argument("--log", required=True, help="JSON-lines log of the requests")
     options = parser.parse_args()
 
-    size = max(0, int(load_scenario(options.scenario)["internet"]["bytes"]))
+    size = max(0, options.bytes)
     body = (PAGE * (size // len(PAGE) + 1))[:size]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     with open(options.log, "a", encoding="utf-8") as log:

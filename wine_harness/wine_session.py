@@ -1,4 +1,5 @@
-"""A headless Wine session for the tests of posrelay.exe.
+"""A headless Wine session for the runs of posrelay.exe: the demo's and the
+tests'.
 
 The prefix is made once and kept in the build folder (null graphics driver,
 Japanese code page through the locale, COM1 mapped to a link the test
