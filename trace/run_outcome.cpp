@@ -60,7 +60,9 @@ int RecordedCommandIs(const TraceRecord& record, const TraceField& text, const w
   const char* const sent = record.TextData(text);
   std::size_t i = 0;
   for (; command[i] != L'\0'; ++i) {
-    if (i == text.textLength || static_cast<unsigned char>(sent[i]) != command[i]) return 0;
+    if (i == text.textLength) return 0;
+    const unsigned char byte = static_cast<unsigned char>(sent[i]);
+    if (static_cast<wchar_t>(byte) != command[i]) return 0;
   }
   return i == text.textLength;
 }
