@@ -287,7 +287,8 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
   } else if (outcome == kLineApplied) {
     CheckNumber(piece, key, line, warnings);
   }
-  if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key)});
+  const std::string pieceBytes = std::to_string(kSettingsPieceBytes);
+  if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key), pieceBytes});
   const int leading = LeadingKey(piece);
   if (leading != key) {
     warnings.Add(line, key, kWarnTriedFirst, {Quoted(piece), KeyName(key), KeyName(leading)});
@@ -296,7 +297,7 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
     warnings.Add(line, key, kWarnNoValue, {KeyName(key)});
   } else if (outcome == kLineValueTooLong) {
     warnings.Add(line, key, kWarnTooLong,
-                 {KeyName(key), std::to_string(TextSettingsCapacity(key))});
+                 {KeyName(key), std::to_string(TextSettingsCapacity(key)), pieceBytes});
   }
 }
 
@@ -421,8 +422,8 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
       check.setOnLine[key] = line;
       appliedOn[key].push_back(line);
     }
-    // A long line arrives in 255-byte pieces; only a piece that ends the
-    // line moves on to the next one.
+    // A long line arrives in pieces; only a piece that ends the line moves
+    // on to the next one.
     continued = cut;
     if (!cut) ++line;
   }
