@@ -11,9 +11,10 @@
 #include "settings/launcher_settings.h"
 #include "settings/settings_file.h"
 
+const unsigned int kFirstLookPauseMs = 100;
+
 namespace {
 
-const unsigned int kFirstLookPauseMs = 100;
 // Title of the messages when the executable's name cannot be had.
 const wchar_t kFallbackTitle[] = L"posrelay";
 

@@ -3,6 +3,9 @@
 
 #include "platform/platform_services.h"
 
+// The pause after the first look for the running map, which every run takes.
+extern const unsigned int kFirstLookPauseMs;
+
 // The launcher's whole run: settings, closing the running map, the position
 // query, starting the map there, zoom and clear. Each failure that stops the
 // run shows its message; every path ends with the quit request.

@@ -1,5 +1,9 @@
 #include "mapctl/zoom_and_clear.h"
 
+const int kPressesOfThree = 17;
+const unsigned int kKeyPauseMs = 50;
+const unsigned int kSettlePauseMs = 100;
+
 namespace {
 
 const wchar_t kStatusKey[] = L"Software\\Sharp\\PhoneStatus";
@@ -8,9 +12,6 @@ const unsigned int kStatusZoom = 7;
 
 const unsigned char kKeyThree = 0x33;
 const unsigned char kKeyOne = 0x31;
-const int kPressesOfThree = 17;
-const unsigned int kKeyPauseMs = 50;
-const unsigned int kSettlePauseMs = 100;
 
 const unsigned int kCommandMessage = 273;  // WM_COMMAND
 const std::size_t kClearCommand = 206;

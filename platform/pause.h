@@ -8,4 +8,7 @@
 // would become a wait of weeks; it is taken as no pause instead.
 void Pause(PlatformServices& platform, int milliseconds);
 
+// The milliseconds that a configured pause sleeps.
+unsigned int PauseMilliseconds(int milliseconds);
+
 #endif

@@ -19,18 +19,11 @@ typedef char RasConnectionRecordHasDeviceLayout
     [sizeof(RasConnectionRecord) == kRasConnectionRecordBytes ? 1 : -1];
 
 // RasEnumConnections and RasHangUp as the device's core library exports
-// them; both return 0 on success.
+// them; both return 0 on success, otherwise one of the system's codes
+// (platform/system_errors.h).
 typedef unsigned int(POSRELAY_WINAPI* RasEnumConnectionsFunction)(RasConnectionRecord* connections,
                                                                   unsigned int* bufferBytes,
                                                                   unsigned int* connectionCount);
 typedef unsigned int(POSRELAY_WINAPI* RasHangUpFunction)(void* connection);
-
-// Their results, as the system defines them; the simulated handset and the
-// player of traces answer with these.
-const unsigned int kRasSuccess = 0;
-const unsigned int kRasInvalidHandle = 6;  // ERROR_INVALID_HANDLE
-const unsigned int kRasBufferTooSmall = 603;
-const unsigned int kRasInvalidSize = 632;
-const unsigned int kRasNoConnection = 668;
 
 #endif

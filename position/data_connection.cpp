@@ -5,11 +5,12 @@
 #include "platform/pause.h"
 #include "platform/ras_connection.h"
 
+const unsigned int kConnectionListRecords = 10;
+
 namespace {
 
 const wchar_t kCoreLibrary[] = L"coredll.dll";
 const wchar_t kDataConnectionEntry[] = L"CLUB AIR-EDGE";
-enum { kConnectionListRecords = 10 };
 
 bool HasEntryName(const RasConnectionRecord& record, const wchar_t* name) {
   int i = 0;

@@ -6,23 +6,27 @@
 #include "position/position_reply.h"
 #include "position/serial_channel.h"
 
-const wchar_t kAttemptOpeningCommand[] = L"AT@LBC\r";
-
-namespace {
-
 const wchar_t kIdentifyCommand[] = L"ATI4\r";
-const wchar_t kConnectCommand[] = L"AT@K\r";
-// One attempt: all four are sent every time; only the third one's reply
-// carries the position.
-const wchar_t* const kLocationCommands[] = {kAttemptOpeningCommand, L"AT@LBC1\r", L"AT@LBC?\r",
-                                            L"AT@LBC2\r"};
-enum { kLocationCommandCount = 4, kPositionCommand = 2 };
-
-const wchar_t kFastModuleName[] = L"RX410";
-enum { kFastModuleAttempts = 10, kSlowModuleAttempts = 50 };
+const wchar_t kAttemptOpeningCommand[] = L"AT@LBC\r";
+const wchar_t kPositionCommand[] = L"AT@LBC?\r";
+const int kCommandsPerAttempt = 4;
 const unsigned int kAttemptPauseMs = 100;
 const unsigned int kSlowModuleExtraPauseMs = 100;
 const unsigned int kReplyPauseMs = 200;
+
+namespace {
+
+const wchar_t kConnectCommand[] = L"AT@K\r";
+// One attempt: all four are sent every time; only the third one's reply
+// carries the position.
+const wchar_t* const kLocationCommands[kCommandsPerAttempt] = {kAttemptOpeningCommand, L"AT@LBC1\r",
+                                                               kPositionCommand, L"AT@LBC2\r"};
+enum { kPositionCommandIndex = 2 };
+
+// A module that is not an RX410, or that has not answered yet, gets more
+// attempts and more time for each.
+const wchar_t kFastModuleName[] = L"RX410";
+enum { kFastModuleAttempts = 10, kSlowModuleAttempts = 50 };
 
 // One attempt; returns the reply to the position command.
 std::wstring RunAttempt(PlatformServices& platform, DeviceHandle port, bool slowModule,
@@ -30,12 +34,12 @@ std::wstring RunAttempt(PlatformServices& platform, DeviceHandle port, bool slow
   platform.SleepFor(kAttemptPauseMs);
   if (slowModule) platform.SleepFor(kSlowModuleExtraPauseMs);
   std::wstring kept;
-  for (int i = 0; i < kLocationCommandCount; ++i) {
+  for (int i = 0; i < kCommandsPerAttempt; ++i) {
     std::wstring reply;
     SendCommand(platform, port, commands[i]);
     platform.SleepFor(kReplyPauseMs);
     ReadResponse(platform, port, reply);
-    if (i == kPositionCommand) kept.swap(reply);
+    if (i == kPositionCommandIndex) kept.swap(reply);
   }
   return kept;
 }
@@ -45,18 +49,16 @@ int AskModuleForPosition(PlatformServices& platform, DeviceHandle port, int conn
   std::wstring reply;
   SendCommand(platform, port, kIdentifyCommand);
   ReadResponse(platform, port, reply);
-  // A module that is not an RX410, or that has not answered yet, gets more
-  // attempts and more time for each.
-  const bool slowModule = reply.find(kFastModuleName) == std::wstring::npos;
-  const int attempts = slowModule ? kSlowModuleAttempts : kFastModuleAttempts;
+  const bool slowModule = IsSlowModule(reply) != 0;
+  const int attempts = PositionAttemptLimit(slowModule);
 
   SendCommand(platform, port, kConnectCommand);
   Pause(platform, connectPauseMs);
   ReadResponse(platform, port, reply);
 
   // The commands as strings once, rather than again for each attempt.
-  std::wstring commands[kLocationCommandCount];
-  for (int i = 0; i < kLocationCommandCount; ++i) commands[i] = kLocationCommands[i];
+  std::wstring commands[kCommandsPerAttempt];
+  for (int i = 0; i < kCommandsPerAttempt; ++i) commands[i] = kLocationCommands[i];
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (ParsePositionReply(RunAttempt(platform, port, slowModule, commands), latitude, longitude)) {
       return 1;
@@ -66,6 +68,14 @@ int AskModuleForPosition(PlatformServices& platform, DeviceHandle port, int conn
 }
 
 }  // namespace
+
+int IsSlowModule(const std::wstring& identification) {
+  return identification.find(kFastModuleName) == std::wstring::npos;
+}
+
+int PositionAttemptLimit(bool slowModule) {
+  return slowModule ? kSlowModuleAttempts : kFastModuleAttempts;
+}
 
 int QueryPosition(PlatformServices& platform, const std::wstring& portName, int disconnectPauseMs,
                   int connectPauseMs, GeoPosition& position) {

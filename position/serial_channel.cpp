@@ -15,8 +15,12 @@ int ReadResponse(PlatformServices& platform, DeviceHandle port, std::wstring& re
   if (count > 0) text = platform.AnsiToWide(std::string(buffer, static_cast<std::size_t>(count)));
   // At most one character per byte read, and nothing after a zero byte.
   if (text.size() > static_cast<std::size_t>(count)) text.resize(static_cast<std::size_t>(count));
-  const std::wstring::size_type zero = text.find(L'\0');
-  if (zero != std::wstring::npos) text.resize(zero);
+  EndReplyAtZero(text);
   reply.swap(text);
   return count;
+}
+
+void EndReplyAtZero(std::wstring& reply) {
+  const std::wstring::size_type zero = reply.find(L'\0');
+  if (zero != std::wstring::npos) reply.resize(zero);
 }

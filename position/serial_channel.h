@@ -18,4 +18,7 @@ int SendCommand(PlatformServices& platform, DeviceHandle port, const std::wstrin
 // when nothing arrived or the read failed).
 int ReadResponse(PlatformServices& platform, DeviceHandle port, std::wstring& reply);
 
+// Ends a reply's text at its first zero character, as the read of it does.
+void EndReplyAtZero(std::wstring& reply);
+
 #endif

@@ -13,7 +13,7 @@ struct LauncherSettings {
   int waitstart;         // ms after the second look-up for the map window
   int wsimdcon;          // ms after each hang-up of the data connection
   int wsimcon;           // ms after the module's "AT@K" command
-  int gzoomtime;         // zoom: 17 presses of "3", then n - 1 presses of "1"
+  int gzoomtime;         // zoom: the presses of "3" that zoom out, then n - 1 of "1"
   std::wstring comport;  // device name of the module's serial port
 };
 

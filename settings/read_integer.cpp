@@ -14,6 +14,11 @@ bool IsIntegerSpace(wchar_t c) {
 }  // namespace
 
 int ReadInteger(const wchar_t* text, std::size_t length, int& value) {
+  std::size_t end = 0;
+  return ReadInteger(text, length, value, end);
+}
+
+int ReadInteger(const wchar_t* text, std::size_t length, int& value, std::size_t& end) {
   std::size_t i = 0;
   while (i < length && IsIntegerSpace(text[i])) ++i;
   bool negative = false;
@@ -36,5 +41,6 @@ int ReadInteger(const wchar_t* text, std::size_t length, int& value) {
   } else {
     value = -static_cast<int>(magnitude);
   }
+  end = i;
   return digits;
 }

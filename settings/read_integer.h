@@ -13,4 +13,8 @@
 // same text the same way.
 int ReadInteger(const wchar_t* text, std::size_t length, int& value);
 
+// The same, with `end` set past the last character read: the last digit, or
+// where the digits were looked for when there are none.
+int ReadInteger(const wchar_t* text, std::size_t length, int& value, std::size_t& end);
+
 #endif

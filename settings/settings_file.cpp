@@ -56,7 +56,38 @@ SettingsLineOutcome SetTextField(std::wstring& field, const std::wstring& value,
   return kLineApplied;
 }
 
-int* NumericField(LauncherSettings& settings, int key) {
+}  // namespace
+
+const wchar_t* SettingsKeyName(int key) {
+  return key >= 0 && key < kSettingsKeyCount ? kKeyNames[key] : L"";
+}
+
+std::wstring SettingsPath(PlatformServices& platform) {
+  const std::wstring executable = platform.ExecutablePath();
+  if (executable.empty()) return std::wstring();
+  const std::wstring::size_type slash = executable.rfind(L'\\');
+  const std::wstring folder =
+      slash == std::wstring::npos ? executable : executable.substr(0, slash);
+  return folder + kSettingsFileName;
+}
+
+int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut) {
+  std::string bytes;
+  if (!platform.ReadTextLine(file, kSettingsPieceBytes, bytes)) return 0;
+  TakeSettingsPiece(platform, bytes, piece, cut);
+  return 1;
+}
+
+void TakeSettingsPiece(PlatformServices& platform, const std::string& bytes, std::wstring& piece,
+                       bool& cut) {
+  cut = bytes.size() >= static_cast<std::string::size_type>(kSettingsPieceBytes) &&
+        bytes[bytes.size() - 1] != '\n';
+  // The text of a piece ends at a zero byte, as a C string would.
+  const std::string text = bytes.substr(0, bytes.find('\0'));
+  piece = text.empty() ? std::wstring() : platform.AnsiToWide(text);
+}
+
+const int* NumericSettingsField(const LauncherSettings& settings, int key) {
   switch (key) {
     case kKeyGreset:
       return &settings.greset;
@@ -79,31 +110,23 @@ int* NumericField(LauncherSettings& settings, int key) {
   }
 }
 
-}  // namespace
-
-const wchar_t* SettingsKeyName(int key) {
-  return key >= 0 && key < kSettingsKeyCount ? kKeyNames[key] : L"";
+int* NumericSettingsField(LauncherSettings& settings, int key) {
+  return const_cast<int*>(
+      NumericSettingsField(static_cast<const LauncherSettings&>(settings), key));
 }
 
-std::wstring SettingsPath(PlatformServices& platform) {
-  const std::wstring executable = platform.ExecutablePath();
-  if (executable.empty()) return std::wstring();
-  const std::wstring::size_type slash = executable.rfind(L'\\');
-  const std::wstring folder =
-      slash == std::wstring::npos ? executable : executable.substr(0, slash);
-  return folder + kSettingsFileName;
+const std::wstring* TextSettingsField(const LauncherSettings& settings, int key) {
+  if (key == kKeyGpath) return &settings.gpath;
+  return key == kKeyComport ? &settings.comport : 0;
 }
 
-int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut) {
-  std::string bytes;
-  if (!platform.ReadTextLine(file, kSettingsPieceBytes, bytes)) return 0;
-  cut = bytes.size() >= static_cast<std::string::size_type>(kSettingsPieceBytes) &&
-        bytes[bytes.size() - 1] != '\n';
-  // The text of a piece ends at a zero byte, as a C string would.
-  const std::string::size_type zero = bytes.find('\0');
-  if (zero != std::string::npos) bytes.resize(zero);
-  piece = bytes.empty() ? std::wstring() : platform.AnsiToWide(bytes);
-  return 1;
+std::wstring* TextSettingsField(LauncherSettings& settings, int key) {
+  return const_cast<std::wstring*>(
+      TextSettingsField(static_cast<const LauncherSettings&>(settings), key));
+}
+
+std::wstring::size_type TextSettingsCapacity(int key) {
+  return key == kKeyGpath ? kGpathCapacity : kComportCapacity;
 }
 
 int SettingsLineValue(const std::wstring& line, std::wstring& value) {
@@ -118,10 +141,9 @@ SettingsLineOutcome ApplySettingsLine(LauncherSettings& settings, const std::wst
   std::wstring value;
   bool toEnd = false;
   if (!SecondToken(line, value, toEnd)) return kLineHadNoValue;
-  const bool valueCut = cut && toEnd;
-  if (key == kKeyGpath) return SetTextField(settings.gpath, value, valueCut, kGpathCapacity);
-  if (key == kKeyComport) return SetTextField(settings.comport, value, valueCut, kComportCapacity);
-  ReadInteger(value.c_str(), value.size(), *NumericField(settings, key));
+  std::wstring* const text = TextSettingsField(settings, key);
+  if (text) return SetTextField(*text, value, cut && toEnd, TextSettingsCapacity(key));
+  ReadInteger(value.c_str(), value.size(), *NumericSettingsField(settings, key));
   return kLineApplied;
 }
 

@@ -45,15 +45,28 @@ void ReadSettings(PlatformServices& platform, LauncherSettings& settings);
 // Most bytes of the file read at once.
 enum { kSettingsPieceBytes = 255 };
 
-// Reads the next piece of the open file (at most 255 bytes, up to and
-// including a line feed) as text; zero at the end of the file. `cut` is set
-// when the piece filled its 255 bytes without a line feed, so that the line
-// goes on in the next piece.
+// Reads the next piece of the open file (at most kSettingsPieceBytes, up to
+// and including a line feed) as TakeSettingsPiece takes it; zero at the end
+// of the file.
 int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut);
+
+// Makes the bytes of one read of the file into the text of its piece, in
+// the platform's code page. `cut` is set when they filled kSettingsPieceBytes
+// without a line feed, so that the line goes on in the next piece.
+void TakeSettingsPiece(PlatformServices& platform, const std::string& bytes, std::wstring& piece,
+                       bool& cut);
 
 // The value a line gives its key: the second token of the line split at runs
 // of "=". Zero when the line has none.
 int SettingsLineValue(const std::wstring& line, std::wstring& value);
+
+// The field a key's value goes to: a number, or a text of at most its
+// capacity; 0 for a key of the other kind, or none.
+int* NumericSettingsField(LauncherSettings& settings, int key);
+const int* NumericSettingsField(const LauncherSettings& settings, int key);
+std::wstring* TextSettingsField(LauncherSettings& settings, int key);
+const std::wstring* TextSettingsField(const LauncherSettings& settings, int key);
+std::wstring::size_type TextSettingsCapacity(int key);
 
 // Applies one piece of the file to the record; `key` receives the key the
 // line matched, or kNoSettingsKey. A text value that runs into the end of a

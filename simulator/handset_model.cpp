@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/system_errors.h"
 #include "simulator/file_name_characters.h"
 #include "simulator/text_encoding.h"
 
@@ -21,15 +22,6 @@ unsigned int POSRELAY_WINAPI SimulatedRasEnumConnections(RasConnectionRecord* re
 unsigned int POSRELAY_WINAPI SimulatedRasHangUp(void* connection) {
   return activeHandset->HangUpConnection(connection);
 }
-
-// The system's codes for why a call failed, as the handset gives them.
-const unsigned int kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
-const unsigned int kSharingViolation = 32;  // ERROR_SHARING_VIOLATION
-const unsigned int kModuleNotFound = 126;   // ERROR_MOD_NOT_FOUND
-const unsigned int kInvalidHandle = 6;      // ERROR_INVALID_HANDLE
-const unsigned int kInvalidName = 123;      // ERROR_INVALID_NAME
-const unsigned int kInternetInternalError = 12004;
-const unsigned int kInternetCannotConnect = 12029;
 
 const char kProbePage[] = "<!doctype html><html><head><title>Probe</title></head></html>\n";
 const std::string kModuleOk = "\r\nOK\r\n";
@@ -93,7 +85,7 @@ FileHandle HandsetModel::OpenTextFile(const std::wstring& path) {
   std::wstring folder = scenario_.executablePath;
   folder.resize(folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
   const bool exists = scenario_.settingsFile.has_value() && path == folder + L"\\posrelay.ini";
-  if (!exists) return Fail(kFileNotFound);
+  if (!exists) return Fail(kErrorFileNotFound);
   // Text mode: each carriage return and line feed pair reads as a line feed.
   std::string text;
   const std::string& bytes = *scenario_.settingsFile;
@@ -132,7 +124,7 @@ DeviceHandle HandsetModel::OpenDevice(const std::wstring& name) {
   // Not shared: a second open of the port fails while the first holds it.
   const bool inUse = openPort_ && ledger_.IsOpen(openPort_, kDeviceHandle);
   const bool ok = scenario_.module.portExists && name == scenario_.module.port && !inUse;
-  if (!ok) return Fail(inUse ? kSharingViolation : kFileNotFound);
+  if (!ok) return Fail(inUse ? kErrorSharingViolation : kErrorFileNotFound);
   moduleInput_.clear();
   moduleOutput_.clear();
   openPort_ = ledger_.Issue(kDeviceHandle);
@@ -150,7 +142,7 @@ const std::string& HandsetModel::ModuleReplyTo(std::string_view command) {
 }
 
 int HandsetModel::WriteDevice(DeviceHandle device, const char* bytes, int count) {
-  if (!ledger_.IsOpen(device, kDeviceHandle) || count < 0) return Fail(kInvalidHandle);
+  if (!ledger_.IsOpen(device, kDeviceHandle) || count < 0) return Fail(kErrorInvalidHandle);
   // The module answers each command when its carriage return arrives; the
   // start of a command written before waits in moduleInput_.
   std::string_view rest(bytes, static_cast<std::size_t>(count));
@@ -166,7 +158,7 @@ int HandsetModel::WriteDevice(DeviceHandle device, const char* bytes, int count)
 }
 
 int HandsetModel::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
-  if (!ledger_.IsOpen(device, kDeviceHandle) || capacity <= 0) return Fail(kInvalidHandle);
+  if (!ledger_.IsOpen(device, kDeviceHandle) || capacity <= 0) return Fail(kErrorInvalidHandle);
   const std::size_t count = std::min(moduleOutput_.size(), static_cast<std::size_t>(capacity));
   std::memcpy(buffer, moduleOutput_.data(), count);
   moduleOutput_.erase(0, count);
@@ -206,8 +198,8 @@ int HandsetModel::PostWindowMessage(WindowHandle window, unsigned int message, s
 
 int HandsetModel::StartProcess(const std::wstring& executable, const std::wstring&) {
   // The system starts nothing from a path that no file can have.
-  if (FindCharacterNoNameHolds(executable) != std::wstring::npos) return Fail(kInvalidName);
-  if (!scenario_.map.executableExists) return Fail(kFileNotFound);
+  if (FindCharacterNoNameHolds(executable) != std::wstring::npos) return Fail(kErrorInvalidName);
+  if (!scenario_.map.executableExists) return Fail(kErrorFileNotFound);
   // A second start of a running map shows no second window.
   if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
     nextWindow_ += 0x100;
@@ -224,7 +216,7 @@ void HandsetModel::PostKeyCall() {}
 
 RegistryKey HandsetModel::OpenCurrentUserKey(const std::wstring& path) {
   const bool ok = scenario_.registryKeyExists && path == kSimulatedStatusKey;
-  return ok ? ledger_.Issue(kRegistryHandle) : Fail(kFileNotFound);
+  return ok ? ledger_.Issue(kRegistryHandle) : Fail(kErrorFileNotFound);
 }
 
 int HandsetModel::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
@@ -237,7 +229,7 @@ void HandsetModel::CloseRegistryKey(RegistryKey key) { ledger_.Release(key, kReg
 
 LibraryHandle HandsetModel::OpenLibrary(const std::wstring& name) {
   const bool ok = scenario_.rasLibrary && name == L"coredll.dll";
-  return ok ? ledger_.Issue(kLibraryHandle) : Fail(kModuleNotFound);
+  return ok ? ledger_.Issue(kLibraryHandle) : Fail(kErrorModNotFound);
 }
 
 LibraryFunction HandsetModel::FindFunction(LibraryHandle library, const std::wstring& name) {
@@ -259,15 +251,15 @@ void HandsetModel::ReleaseLibrary(LibraryHandle library) {
 unsigned int HandsetModel::EnumerateConnections(RasConnectionRecord* records,
                                                 unsigned int* bufferBytes,
                                                 unsigned int* connectionCount) {
-  unsigned int result = kRasSuccess;
+  unsigned int result = kNoError;
   const unsigned int needed =
       static_cast<unsigned int>(connections_.size() * sizeof(RasConnectionRecord));
   if (!records || !bufferBytes || !connectionCount ||
       records[0].size != sizeof(RasConnectionRecord)) {
-    result = kRasInvalidSize;
+    result = kErrorInvalidSize;
   } else if (*bufferBytes < needed) {
     *bufferBytes = needed;
-    result = kRasBufferTooSmall;
+    result = kErrorBufferTooSmall;
   } else {
     for (std::size_t i = 0; i < connections_.size(); ++i) {
       RasConnectionRecord& record = records[i];
@@ -291,13 +283,13 @@ unsigned int HandsetModel::HangUpConnection(void* connection) {
   auto found = std::find_if(connections_.begin(), connections_.end(),
                             [&](const Connection& c) { return c.handle == handle && handle; });
   const bool ok = found != connections_.end() && found->hangUpSucceeds;
-  if (!ok) return kRasNoConnection;
+  if (!ok) return kErrorNoConnection;
   connections_.erase(found);
-  return kRasSuccess;
+  return kNoError;
 }
 
 InternetHandle HandsetModel::OpenInternet(const std::wstring&, unsigned int) {
-  if (!scenario_.internet.opens) return Fail(kInternetInternalError);
+  if (!scenario_.internet.opens) return Fail(kErrorInternetInternal);
   const InternetHandle handle = ledger_.Issue(kInternetHandle);
   internetIsUrl_[handle] = false;
   return handle;
@@ -310,9 +302,9 @@ int HandsetModel::SetInternetOption(InternetHandle handle, unsigned int, const v
 
 InternetHandle HandsetModel::OpenInternetUrl(InternetHandle internet, const std::wstring&) {
   if (!ledger_.IsOpen(internet, kInternetHandle) || internetIsUrl_[internet]) {
-    return Fail(kInvalidHandle);
+    return Fail(kErrorInvalidHandle);
   }
-  if (!scenario_.internet.reachable) return Fail(kInternetCannotConnect);
+  if (!scenario_.internet.reachable) return Fail(kErrorInternetCannotConnect);
   const InternetHandle handle = ledger_.Issue(kInternetHandle);
   internetIsUrl_[handle] = true;
   return handle;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/launch_sequence.h"
+#include "platform/system_errors.h"
 #include "simulator/text_encoding.h"
 #include "trace/trace_operations.h"
 
@@ -14,11 +15,11 @@ unsigned int POSRELAY_WINAPI PlayedRasEnumConnections(RasConnectionRecord* recor
                                                       unsigned int* bufferBytes,
                                                       unsigned int* connectionCount) {
   return activePlayer ? activePlayer->EnumerateConnections(records, bufferBytes, connectionCount)
-                      : kRasInvalidHandle;
+                      : kErrorInvalidHandle;
 }
 
 unsigned int POSRELAY_WINAPI PlayedRasHangUp(void* connection) {
-  return activePlayer ? activePlayer->HangUpConnection(connection) : kRasInvalidHandle;
+  return activePlayer ? activePlayer->HangUpConnection(connection) : kErrorInvalidHandle;
 }
 
 bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
@@ -327,23 +328,23 @@ void TracePlayer::FillConnections(RasConnectionRecord* records, std::size_t capa
 unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
                                                unsigned int* bufferBytes,
                                                unsigned int* connectionCount) {
-  if (!Answer("ras_enumerate")) return kRasInvalidHandle;
+  if (!Answer("ras_enumerate")) return kErrorInvalidHandle;
   unsigned int result = static_cast<unsigned int>(Number("result"));
-  if (result == kRasSuccess && records && bufferBytes && connectionCount) {
+  if (result == kNoError && records && bufferBytes && connectionCount) {
     const unsigned int count = static_cast<unsigned int>(Number("count"));
     FillConnections(records, *bufferBytes / sizeof(RasConnectionRecord), count);
     *connectionCount = count;
-  } else if (result == kRasSuccess) {
-    result = kRasInvalidHandle;
+  } else if (result == kNoError) {
+    result = kErrorInvalidHandle;
   }
   return result;
 }
 
 unsigned int TracePlayer::HangUpConnection(void*) {
-  if (!Answer("ras_hang_up")) return kRasNoConnection;
-  if (Ok()) return kRasSuccess;
+  if (!Answer("ras_hang_up")) return kErrorNoConnection;
+  if (Ok()) return kNoError;
   return recorded_.FindField(*answer_, "error") ? static_cast<unsigned int>(Number("error"))
-                                                : kRasNoConnection;
+                                                : kErrorNoConnection;
 }
 
 InternetHandle TracePlayer::OpenInternet(const std::wstring&, unsigned int) {

@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "position/position_query.h"
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
+#include "trace/run_outcome.h"
 
 namespace {
 
@@ -34,6 +36,29 @@ TEST(SendCommand, WritesOneByteACharacter) {
             std::vector<std::string>{"0 write handle=260 text=\"ATI4\\r\" count=5"});
 }
 
+// The text of the last operation the handset recorded.
+const TraceField& LastText(const SimulatedHandset& handset) {
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  return *operations.FindField(operations.Event(operations.Size() - 1), "text");
+}
+
+TEST(SendCommand, IsKnownInATraceByItsWholeText) {
+  const struct {
+    const wchar_t* sent;
+    bool positionCommand;
+  } cases[] = {{kPositionCommand, true},       {L"AT@LBC?", false}, {L"AT@LBC?\r\r", false},
+               {L"AT@LBC!\r", false},          {L"", false},        {kIdentifyCommand, false},
+               {kAttemptOpeningCommand, false}};
+  for (const auto& c : cases) {
+    ChannelScene scene("");
+    SendCommand(scene.handset, scene.port, c.sent);
+    const TraceRecord& operations = scene.handset.GetTimeline().Operations();
+    EXPECT_EQ(RecordedCommandIs(operations, LastText(scene.handset), kPositionCommand) != 0,
+              c.positionCommand)
+        << WideToUtf8(c.sent);
+  }
+}
+
 TEST(ReadResponse, TurnsOneReadIntoText) {
   const std::string sjis = WideToCp932(L"位置");
   const struct {
@@ -55,6 +80,10 @@ TEST(ReadResponse, TurnsOneReadIntoText) {
     std::wstring reply = L"left over";
     EXPECT_EQ(ReadResponse(scene.handset, scene.port, reply), c.count) << c.name;
     EXPECT_EQ(WideToUtf8(reply), WideToUtf8(c.reply)) << c.name;
+    // A trace of the read gives the tools the reply the launcher read.
+    std::wstring recorded;
+    RecordedReply(scene.handset.GetTimeline().Operations(), LastText(scene.handset), recorded);
+    EXPECT_EQ(WideToUtf8(recorded), WideToUtf8(c.reply)) << c.name;
   }
 }
 

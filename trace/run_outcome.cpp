@@ -3,14 +3,13 @@
 #include <cstring>
 
 #include "position/datum_conversion.h"
+#include "position/position_query.h"
 #include "position/position_reply.h"
+#include "position/serial_channel.h"
 #include "trace/trace_operations.h"
 #include "trace/utf8_text.h"
 
 namespace {
-
-// The position command as the serial line carries it.
-const char kPositionCommand[] = "AT@LBC?\r";
 
 bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
 
@@ -21,10 +20,7 @@ const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) 
 
 void TakePositionFrom(RunOutcome& outcome, const TraceRecord& record, const TraceField& reply) {
   std::wstring text;
-  DecodeUtf8(record.TextData(reply), reply.textLength, text);
-  // The launcher's reply text ends at the first zero character.
-  const std::wstring::size_type zero = text.find(L'\0');
-  if (zero != std::wstring::npos) text.resize(zero);
+  RecordedReply(record, reply, text);
   if (!ParsePositionReply(text, outcome.reportedLatitude, outcome.reportedLongitude)) return;
   outcome.position =
       TokyoToWgs84(DmsToDegrees(outcome.reportedLatitude), DmsToDegrees(outcome.reportedLongitude));
@@ -51,15 +47,29 @@ void NoteRunOperation(RunOutcome& outcome, const TraceRecord& record, const Trac
     outcome.messageShown = true;
     outcome.message = record.Text(*text);
   } else if (IsOp(event, "write") && text) {
-    const std::size_t length = sizeof kPositionCommand - 1;
-    if (text->textLength == length &&
-        std::memcmp(record.TextData(*text), kPositionCommand, length) == 0) {
-      outcome.awaitingPositionReply = true;
-    }
+    if (RecordedCommandIs(record, *text, kPositionCommand)) outcome.awaitingPositionReply = true;
   } else if (IsOp(event, "read") && text && outcome.awaitingPositionReply) {
     outcome.awaitingPositionReply = false;
     if (!outcome.positionKnown) TakePositionFrom(outcome, record, *text);
   }
+}
+
+int RecordedCommandIs(const TraceRecord& record, const TraceField& text, const wchar_t* command) {
+  // Compared character by byte, without a copy: the recorder asks this of
+  // every write it records.
+  const char* const sent = record.TextData(text);
+  std::size_t i = 0;
+  for (; command[i] != L'\0'; ++i) {
+    if (i == text.textLength) return 0;
+    const unsigned char byte = static_cast<unsigned char>(sent[i]);
+    if (static_cast<wchar_t>(byte) != command[i]) return 0;
+  }
+  return i == text.textLength;
+}
+
+void RecordedReply(const TraceRecord& record, const TraceField& text, std::wstring& reply) {
+  DecodeUtf8(record.TextData(text), text.textLength, reply);
+  EndReplyAtZero(reply);
 }
 
 void RecordRunEnd(TraceRecord& record, TraceTime t, const RunOutcome& outcome) {

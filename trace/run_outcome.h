@@ -24,6 +24,13 @@ void StartRunOutcome(RunOutcome& outcome);
 // the module's position command that the launcher's own parser accepts.
 void NoteRunOperation(RunOutcome& outcome, const TraceRecord& record, const TraceEvent& event);
 
+// Whether a recorded write of the module's port sent `command`, one of the
+// launcher's commands, which are ASCII and so sent as they are spelled.
+int RecordedCommandIs(const TraceRecord& record, const TraceField& text, const wchar_t* command);
+
+// The reply that a recorded read of the module's port gave the launcher.
+void RecordedReply(const TraceRecord& record, const TraceField& text, std::wstring& reply);
+
 // The run's last line: its outcome at `t`.
 void RecordRunEnd(TraceRecord& record, TraceTime t, const RunOutcome& outcome);
 

@@ -1,5 +1,7 @@
 #include "trace/trace_recorder.h"
 
+#include "platform/system_errors.h"
+
 #include "trace/trace_operations.h"
 #include "trace/utf8_text.h"
 
@@ -12,11 +14,11 @@ unsigned int POSRELAY_WINAPI RecordedRasEnumConnections(RasConnectionRecord* rec
                                                         unsigned int* connectionCount) {
   return activeRecorder
              ? activeRecorder->EnumerateConnections(records, bufferBytes, connectionCount)
-             : kRasInvalidHandle;
+             : kErrorInvalidHandle;
 }
 
 unsigned int POSRELAY_WINAPI RecordedRasHangUp(void* connection) {
-  return activeRecorder ? activeRecorder->HangUpConnection(connection) : kRasInvalidHandle;
+  return activeRecorder ? activeRecorder->HangUpConnection(connection) : kErrorInvalidHandle;
 }
 
 std::string EntryName(const RasConnectionRecord& record) {
@@ -263,7 +265,7 @@ unsigned int TraceRecorder::EnumerateConnections(RasConnectionRecord* records,
   activeRecorder = wrapped_;
   const unsigned int result = enumerate_(records, bufferBytes, connectionCount);
   activeRecorder = this;
-  const unsigned int count = result == kRasSuccess && connectionCount ? *connectionCount : 0;
+  const unsigned int count = result == kNoError && connectionCount ? *connectionCount : 0;
   RecordRasEnumerate(operation_, t, recordSize, room, count, result);
   Emit();
   // Each connection listed, as far as the room went; the hang-ups name the

@@ -7,13 +7,30 @@
 #else
 #include <windows.h>
 #endif
+#include <raserror.h>
 #include <wininet.h>
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/system_errors.h"
+
 namespace {
+
+// The codes the launcher, its trace and the simulated handset name are the
+// system's own.
+typedef char SystemErrorsAreTheSystems
+    [kNoError == NO_ERROR && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+             kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
+             kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+             kErrorInvalidName == ERROR_INVALID_NAME && kErrorModNotFound == ERROR_MOD_NOT_FOUND &&
+             kErrorBufferTooSmall == ERROR_BUFFER_TOO_SMALL &&
+             kErrorInvalidSize == ERROR_INVALID_SIZE && kErrorNoConnection == ERROR_NO_CONNECTION &&
+             kErrorInternetInternal == ERROR_INTERNET_INTERNAL_ERROR &&
+             kErrorInternetCannotConnect == ERROR_INTERNET_CANNOT_CONNECT
+         ? 1
+         : -1];
 
 // GetModuleFileNameW's buffer: 255 characters and a terminator.
 const DWORD kExecutablePathCharacters = 256;

@@ -4,6 +4,13 @@
 
 #include <climits>
 #include <functional>
+#include <string>
+
+#include "app/launch_sequence.h"
+#include "position/data_connection.h"
+#include "position/position_query.h"
+#include "settings/settings_file.h"
+#include "simulator/simulated_handset.h"
 
 namespace {
 
@@ -78,6 +85,92 @@ TEST(RunTimeBounds, CountsTheLaunchersOwnPauses) {
     EXPECT_EQ(bounds.shortestMs, 100u) << c.name;
     EXPECT_EQ(bounds.shortestNormalEndMs, c.shortestNormalEndMs) << c.name;
     EXPECT_EQ(bounds.longestMs, c.longestMs) << c.name;
+  }
+}
+
+// The settings as the launcher reads them from the handset's file.
+LauncherSettings SettingsOf(const HandsetScenario& scenario) {
+  SimulatedHandset reader(scenario);
+  LauncherSettings settings;
+  ReadSettings(reader, settings);
+  return settings;
+}
+
+// The longest position query: every connection the launcher lists is hung
+// up, and a module that has not answered its identification gives its
+// position at its last attempt only.
+void TakeLongestQuery(HandsetScenario& s) {
+  s.connections.assign(kConnectionListRecords, ConnectionScenario());
+  s.module.identification = "";
+  const std::string position = s.module.positionReplies.front();
+  s.module.positionReplies.assign(PositionAttemptLimit(true) - 1, "\r\nERROR\r\n");
+  s.module.positionReplies.push_back(position);
+}
+
+// The bounds are reached: on a handset made to lead the launcher down its
+// quickest or its longest way, the dry run lasts the bound to the
+// millisecond. A pause, a limit or a loop of the launcher that the bounds
+// count otherwise shows here, whichever way it changes.
+TEST(RunTimeBounds, AreWhatTheExtremeRunsTake) {
+  enum Bound { kShortest, kShortestNormalEnd, kLongest };
+  const struct {
+    const char* name;
+    std::string settingsFile;
+    std::function<void(HandsetScenario&)> make;
+    Bound bound;
+    bool endsNormally;
+  } cases[] = {
+      {"the port does not open", "",
+       [](HandsetScenario& s) {
+         s.connections.clear();
+         s.module.portExists = false;
+       },
+       kShortest, false},
+      {"one attempt, the window at the first check", "wsimcon=250\nwaitstart=30\n",
+       [](HandsetScenario& s) { s.connections.clear(); }, kShortestNormalEnd, true},
+      {"closed and shown at the last checks, every attempt, zoom and clear",
+       "wait=100\nwaitloop=3\nwsimdcon=20\nwsimcon=30\nwaitstart=40\ngzoomtime=5\ngclear=1\n",
+       [](HandsetScenario& s) {
+         s.map.running = true;
+         s.map.closesAfterMs = 300;
+         s.map.appearsAfterMs = 200;
+         TakeLongestQuery(s);
+       },
+       kLongest, true},
+      {"closed at the last check, every attempt, the start times out",
+       "wait=100\nwaitloop=3\nwsimdcon=20\nwsimcon=30\nwaitstart=40\n",
+       [](HandsetScenario& s) {
+         s.map.running = true;
+         s.map.closesAfterMs = 300;
+         s.map.appearsAfterMs = std::nullopt;
+         TakeLongestQuery(s);
+       },
+       kLongest, false},
+      {"the close times out", "wait=100000\nwaitloop=0\n",
+       [](HandsetScenario& s) {
+         s.map.running = true;
+         s.map.closesAfterMs = std::nullopt;
+       },
+       kLongest, false},
+      {"map left running, every attempt, zoom and clear, a negative pause",
+       "greset=0\nwaitloop=0\nwsimdcon=20\nwsimcon=30\nwaitstart=-40\ngzoomtime=2\ngclear=1\n",
+       [](HandsetScenario& s) {
+         s.map.running = true;
+         TakeLongestQuery(s);
+       },
+       kLongest, true},
+  };
+  for (const auto& c : cases) {
+    HandsetScenario scenario;
+    scenario.settingsFile = c.settingsFile;
+    c.make(scenario);
+    const RunTimeBounds bounds = ComputeRunTimeBounds(SettingsOf(scenario));
+    const std::optional<std::uint64_t> bound[] = {bounds.shortestMs, bounds.shortestNormalEndMs,
+                                                  bounds.longestMs};
+    SimulatedHandset handset(scenario);
+    RunLaunchSequence(handset);
+    EXPECT_EQ(handset.Messages().empty(), c.endsNormally) << c.name;
+    EXPECT_EQ(std::optional<std::uint64_t>(handset.NowMs()), bound[c.bound]) << c.name;
   }
 }
 

@@ -4,21 +4,18 @@
 #include <cstring>
 
 #include "position/datum_conversion.h"
+#include "position/position_query.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "trace/run_outcome.h"
 
 namespace {
 
-const int kKnownModuleAttempts = 10;
-const int kOtherModuleAttempts = 50;
-
 bool Is(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
 
-// The text field of the operation, or nothing.
-std::optional<std::string> Text(const TraceRecord& record, const TraceEvent& event) {
+// The text field of the operation, or none.
+const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
   const TraceField* text = record.FindField(event, "text");
-  if (!text || text->kind != kTraceText) return std::nullopt;
-  return record.Text(*text);
+  return text && text->kind == kTraceText ? text : nullptr;
 }
 
 std::string Dms(char hemisphere, const DmsAngle& angle) {
@@ -40,7 +37,7 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     const TraceEvent& event = operations.Event(i);
     NoteRunOperation(run, operations, event);
-    const std::optional<std::string> text = Text(operations, event);
+    const TraceField* text = TextField(operations, event);
     if (Is(event, "open_device")) {
       const TraceField* ok = operations.FindField(event, "ok");
       const TraceField* name = operations.FindField(event, "name");
@@ -48,14 +45,15 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
       outcome.portOpened = ok && ok->value.number != 0;
       if (name) outcome.port = operations.Text(*name);
     } else if (Is(event, "write") && text) {
-      identifying = *text == "ATI4\r";
-      if (*text == "AT@LBC?\r" && !outcome.givingAttempt) ++outcome.attempts;
+      identifying = RecordedCommandIs(operations, *text, kIdentifyCommand) != 0;
+      if (RecordedCommandIs(operations, *text, kPositionCommand) && !outcome.givingAttempt) {
+        ++outcome.attempts;
+      }
     } else if (Is(event, "read") && identifying) {
       identifying = false;
-      // The launcher's reply ends at a zero byte, as its read of it does.
-      const bool known =
-          text && text->substr(0, text->find('\0')).find("RX410") != std::string::npos;
-      outcome.attemptLimit = known ? kKnownModuleAttempts : kOtherModuleAttempts;
+      std::wstring identification;
+      if (text) RecordedReply(operations, *text, identification);
+      outcome.attemptLimit = PositionAttemptLimit(IsSlowModule(identification) != 0);
     }
     if (run.positionKnown && !outcome.givingAttempt) {
       outcome.givingAttempt = outcome.attempts;

@@ -12,8 +12,8 @@ struct PositionOutcome {
   bool asked = false;  // the launcher tried to open the module's port
   bool portOpened = false;
   std::string port;               // the port's name, UTF-8
-  int attemptLimit = 0;           // 10 for a module that said "RX410", else 50
-  int attempts = 0;               // "AT@LBC?" commands sent
+  int attemptLimit = 0;           // the launcher's, by the module's identification
+  int attempts = 0;               // position commands sent
   int givingAttempt = 0;          // the attempt whose reply gave the position; 0: none
   DmsAngle latitude = {0, 0, 0};  // as the module gave them, on the Tokyo datum
   DmsAngle longitude = {0, 0, 0};

@@ -11,7 +11,7 @@
 // run on every handset takes between `shortestMs` and `longestMs`.
 struct RunTimeBounds {
   // The quickest run of all: the map is not running and the module's port
-  // does not open, so only the first 100 ms pause is taken.
+  // does not open, so only the pause after the first look is taken.
   std::uint64_t shortestMs;
   // The quickest run that reaches its normal end; none when the settings
   // leave no way to it (the map must be closed or started, with no checks).

@@ -126,51 +126,27 @@ bool HasFullWidthDigit(const std::wstring& text) {
 }
 
 int NumericSetting(const LauncherSettings& settings, int key) {
-  switch (key) {
-    case kKeyGreset:
-      return settings.greset;
-    case kKeyGclear:
-      return settings.gclear;
-    case kKeyWait:
-      return settings.wait;
-    case kKeyWaitloop:
-      return settings.waitloop;
-    case kKeyWaitstart:
-      return settings.waitstart;
-    case kKeyWsimdcon:
-      return settings.wsimdcon;
-    case kKeyWsimcon:
-      return settings.wsimcon;
-    default:
-      return settings.gzoomtime;
-  }
-}
-
-bool IsTextKey(int key) { return key == kKeyGpath || key == kKeyComport; }
-
-const std::wstring& TextSetting(const LauncherSettings& settings, int key) {
-  return key == kKeyGpath ? settings.gpath : settings.comport;
+  return *NumericSettingsField(settings, key);
 }
 
 // As the report shows it: texts quoted, so that blanks at their ends show.
 std::string SettingValue(const LauncherSettings& settings, int key) {
-  if (IsTextKey(key)) return DisplayText(WideToUtf8(TextSetting(settings, key)));
+  const std::wstring* text = TextSettingsField(settings, key);
+  if (text) return DisplayText(WideToUtf8(*text));
   return std::to_string(NumericSetting(settings, key));
 }
-
-std::size_t TextCapacity(int key) { return key == kKeyGpath ? kGpathCapacity : kComportCapacity; }
 
 bool IsDecimalPoint(wchar_t c) { return c == L'.' || c == kFullWidthFullStop; }
 
 bool IsThousandsSeparator(wchar_t c) { return c == L',' || c == kFullWidthComma; }
 
-// What follows a number's digits that its author meant as part of it: a
-// unit, a decimal point, a thousands separator. Blanks and the line end
-// are nothing; a carriage return ends what the author wrote on the line.
-void CheckAfterDigits(const std::wstring& value, int read, int key, int line, Warnings& warnings) {
-  const std::wstring::size_type digits = value.find_first_of(kDigits);
-  const std::wstring::size_type end = value.find_first_not_of(kDigits, digits);
-  if (end == std::wstring::npos) return;
+// What follows a number's digits, `digits` up to `end` as the launcher read
+// them, that its author meant as part of it: a unit, a decimal point, a
+// thousands separator. Blanks and the line end are nothing; a carriage
+// return ends what the author wrote on the line.
+void CheckAfterDigits(const std::wstring& value, int read, std::size_t digits, std::size_t end,
+                      int key, int line, Warnings& warnings) {
+  if (end == value.size()) return;
   const std::wstring rest =
       Trimmed(value.substr(end, value.find(L'\r', end) - end), kBlanksAndLineFeed);
   if (rest.empty()) return;
@@ -204,7 +180,8 @@ void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warning
   std::wstring value;
   SettingsLineValue(piece, value);
   int read = 0;
-  const int digits = ReadInteger(value.c_str(), value.size(), read);
+  std::size_t end = 0;
+  const int digits = ReadInteger(value.c_str(), value.size(), read, end);
   const std::string shown = Quoted(value);
   if (HasFullWidthDigit(value)) {
     warnings.Add(line, key, kWarnFullWidthDigits, {KeyName(key), shown, std::to_string(read)});
@@ -212,7 +189,7 @@ void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warning
     warnings.Add(line, key, kWarnNoDigits, {KeyName(key), shown});
   } else if (LeadingKey(piece) == key) {
     // Otherwise the value runs into another key, which is warned about.
-    CheckAfterDigits(value, read, key, line, warnings);
+    CheckAfterDigits(value, read, end - static_cast<std::size_t>(digits), end, key, line, warnings);
   }
 }
 
@@ -303,13 +280,15 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
     warnings.Add(line, key, kWarnLooksLikeComment, {Quoted(piece), KeyName(key)});
   }
   CheckCarriageReturns(piece, key, settings, line, warnings);
-  if (outcome == kLineApplied && IsTextKey(key)) {
-    CheckBlanks(TextSetting(settings, key), key, line, warnings);
+  const std::wstring* text = TextSettingsField(settings, key);
+  if (outcome == kLineApplied && text) {
+    CheckBlanks(*text, key, line, warnings);
     if (key == kKeyGpath) CheckPath(settings.gpath, line, warnings);
   } else if (outcome == kLineApplied) {
     CheckNumber(piece, key, line, warnings);
   }
-  if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key)});
+  const std::string pieceBytes = std::to_string(kSettingsPieceBytes);
+  if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key), pieceBytes});
   const int leading = LeadingKey(piece);
   if (leading != key) {
     warnings.Add(line, key, kWarnTriedFirst, {Quoted(piece), KeyName(key), KeyName(leading)});
@@ -317,7 +296,8 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
   if (outcome == kLineHadNoValue) {
     warnings.Add(line, key, kWarnNoValue, {KeyName(key)});
   } else if (outcome == kLineValueTooLong) {
-    warnings.Add(line, key, kWarnTooLong, {KeyName(key), std::to_string(TextCapacity(key))});
+    warnings.Add(line, key, kWarnTooLong,
+                 {KeyName(key), std::to_string(TextSettingsCapacity(key)), pieceBytes});
   }
 }
 
@@ -442,8 +422,8 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
       check.setOnLine[key] = line;
       appliedOn[key].push_back(line);
     }
-    // A long line arrives in 255-byte pieces; only a piece that ends the
-    // line moves on to the next one.
+    // A long line arrives in pieces; only a piece that ends the line moves
+    // on to the next one.
     continued = cut;
     if (!cut) ++line;
   }
@@ -498,8 +478,9 @@ std::string FormatSettingsCheckJson(const SettingsCheck& check) {
   nlohmann::ordered_json report;
   for (int key = 0; key < kSettingsKeyCount; ++key) {
     nlohmann::ordered_json& setting = report["settings"][KeyName(key)];
-    if (IsTextKey(key)) {
-      setting["value"] = WideToUtf8(TextSetting(check.settings, key));
+    const std::wstring* text = TextSettingsField(check.settings, key);
+    if (text) {
+      setting["value"] = WideToUtf8(*text);
     } else {
       setting["value"] = NumericSetting(check.settings, key);
     }

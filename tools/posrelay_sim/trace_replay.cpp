@@ -1,18 +1,18 @@
 #include "tools/posrelay_sim/trace_replay.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "settings/settings_file.h"
-#include "simulator/text_encoding.h"
 #include "simulator/trace_player.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 
 namespace {
 
 // The settings the launcher reads from the recorded lines, as far as it may
-// read them before a divergence ends the replay: each loop's most.
-int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
+// read them before a divergence ends the replay: each loop's most. The lines
+// are taken by the launcher's reader, in the code page of `handset`.
+int CheckRecordedSettings(const RecordedTrace& trace, PlatformServices& handset,
+                          std::string& problem) {
   LauncherSettings settings;
   SetDefaultSettings(settings);
   for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
@@ -20,14 +20,11 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
     if (std::strcmp(event.op, "read_line") != 0 || !trace.operations.FindField(event, "text")) {
       continue;
     }
-    // As the settings reader takes a piece: cut when it filled its bytes
-    // without a line feed, its text ending at a zero byte.
-    std::string bytes = RecordedBytes(trace.operations, event);
-    const bool cut =
-        bytes.size() >= static_cast<std::size_t>(kSettingsPieceBytes) && bytes.back() != '\n';
-    bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+    std::wstring piece;
+    bool cut = false;
+    TakeSettingsPiece(handset, RecordedBytes(trace.operations, event), piece, cut);
     int key = kNoSettingsKey;
-    ApplySettingsLine(settings, Cp932ToWide(bytes), cut, key);
+    ApplySettingsLine(settings, piece, cut, key);
     std::string refusal;
     if (!DryRunAccepts(settings, refusal)) {
       problem = "line " + std::to_string(trace.lines[i]) + ": " + refusal;
@@ -40,12 +37,12 @@ int CheckRecordedSettings(const RecordedTrace& trace, std::string& problem) {
 }  // namespace
 
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem) {
-  if (!CheckRecordedSettings(trace, problem)) return 0;
   // A trace that was cut, or interrupted, has recorded all there is: the
   // calls after it are not a divergence, and it has no end to compare.
   const bool complete = !trace.cut && !trace.interrupted;
   const TraceRecord noEnd;
   TracePlayer player(trace.operations, complete ? trace.last : noEnd, !complete, trace.version);
+  if (!CheckRecordedSettings(trace, player, problem)) return 0;
   player.PlayLaunchSequence();
   result.diverged = player.Diverged();
   result.played = player.Played();
