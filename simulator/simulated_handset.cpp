@@ -1,5 +1,7 @@
 #include "simulator/simulated_handset.h"
 
+#include "app/launch_sequence.h"
+
 SimulatedHandset::SimulatedHandset(HandsetScenario scenario)
     : SimulatedHandsetParts(std::move(scenario)), TraceRecorder(model, *this, timeline) {}
 
@@ -9,4 +11,12 @@ void SimulatedHandset::Reset(const HandsetScenario& scenario) {
   model.Reset(scenario);
   timeline.Clear();
   Restart();
+}
+
+void SimulatedHandset::RunTracedLaunch(TraceOutput& output, const TraceOrigin& origin) {
+  TraceWriter writer(output, origin);
+  SimulatedHandsetParts& clock = *this;
+  TraceRecorder recorder(*this, clock, writer);
+  RunLaunchSequence(recorder);
+  recorder.Finish();
 }

@@ -10,6 +10,7 @@
 #include "simulator/handset_model.h"
 #include "simulator/timeline.h"
 #include "trace/trace_recorder.h"
+#include "trace/trace_writer.h"
 
 // What a simulated handset is made of, built before the recorder that is
 // wrapped around it: the model, its virtual clock as the recorder reads
@@ -36,6 +37,10 @@ class SimulatedHandset : private SimulatedHandsetParts, public TraceRecorder {
   // Starts over as a new handset made of `scenario`, as if just built, but
   // keeps the room its timeline and buffers have grown.
   void Reset(const HandsetScenario& scenario);
+
+  // Runs the launcher on this handset as posrelay.exe runs on the device:
+  // under the device's recorder too, whose trace goes to `output`.
+  void RunTracedLaunch(TraceOutput& output, const TraceOrigin& origin);
 
   std::uint64_t NowMs() const { return model.NowMs(); }
   const Timeline& GetTimeline() const { return timeline; }

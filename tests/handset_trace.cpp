@@ -84,13 +84,6 @@ struct TextOutput : TraceOutput {
   int Flush() override { return 1; }
 };
 
-// The recorder's clock is the twin's virtual clock.
-struct HandsetClock : TraceClock {
-  explicit HandsetClock(const SimulatedHandset& handset) : handset(handset) {}
-  TraceTime ElapsedMs() override { return handset.NowMs(); }
-  const SimulatedHandset& handset;
-};
-
 // The fields an operation has, in the vocabulary's order and kinds.
 bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
   const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
@@ -110,6 +103,9 @@ bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
 }
 
 }  // namespace
+
+const TraceOrigin kHandsetOrigin = {
+    "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
 
 std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); }
 
@@ -164,16 +160,8 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
   // reset after another run behaves as a new one.
   static SimulatedHandset twin;
   twin.Reset(handset.Scenario());
-  HandsetClock clock(twin);
   TextOutput output;
-  {
-    const TraceOrigin origin = {
-        "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
-    TraceWriter writer(output, origin);
-    TraceRecorder recorder(twin, clock, writer);
-    RunLaunchSequence(recorder);
-    recorder.Finish();
-  }
+  twin.RunTracedLaunch(output, kHandsetOrigin);
   // The same run, and its trace: the header, then the dry run's lines.
   const TraceRecord& twinOperations = twin.GetTimeline().Operations();
   std::string twinLines;

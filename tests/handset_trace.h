@@ -31,4 +31,7 @@ void ExpectLedgerClean(const SimulatedHandset& handset);
 // operations are identical.
 void ExpectTraceAgrees(const SimulatedHandset& handset);
 
+// The header of the tests' traces: a handset's.
+extern const TraceOrigin kHandsetOrigin;
+
 #endif

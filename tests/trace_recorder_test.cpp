@@ -12,6 +12,7 @@
 
 #include "app/launch_sequence.h"
 #include "simulator/simulated_handset.h"
+#include "tests/handset_trace.h"
 #include "trace/trace_writer.h"
 
 namespace {
@@ -53,12 +54,6 @@ struct Storage : TraceOutput {
   std::vector<Flushed> flushes;
 };
 
-struct HandsetClock : TraceClock {
-  explicit HandsetClock(const SimulatedHandset& handset) : handset(handset) {}
-  TraceTime ElapsedMs() override { return handset.NowMs(); }
-  const SimulatedHandset& handset;
-};
-
 std::string JsonLines(const SimulatedHandset& handset) {
   const TraceRecord& operations = handset.GetTimeline().Operations();
   std::string lines;
@@ -98,16 +93,8 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
     RunLaunchSequence(unrecorded);
 
     SimulatedHandset handset(scenario);
-    HandsetClock clock(handset);
     Storage storage(handset, c.room, c.flushFails);
-    {
-      const TraceOrigin origin = {
-          "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
-      TraceWriter writer(storage, origin);
-      TraceRecorder recorder(handset, clock, writer);
-      RunLaunchSequence(recorder);
-      recorder.Finish();
-    }
+    handset.RunTracedLaunch(storage, kHandsetOrigin);
     EXPECT_EQ(JsonLines(handset), JsonLines(unrecorded));
     EXPECT_EQ(storage.callsAfterFailure, 0);
     EXPECT_LE(storage.text.size(), kTraceLimitBytes);

@@ -85,27 +85,17 @@ struct DiscardingOutput : TraceOutput {
   std::size_t bytes = 0;
 };
 
-struct VirtualClock : TraceClock {
-  explicit VirtualClock(const SimulatedHandset& handset) : handset(handset) {}
-  TraceTime ElapsedMs() override { return handset.NowMs(); }
-  const SimulatedHandset& handset;
-};
-
 // The same run traced: the recorder's cost per operation is the difference
 // from the run above, divided by its operations.
 void WholeRecordedRunOnTheVirtualClock(benchmark::State& state) {
   const HandsetScenario scenario = RunScenario(state.range(0));
+  const TraceOrigin origin = {
+      "handset", "1.6.0.0", "bench", "Windows CE 4.20", "2026-12-08T00:00:00", 932};
   std::size_t bytes = 0;
   for (auto _ : state) {
     SimulatedHandset handset(scenario);
-    VirtualClock clock(handset);
     DiscardingOutput output;
-    const TraceOrigin origin = {
-        "handset", "1.6.0.0", "bench", "Windows CE 4.20", "2026-12-08T00:00:00", 932};
-    TraceWriter writer(output, origin);
-    TraceRecorder recorder(handset, clock, writer);
-    RunLaunchSequence(recorder);
-    recorder.Finish();
+    handset.RunTracedLaunch(output, origin);
     bytes = output.bytes;
   }
   state.counters["trace_bytes"] = static_cast<double>(bytes);
