@@ -5,6 +5,7 @@
 #include "app/launch_sequence.h"
 #include "platform/system_errors.h"
 #include "simulator/text_encoding.h"
+#include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 
 namespace {
@@ -75,23 +76,13 @@ void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord
   }
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 0;
-}
-
 }  // namespace
 
 std::string RecordedBytes(const TraceRecord& record, const TraceEvent& event) {
   const TraceField* hex = record.FindField(event, "hex");
   if (hex) {
     std::string bytes;
-    const char* digits = record.TextData(*hex);
-    for (std::size_t i = 0; i + 1 < hex->textLength; i += 2) {
-      bytes += static_cast<char>(HexDigit(digits[i]) * 16 + HexDigit(digits[i + 1]));
-    }
+    DecodeHexText(record.TextData(*hex), hex->textLength, bytes);
     return bytes;
   }
   const TraceField* text = record.FindField(event, "text");

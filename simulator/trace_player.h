@@ -129,7 +129,8 @@ class TracePlayer : public PlatformServices, public TraceSink, public TraceClock
 };
 
 // The bytes a recorded text field stands for: its "hex" field when the
-// operation has one, else the text in the handset's code page.
+// operation has one (none when that is not hex), else the text in the
+// handset's code page.
 std::string RecordedBytes(const TraceRecord& record, const TraceEvent& event);
 
 #endif

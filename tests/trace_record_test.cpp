@@ -6,8 +6,10 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstring>
 #include <string>
 
+#include "trace/hex_text.h"
 #include "trace/utf8_text.h"
 
 namespace {
@@ -65,6 +67,32 @@ TEST(TraceRecord, TextsKeepEveryCharacterAndEscapeOnlyWhatJsonMust) {
   std::wstring decoded;
   EXPECT_EQ(DecodeUtf8("\xE5\x9C\xB0\xC0\x80", 5, decoded), 0);
   EXPECT_EQ(decoded, std::wstring(L"\x5730\xFFFD\xFFFD"));
+}
+
+// The bytes of a "hex" field come back as they were; what is not two hex
+// digits a byte gives none, and leaves what was already decoded alone.
+TEST(TraceRecord, HexGivesTheBytesBackAndRefusesWhatIsNotHex) {
+  const std::string bytes("\x00\x81\xff\x5c\x0a", 5);
+  std::string hex;
+  AppendHexText(bytes, hex);
+  EXPECT_EQ(hex, "0081ff5c0a");
+  std::string decoded = "kept";
+  EXPECT_EQ(DecodeHexText(hex.data(), hex.size(), decoded), 1);
+  EXPECT_EQ(decoded, "kept" + bytes);
+
+  const struct {
+    const char* hex;
+    int decodes;
+    const char* bytes;
+  } cases[] = {
+      {"", 1, ""},      {"4A6b", 1, "Jk"}, {"4a6", 0, ""}, {"4g", 0, ""},
+      {"4a 6b", 0, ""}, {"0x4a", 0, ""},   {"-1", 0, ""},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(DecodeHexText(c.hex, std::strlen(c.hex), out), c.decodes) << c.hex;
+    EXPECT_EQ(out, c.bytes) << c.hex;
+  }
 }
 
 }  // namespace

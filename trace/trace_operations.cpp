@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-namespace {
+#include "trace/hex_text.h"
 
-const char kHexDigits[] = "0123456789abcdef";
+namespace {
 
 void AddCodePageText(TraceRecord& record, const char* name, const std::string& bytes,
                      PlatformServices& conversions) {
@@ -22,12 +22,7 @@ void AddCodePageText(TraceRecord& record, const char* name, const std::string& b
   record.AddWideText(name, text);
   if (conversions.WideToAnsi(text) == bytes) return;
   std::string hex;
-  hex.reserve(bytes.size() * 2);
-  for (std::string::size_type i = 0; i < bytes.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-    hex += kHexDigits[byte >> 4];
-    hex += kHexDigits[byte & 0xF];
-  }
+  AppendHexText(bytes, hex);
   record.AddText("hex", hex);
 }
 

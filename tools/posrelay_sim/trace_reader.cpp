@@ -10,6 +10,7 @@
 #include "simulator/timeline.h"
 #include "simulator/trace_player.h"
 #include "tools/posrelay_sim/json_line.h"
+#include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_writer.h"
 
@@ -133,16 +134,6 @@ int AddField(TraceRecord& record, const TraceFieldShape& shape, const JsonMember
   return 0;
 }
 
-bool IsHex(const std::string& text) {
-  if (text.size() % 2 != 0) return false;
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The bytes that may begin and end a character of two bytes in code page 932.
 bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -205,12 +196,13 @@ int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::s
     return 0;
   }
   if (!text) return 1;
-  if (hex && !IsHex(record.Text(*hex))) {
+  std::string bytes;
+  if (hex && !DecodeHexText(record.TextData(*hex), hex->textLength, bytes)) {
     problem = "\"hex\" is not an even number of hex digits";
     return 0;
   }
-  const std::string bytes = RecordedBytes(record, event);
   if (!hex) {
+    bytes = RecordedBytes(record, event);
     if (WideToUtf8(Cp932ToWide(bytes)) == record.Text(*text)) return 1;
     problem = "\"text\" does not give its bytes back in code page 932; give them in \"hex\"";
     return 0;
