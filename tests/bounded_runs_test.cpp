@@ -177,10 +177,10 @@ TEST(BoundedRuns, EveryRunEndsWithinItsSettingsBounds) {
 
     SimulatedHandset handset(scenario);
     RunLaunchSequence(handset);
-    const std::vector<TimelineEvent>& events = handset.GetTimeline().Events();
+    const TraceRecord& operations = handset.GetTimeline().Operations();
     EXPECT_EQ(handset.GetTimeline().Find("quit").size(), 1u);
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().op, "quit");
+    ASSERT_NE(operations.Size(), 0u);
+    EXPECT_STREQ(operations.Events().back().op, "quit");
     EXPECT_EQ(handset.QuitCode(), 0);
     ExpectLedgerClean(handset);
     EXPECT_LE(handset.Messages().size(), 1u);

@@ -14,53 +14,60 @@
 
 namespace {
 
-std::string Number(const TimelineEvent& event, const char* name) {
-  const TimelineField* field = event.Field(name);
-  return field ? std::to_string(field->number) : "?";
-}
+// One operation's fields, looked up by name.
+struct Fields {
+  const TraceRecord& record;
+  const TraceEvent& event;
 
-std::string Ok(const TimelineEvent& event) {
-  const TimelineField* field = event.Field("ok");
-  return field && field->number ? "ok" : "failed";
-}
+  TraceNumber Value(const char* name) const { return record.FindField(event, name)->value.number; }
+  std::string Number(const char* name) const {
+    const TraceField* field = record.FindField(event, name);
+    return field ? std::to_string(field->value.number) : "?";
+  }
+  std::string Ok() const {
+    const TraceField* field = record.FindField(event, "ok");
+    return field && field->value.number ? "ok" : "failed";
+  }
+};
 
 // Internet handles by what they were opened as: the probe's page, or the
 // internet itself.
-using UrlHandles = std::vector<long long>;
+using UrlHandles = std::vector<TraceNumber>;
 
-std::string Word(const TimelineEvent& event, const UrlHandles& urls) {
-  const std::string& op = event.op;
-  if (op == "sleep") return "sleep:" + Number(event, "ms");
+std::string Word(const Fields& event, const UrlHandles& urls) {
+  const std::string op = event.event.op;
+  if (op == "sleep") return "sleep:" + event.Number("ms");
   if (op == "find_window") {
-    return event.Field("found")->number ? "find:" + Number(event, "window") : "find:none";
+    return event.Value("found") ? "find:" + event.Number("window") : "find:none";
   }
-  if (op == "foreground") return "front:" + Number(event, "window");
+  if (op == "foreground") return "front:" + event.Number("window");
   if (op == "post_message") {
-    return "post:" + Number(event, "window") + ":" + Number(event, "message") + ":" +
-           Number(event, "wparam") +
-           (event.Field("lparam")->number ? ":" + Number(event, "lparam") : "");
+    return "post:" + event.Number("window") + ":" + event.Number("message") + ":" +
+           event.Number("wparam") + (event.Value("lparam") ? ":" + event.Number("lparam") : "");
   }
-  if (op == "create_process") return "start:" + Ok(event);
+  if (op == "create_process") return "start:" + event.Ok();
   if (op == "key") {
-    const char key = static_cast<char>(event.Field("vk")->number);
-    return std::string(event.Field("down")->number ? "down:" : "up:") + key;
+    const char key = static_cast<char>(event.Value("vk"));
+    return std::string(event.Value("down") ? "down:" : "up:") + key;
   }
-  if (op == "registry_open") return "reg_open:" + Ok(event);
-  if (op == "registry_set")
-    return "reg_set:" + event.Field("name")->text + "=" + Number(event, "value");
+  if (op == "registry_open") return "reg_open:" + event.Ok();
+  if (op == "registry_set") {
+    return "reg_set:" + event.record.Text(*event.record.FindField(event.event, "name")) + "=" +
+           event.Number("value");
+  }
   if (op == "registry_close") return "reg_close";
-  if (op == "internet_open") return "net_open:" + Ok(event);
+  if (op == "internet_open") return "net_open:" + event.Ok();
   if (op == "internet_set_option") {
-    return "net_option:" + Number(event, "option") + "=" + Number(event, "value") + "/" +
-           Number(event, "size");
+    return "net_option:" + event.Number("option") + "=" + event.Number("value") + "/" +
+           event.Number("size");
   }
-  if (op == "open_url") return "open_url:" + Ok(event);
-  if (op == "internet_read") return "net_read:" + Number(event, "bytes");
+  if (op == "open_url") return "open_url:" + event.Ok();
+  if (op == "internet_read") return "net_read:" + event.Number("bytes");
   if (op == "internet_close") {
-    const bool url = std::count(urls.begin(), urls.end(), event.Field("handle")->number) > 0;
+    const bool url = std::count(urls.begin(), urls.end(), event.Value("handle")) > 0;
     return url ? "net_close:url" : "net_close:internet";
   }
-  if (op == "quit") return "quit:" + Number(event, "code");
+  if (op == "quit") return "quit:" + event.Number("code");
   return op;
 }
 
@@ -112,10 +119,12 @@ std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); 
 std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::string_view> ops) {
   std::vector<std::string> words;
   UrlHandles urls;
-  for (const TimelineEvent& event : handset.GetTimeline().Events()) {
-    if (event.op == "open_url") urls.push_back(event.Field("handle")->number);
+  const TraceRecord& operations = handset.GetTimeline().Operations();
+  for (const TraceEvent& event : operations.Events()) {
+    const Fields fields = {operations, event};
+    if (std::strcmp(event.op, "open_url") == 0) urls.push_back(fields.Value("handle"));
     if (ops.size() == 0 || std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
-      words.push_back(Word(event, urls));
+      words.push_back(Word(fields, urls));
     }
   }
   const std::size_t kMinRepeats = 3;

@@ -32,7 +32,7 @@ void RunOnce(SimulatedHandset& handset) {
   RunLaunchSequence(handset);
   EXPECT_EQ(handset.QuitCode(), 0);
   EXPECT_EQ(handset.GetTimeline().Find("quit").size(), 1u);
-  EXPECT_EQ(handset.GetTimeline().Events().back().op, "quit");
+  EXPECT_STREQ(handset.GetTimeline().Operations().Events().back().op, "quit");
   ExpectLedgerClean(handset);
   ExpectTraceAgrees(handset);
 }

@@ -63,8 +63,9 @@ struct Query {
   }
   Lines Writes() const {
     Lines writes;
-    for (const TimelineEvent* event : handset.GetTimeline().Find("write")) {
-      writes.push_back(event->Field("text")->text);
+    const TraceRecord& operations = handset.GetTimeline().Operations();
+    for (const TraceEvent* event : handset.GetTimeline().Find("write")) {
+      writes.push_back(operations.Text(*operations.FindField(*event, "text")));
     }
     return writes;
   }

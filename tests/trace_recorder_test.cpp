@@ -101,13 +101,14 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
     EXPECT_EQ(storage.text.empty() || storage.text.back() == '\n', true);
     // Each write-out comes as the handset is about to pause or show the
     // message, or after the run, and holds everything up to there.
-    const std::vector<TimelineEvent>& events = unrecorded.GetTimeline().Events();
+    const TraceRecord& operations = unrecorded.GetTimeline().Operations();
     for (const Storage::Flushed& flushed : storage.flushes) {
       const std::size_t next = flushed.handsetOperations;
-      if (next == events.size()) continue;
-      EXPECT_TRUE(events[next].op == "sleep" || events[next].op == "message") << events[next].op;
+      if (next == operations.Size()) continue;
+      const std::string op = operations.Event(next).op;
+      EXPECT_TRUE(op == "sleep" || op == "message") << op;
       if (!storage.failed) {
-        EXPECT_NE(flushed.lastLine.find("\"op\":\"" + events[next].op + "\""), std::string::npos);
+        EXPECT_NE(flushed.lastLine.find("\"op\":\"" + op + "\""), std::string::npos);
       }
     }
     if (!c.lastLine) {

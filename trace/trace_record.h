@@ -61,6 +61,7 @@ class TraceRecord {
 
   std::size_t Size() const { return events_.size(); }
   const TraceEvent& Event(std::size_t index) const { return events_[index]; }
+  const std::vector<TraceEvent>& Events() const { return events_; }
   const TraceField& Field(const TraceEvent& event, std::size_t index) const {
     return fields_[event.firstField + index];
   }

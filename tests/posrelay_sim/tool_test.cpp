@@ -238,8 +238,10 @@ TEST(PosrelaySim, JsonLinesCarryTheLaunchAsTheHandsetSawIt) {
 
 TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
   const std::string kWgs84 = "35.689444, 139.753333); on WGS84 35.692670, 139.750125";
+  // Texts show quotes and control bytes escaped, backslashes as they stand.
+  const std::string escapes = WriteTemp("wait=200 \"\\x\x1b\x7f\n");
   const struct {
-    const char* arguments;
+    std::string arguments;
     std::vector<std::string> lines;  // lines that must come, in this order
   } cases[] = {
       {"",
@@ -266,6 +268,8 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
       {"--scenario map_never_closes.json",
        {"-- map --", "-- summary --",
         "position  not asked: the run ended before the module's turn"}},
+      {"--ini '" + escapes + "'",
+       {"0.000  read_line        text=\"wait=200 \\\"\\x\\x1B\\x7F\\n\" ok=true"}},
   };
   for (const auto& c : cases) {
     const ToolResult result = RunTool(c.arguments);
@@ -279,6 +283,7 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
                                    << result.out;
     }
   }
+  std::remove(escapes.c_str());
 }
 
 // The charts in docs/ are what the tool draws now.
@@ -664,6 +669,10 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "line 4: longer than 8192 bytes, more than any line the recorder writes", ""},
       {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":11", false, 2,
        "line 45: \"bytes\" 11 is more than the 10 bytes asked", ""},
+      // Texts show every backslash, quote and control byte escaped.
+      {"normal_run.trace", "\"wait=200\\n\"", "\"wait=200 \\\"\\\\x\\u001b\\u007f\\n\"", false, 0,
+       "identical: 39 operations",
+       "   0.000     0.000  read_line text=\"wait=200 \\\"\\\\x\\x1B\\x7F\\n\" ok=true"},
       // Bytes that are no characters show as the recording system shows them.
       {"normal_run.trace", "\"text\":\"\\r\\nOK\\r\\n\",\"count\":6",
        "\"text\":\"\\r\\n・・\\r\\n\",\"hex\":\"0d0a81ff0d0a\",\"count\":6", false, 0,

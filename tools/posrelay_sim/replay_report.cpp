@@ -1,51 +1,17 @@
 #include "tools/posrelay_sim/replay_report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
-#include "tools/posrelay_sim/display_text.h"
+#include "simulator/operation_text.h"
 #include "tools/posrelay_sim/run_report.h"
+#include "tools/posrelay_sim/seconds_text.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
 #include "trace/trace_operations.h"
 
 namespace {
-
-std::string Seconds(std::int64_t ms) {
-  const std::uint64_t magnitude = ms < 0 ? 0 - static_cast<std::uint64_t>(ms) : ms;
-  char text[40];
-  std::snprintf(text, sizeof text, "%s%llu.%03llu", ms < 0 ? "-" : "",
-                static_cast<unsigned long long>(magnitude / 1000),
-                static_cast<unsigned long long>(magnitude % 1000));
-  return text;
-}
-
-// "op name=value ...", texts with every backslash escaped, so that each
-// shown text stands for one text only.
-std::string Describe(const TraceRecord& record, const TraceEvent& event) {
-  std::string line = event.op;
-  for (std::size_t i = 0; i < event.fieldCount; ++i) {
-    const TraceField& field = record.Field(event, i);
-    line += std::string(" ") + field.name + "=";
-    switch (field.kind) {
-      case kTraceText:
-        line += QuoteText(record.Text(field));
-        break;
-      case kTraceBoolean:
-        line += field.value.number ? "true" : "false";
-        break;
-      case kTraceNumber:
-        line += std::to_string(field.value.number);
-        break;
-      case kTraceReal:
-        AppendJsonReal(field.value.real, line);
-        break;
-    }
-  }
-  return line;
-}
 
 // The time the trace covers: to its end line, its cut or, when it was
 // interrupted, its last operation.
@@ -118,9 +84,8 @@ std::size_t DivergenceLine(const RecordedTrace& trace, const ReplayResult& resul
 }
 
 std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) {
-  return Seconds(static_cast<std::int64_t>(ComparedMs(trace))) + " s recorded, " +
-         Seconds(static_cast<std::int64_t>(result.pausesMs)) +
-         " s of them the launcher's pauses, " + Seconds(BeyondPausesMs(trace, result)) +
+  return SecondsText(ComparedMs(trace)) + " s recorded, " + SecondsText(result.pausesMs) +
+         " s of them the launcher's pauses, " + SecondsText(BeyondPausesMs(trace, result)) +
          " s beyond them";
 }
 
@@ -147,7 +112,7 @@ RunSummary RecordedSummary(const RecordedTrace& trace) {
 std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result) {
   const std::string count = std::to_string(result.played) + " operations";
   if (!result.diverged && trace.interrupted) {
-    return *Stopped(trace) + ", at " + Seconds(static_cast<std::int64_t>(RecordedMs(trace))) +
+    return *Stopped(trace) + ", at " + SecondsText(RecordedMs(trace)) +
            " s: " + Interruption(trace) + "; identical up to there; " + TimeAccount(trace, result);
   }
   if (!result.diverged && !trace.cut)
@@ -168,15 +133,15 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
                                              std::to_string(result.played + 1) + " " + line;
   const TraceEvent* event = nullptr;
   const TraceRecord* recorded = RecordedAt(trace, result, event);
-  text += recorded ? "recorded " + Describe(*recorded, *event) + "; " : "the trace ends there; ";
+  text += recorded ? "recorded " + OperationText(*recorded, *event, kExactQuoting) + "; "
+                   : "the trace ends there; ";
   if (result.divergentCall.Size() == 0) return text + "the launcher made no more calls";
   return text + (result.endDiffers ? "the replayed calls give " : "the launcher made ") +
-         Describe(result.divergentCall, result.divergentCall.Event(0));
+         OperationText(result.divergentCall, result.divergentCall.Event(0), kExactQuoting);
 }
 
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result) {
-  const std::size_t width =
-      std::max<std::size_t>(8, Seconds(static_cast<std::int64_t>(RecordedMs(trace))).size());
+  const std::size_t width = std::max<std::size_t>(8, SecondsText(RecordedMs(trace)).size());
   auto column = [width](const std::string& text) {
     return std::string(width - std::min(width, text.size()), ' ') + text;
   };
@@ -187,16 +152,16 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
                      column("recorded") + "  " + column("pauses") + "  operation\n";
   for (std::size_t i = 0; i < result.played; ++i) {
     const TraceEvent& recorded = trace.operations.Event(i);
-    text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " +
-            column(Seconds(static_cast<std::int64_t>(result.replayed.Event(i).timeMs))) + "  " +
-            Describe(trace.operations, recorded) + "\n";
+    text += column(SecondsText(recorded.timeMs)) + "  " +
+            column(SecondsText(result.replayed.Event(i).timeMs)) + "  " +
+            OperationText(trace.operations, recorded, kExactQuoting) + "\n";
   }
   if (trace.tail.Size()) {
     text += "-- " + std::to_string(LeftOut(trace)) + " operations left out at the bound --\n";
     for (std::size_t i = 0; i < trace.tail.Size(); ++i) {
       const TraceEvent& recorded = trace.tail.Event(i);
-      text += column(Seconds(static_cast<std::int64_t>(recorded.timeMs))) + "  " + column("") +
-              "  " + Describe(trace.tail, recorded) + "\n";
+      text += column(SecondsText(recorded.timeMs)) + "  " + column("") + "  " +
+              OperationText(trace.tail, recorded, kExactQuoting) + "\n";
     }
   }
   // The recorded run summed up as a dry run is, then the verdict.

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "position/position_query.h"
 #include "simulator/text_encoding.h"
 
 namespace {
 
-bool IsOneOf(const std::string& op, std::initializer_list<const char*> ops) {
+bool IsOneOf(std::string_view op, std::initializer_list<const char*> ops) {
   return std::any_of(ops.begin(), ops.end(),
                      [&](const char* candidate) { return op == candidate; });
 }
@@ -16,7 +17,7 @@ bool IsOneOf(const std::string& op, std::initializer_list<const char*> ops) {
 // The earliest phase an operation can belong to; `reached` is the phase of
 // the events before it, which tells a look for the map before the position
 // from one after it.
-RunPhase PhaseOf(const std::string& op, RunPhase reached) {
+RunPhase PhaseOf(std::string_view op, RunPhase reached) {
   if (IsOneOf(op, {"executable_path", "open_file", "read_line", "close_file"})) {
     return kPhaseSettings;
   }
@@ -50,7 +51,7 @@ const char* RunPhaseName(RunPhase phase) {
 std::vector<RunPhase> PhasesOf(const Timeline& timeline) {
   std::vector<RunPhase> phases;
   RunPhase reached = kPhaseSettings;
-  for (const TimelineEvent& event : timeline.Events()) {
+  for (const TraceEvent& event : timeline.Operations().Events()) {
     reached = std::max(reached, PhaseOf(event.op, reached));
     phases.push_back(reached);
   }
@@ -59,14 +60,17 @@ std::vector<RunPhase> PhasesOf(const Timeline& timeline) {
 
 std::vector<int> AttemptStartsOf(const Timeline& timeline) {
   const std::string opening = WideToUtf8(kAttemptOpeningCommand);
-  const std::vector<TimelineEvent>& events = timeline.Events();
+  const TraceRecord& record = timeline.Operations();
+  const std::vector<TraceEvent>& events = record.Events();
   std::vector<int> starts(events.size(), 0);
   int attempt = 0;
   for (std::size_t i = 0; i < events.size(); ++i) {
-    const TimelineField* text = events[i].Field("text");
-    if (events[i].op != "write" || !text || text->text != opening) continue;
+    const TraceField* text = record.FindField(events[i], "text");
+    if (std::string_view(events[i].op) != "write" || !text || record.Text(*text) != opening) {
+      continue;
+    }
     std::size_t first = i;
-    while (first > 0 && events[first - 1].op == "sleep") --first;
+    while (first > 0 && std::string_view(events[first - 1].op) == "sleep") --first;
     starts[first] = ++attempt;
   }
   return starts;

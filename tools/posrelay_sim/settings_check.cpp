@@ -13,6 +13,7 @@
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
+#include "tools/posrelay_sim/seconds_text.h"
 
 namespace {
 
@@ -301,21 +302,6 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
   }
 }
 
-// Seconds with milliseconds, and hours and minutes when there are some.
-std::string Duration(std::uint64_t ms, ReportLanguage language) {
-  const std::uint64_t seconds = ms / 1000;
-  std::string duration = CheckTextIn(language, kTextSeconds, {SecondsText(ms)});
-  if (seconds >= 3600) {
-    duration += CheckTextIn(language, kTextHours,
-                            {std::to_string(seconds / 3600), std::to_string(seconds / 60 % 60),
-                             std::to_string(seconds % 60)});
-  } else if (seconds >= 60) {
-    duration += CheckTextIn(language, kTextMinutes,
-                            {std::to_string(seconds / 60), std::to_string(seconds % 60)});
-  }
-  return duration;
-}
-
 std::string Dump(const nlohmann::ordered_json& json) {
   return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
@@ -372,7 +358,7 @@ void CheckOutcome(const SettingsCheck& check,
       }
     }
     warnings.Add(line, key, kWarnLongRun,
-                 {Duration(longestMs, check.language), warnings.Join(given)});
+                 {DurationText(longestMs, check.language), warnings.Join(given)});
   }
 }
 
@@ -466,11 +452,12 @@ std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& f
   };
   report += text(kTextRunTimeHeading) + "\n";
   report += row(kTextShortestRun,
-                Duration(bounds.shortestMs, check.language) + text(kTextShortestRunWhen));
-  report += row(kTextShortestNormalEnd, bounds.shortestNormalEndMs
-                                            ? Duration(*bounds.shortestNormalEndMs, check.language)
-                                            : text(kTextNoNormalEnd));
-  report += row(kTextLongestRun, Duration(bounds.longestMs, check.language));
+                DurationText(bounds.shortestMs, check.language) + text(kTextShortestRunWhen));
+  report +=
+      row(kTextShortestNormalEnd, bounds.shortestNormalEndMs
+                                      ? DurationText(*bounds.shortestNormalEndMs, check.language)
+                                      : text(kTextNoNormalEnd));
+  report += row(kTextLongestRun, DurationText(bounds.longestMs, check.language));
   return report;
 }
 

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
+#include "simulator/operation_text.h"
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
+#include "tools/posrelay_sim/seconds_text.h"
 
 namespace {
 
@@ -95,34 +98,39 @@ std::string Number(double value) {
   return text;
 }
 
-Lane LaneOf(const TimelineEvent& event, RunPhase phase) {
+Lane LaneOf(std::string_view op, RunPhase phase) {
   static const char* const kMapOps[] = {"find_window", "foreground", "post_message",
                                         "create_process"};
   static const char* const kConnectionOps[] = {"load_library", "find_function", "ras_enumerate",
                                                "ras_hang_up", "release_library"};
   static const char* const kModuleOps[] = {"open_device", "write", "read", "close_device"};
   // The message and the end are drawn across the lanes.
-  if (event.op == "message" || event.op == "quit") return kNoLane;
-  for (const char* op : kMapOps) {
-    if (event.op == op) return kLaneMap;
+  if (op == "message" || op == "quit") return kNoLane;
+  for (const char* lanesOp : kMapOps) {
+    if (op == lanesOp) return kLaneMap;
   }
-  for (const char* op : kConnectionOps) {
-    if (event.op == op) return kLaneConnection;
+  for (const char* lanesOp : kConnectionOps) {
+    if (op == lanesOp) return kLaneConnection;
   }
-  for (const char* op : kModuleOps) {
-    if (event.op == op) return kLaneModule;
+  for (const char* lanesOp : kModuleOps) {
+    if (op == lanesOp) return kLaneModule;
   }
   if (phase == kPhaseZoomAndClear) return kLaneInternetAndKeys;
   // A pause belongs to the lane of its phase.
-  if (event.op != "sleep") return kNoLane;
+  if (op != "sleep") return kNoLane;
   if (phase == kPhaseConnection) return kLaneConnection;
   if (phase == kPhaseModule) return kLaneModule;
   return phase == kPhaseSettings ? kNoLane : kLaneMap;
 }
 
-bool Succeeded(const TimelineEvent& event) {
-  const TimelineField* ok = event.Field("ok");
-  return !ok || ok->number != 0;
+// A number field's value, or 0 when the operation has none.
+TraceNumber NumberField(const TraceRecord& record, const TraceEvent& event, const char* name) {
+  const TraceField* field = record.FindField(event, name);
+  return field ? field->value.number : 0;
+}
+
+bool Succeeded(const TraceRecord& record, const TraceEvent& event) {
+  return !record.FindField(event, "ok") || NumberField(record, event, "ok") != 0;
 }
 
 // 100 ms, 200 ms, 500 ms, 1 s, 2 s, 5 s, ...: the first step whose ticks
@@ -163,7 +171,8 @@ const LegendEntry kLegend[] = {
 class SvgWriter {
  public:
   SvgWriter(const Timeline& timeline, const RunSummary& summary)
-      : events_(timeline.Events()),
+      : record_(timeline.Operations()),
+        events_(record_.Events()),
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
         summary_(summary),
@@ -191,10 +200,10 @@ class SvgWriter {
     WriteEnd();
     // Bars first, so that no mark hides under a pause.
     for (std::size_t i = 0; i < events_.size(); ++i) {
-      if (events_[i].op == "sleep") WritePause(events_[i], phases_[i]);
+      if (std::string_view(events_[i].op) == "sleep") WritePause(events_[i], phases_[i]);
     }
     for (std::size_t i = 0; i < events_.size(); ++i) {
-      if (events_[i].op != "sleep") WriteEvent(events_[i], phases_[i]);
+      if (std::string_view(events_[i].op) != "sleep") WriteEvent(events_[i], phases_[i]);
     }
     return svg_ + legend + "</svg>\n";
   }
@@ -345,53 +354,57 @@ class SvgWriter {
     return x;
   }
 
-  void WritePause(const TimelineEvent& event, RunPhase phase) {
-    const Lane lane = LaneOf(event, phase);
-    const TimelineField* ms = event.Field("ms");
-    if (lane == kNoLane || !ms || ms->number <= 0) return;
+  void WritePause(const TraceEvent& event, RunPhase phase) {
+    const Lane lane = LaneOf(event.op, phase);
+    const TraceNumber ms = NumberField(record_, event, "ms");
+    if (lane == kNoLane || ms <= 0) return;
     const double x = X(event.timeMs);
-    const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms->number);
+    const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
     svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
             "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
-            Title("sleep " + std::to_string(ms->number) + " ms, " + SecondsText(event.timeMs) +
-                  " to " + SecondsText(endMs) + " s") +
+            Title("sleep " + std::to_string(ms) + " ms, " + SecondsText(event.timeMs) + " to " +
+                  SecondsText(endMs) + " s") +
             "</rect>\n";
   }
 
-  void WriteEvent(const TimelineEvent& event, RunPhase phase) {
-    const Lane lane = LaneOf(event, phase);
+  void WriteEvent(const TraceEvent& event, RunPhase phase) {
+    const std::string_view op = event.op;
+    const Lane lane = LaneOf(op, phase);
     if (lane == kNoLane) return;
     const double middle = LaneMiddle(lane);
-    const std::string details = SecondsText(event.timeMs) + " s  " + EventText(event);
-    if (event.op == "write") {
+    const std::string details =
+        SecondsText(event.timeMs) + " s  " + OperationText(record_, event, kReadableQuoting);
+    if (op == "write") {
       svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
-    } else if (event.op == "read") {
-      const TimelineField* count = event.Field("count");
-      svg_ += Mark("up", count && count->number > 0 ? "reply" : "empty",
+    } else if (op == "read") {
+      svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty",
                    MarkX(lane, kRowBelow, event.timeMs), middle + 11, details);
-    } else if (event.op == "key") {
-      const TimelineField* down = event.Field("down");
-      if (down && down->number) svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
+    } else if (op == "key") {
+      if (NumberField(record_, event, "down")) {
+        svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
+      }
     } else {
       const double x = MarkX(lane, kRowMiddle, event.timeMs);
-      if (event.op == "find_window") {
-        const TimelineField* found = event.Field("found");
-        svg_ += Mark("circle", found && found->number ? "found" : "look", x, middle, details);
-      } else if (event.op == "create_process" || event.op == "post_message") {
-        svg_ += Mark("diamond", Succeeded(event) ? "act" : "failed", x, middle, details);
+      if (op == "find_window") {
+        svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
+                     details);
+      } else if (op == "create_process" || op == "post_message") {
+        svg_ += Mark("diamond", Succeeded(record_, event) ? "act" : "failed", x, middle, details);
       } else {
-        svg_ += Mark("square", Succeeded(event) ? "call" : "failed", x, middle, details);
+        svg_ += Mark("square", Succeeded(record_, event) ? "call" : "failed", x, middle, details);
       }
     }
   }
 
   // The message and the end, drawn before the marks so as to hide none.
   void WriteEnd() {
-    for (const TimelineEvent& event : events_) {
-      if (event.op != "message" || !event.Field("text")) continue;
+    for (const TraceEvent& event : events_) {
+      const TraceField* text =
+          std::string_view(event.op) == "message" ? record_.FindField(event, "text") : nullptr;
+      if (!text) continue;
       const double x = X(event.timeMs);
-      svg_ += Line("message", x, kPhaseTop, x, kAxisTop,
-                   "message " + DisplayText(event.Field("text")->text));
+      svg_ +=
+          Line("message", x, kPhaseTop, x, kAxisTop, "message " + DisplayText(record_.Text(*text)));
       svg_ += Text(x - 4, kAxisTop - 6, "messagetext", "message", "end");
     }
     const double x = X(summary_.totalMs);
@@ -437,7 +450,8 @@ class SvgWriter {
     double x;
   };
 
-  const std::vector<TimelineEvent>& events_;
+  const TraceRecord& record_;
+  const std::vector<TraceEvent>& events_;
   const std::vector<RunPhase> phases_;
   const std::vector<int> attempts_;
   const RunSummary& summary_;

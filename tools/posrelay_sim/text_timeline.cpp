@@ -1,20 +1,24 @@
 #include "tools/posrelay_sim/text_timeline.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
+#include "simulator/operation_text.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
+#include "tools/posrelay_sim/seconds_text.h"
 
 namespace {
 
-using Events = std::vector<TimelineEvent>;
-
-long long NumberField(const TimelineEvent& event, const char* name) {
-  const TimelineField* field = event.Field(name);
-  return field ? field->number : -1;
+long long NumberField(const TraceRecord& record, const TraceEvent& event, const char* name) {
+  const TraceField* field = record.FindField(event, name);
+  return field ? field->value.number : -1;
 }
+
+bool Is(const TraceEvent& event, std::string_view op) { return op == event.op; }
 
 // One key press: an optional pause, then the key down and up. Sets the
 // events it takes (0 when there is no press at `at`), its key and its pause.
@@ -24,19 +28,21 @@ struct KeyPress {
   long long pauseMs = -1;  // -1: no pause before the key
 };
 
-KeyPress PressAt(const Events& events, std::size_t at) {
+KeyPress PressAt(const TraceRecord& record, std::size_t at) {
+  const std::vector<TraceEvent>& events = record.Events();
   KeyPress press;
   std::size_t next = at;
-  if (next < events.size() && events[next].op == "sleep") {
-    press.pauseMs = NumberField(events[next], "ms");
+  if (next < events.size() && Is(events[next], "sleep")) {
+    press.pauseMs = NumberField(record, events[next], "ms");
     ++next;
   }
-  if (next + 1 >= events.size() || events[next].op != "key" || events[next + 1].op != "key") {
+  if (next + 1 >= events.size() || !Is(events[next], "key") || !Is(events[next + 1], "key")) {
     return KeyPress();
   }
-  press.key = NumberField(events[next], "vk");
-  if (NumberField(events[next], "down") != 1 || NumberField(events[next + 1], "down") != 0 ||
-      NumberField(events[next + 1], "vk") != press.key) {
+  press.key = NumberField(record, events[next], "vk");
+  if (NumberField(record, events[next], "down") != 1 ||
+      NumberField(record, events[next + 1], "down") != 0 ||
+      NumberField(record, events[next + 1], "vk") != press.key) {
     return KeyPress();
   }
   press.length = next + 2 - at;
@@ -54,11 +60,12 @@ std::string KeyName(long long key) {
 class TextWriter {
  public:
   TextWriter(const Timeline& timeline, const RunSummary& summary)
-      : events_(timeline.Events()),
+      : record_(timeline.Operations()),
+        events_(record_.Events()),
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
         timeWidth_(SecondsText(summary.totalMs).size()) {
-    for (const TimelineEvent& event : events_) opWidth_ = std::max(opWidth_, event.op.size());
+    for (const TraceEvent& event : events_) opWidth_ = std::max(opWidth_, std::strlen(event.op));
   }
 
   std::string Write() {
@@ -83,9 +90,10 @@ class TextWriter {
            std::string(opWidth_ - std::min(opWidth_, op.size()) + 2, ' ');
   }
 
-  void WriteEvent(const TimelineEvent& event) {
+  void WriteEvent(const TraceEvent& event) {
     std::string line = Start(event.timeMs, event.op);
-    line += EventText(event).substr(event.op.size() + (event.fields.empty() ? 0 : 1));
+    line += OperationText(record_, event, kReadableQuoting)
+                .substr(std::strlen(event.op) + (event.fieldCount ? 1 : 0));
     // No trailing blanks after an operation without fields.
     line.erase(line.find_last_not_of(' ') + 1);
     text_ += line + "\n";
@@ -95,13 +103,13 @@ class TextWriter {
   // events it took, and sets folded_ when it wrote.
   std::size_t WriteFoldedPresses(std::size_t at) {
     folded_ = false;
-    const KeyPress first = PressAt(events_, at);
+    const KeyPress first = PressAt(record_, at);
     if (!first.length) return 0;
     std::size_t next = at;
     int count = 0;
     for (KeyPress press = first; press.length && press.key == first.key &&
                                  press.pauseMs == first.pauseMs && phases_[next] == phases_[at];
-         press = PressAt(events_, next)) {
+         press = PressAt(record_, next)) {
       next += press.length;
       ++count;
     }
@@ -114,7 +122,8 @@ class TextWriter {
     return next - at;
   }
 
-  const Events& events_;
+  const TraceRecord& record_;
+  const std::vector<TraceEvent>& events_;
   const std::vector<RunPhase> phases_;
   const std::vector<int> attempts_;
   const std::size_t timeWidth_;

@@ -6,8 +6,8 @@
 #include "mapctl/connectivity_probe.h"
 #include "position/serial_channel.h"
 #include "settings/settings_file.h"
+#include "simulator/quoted_text.h"
 #include "simulator/text_encoding.h"
-#include "simulator/timeline.h"
 #include "simulator/trace_player.h"
 #include "tools/posrelay_sim/json_line.h"
 #include "trace/hex_text.h"
@@ -22,7 +22,7 @@ int Fail(std::string& error, std::size_t line, const std::string& what) {
 }
 
 // A name from the file, quoted and escaped so that a message stays one line.
-std::string Quoted(std::string_view name) { return QuoteText(name); }
+std::string Quoted(std::string_view name) { return QuotedText(name, kExactQuoting); }
 
 const JsonMember* Member(const std::vector<JsonMember>& members, std::string_view name) {
   for (const JsonMember& member : members) {
