@@ -28,8 +28,6 @@ const TEXTS = {
     shortestNormalEnd: '正常に終わるときの最短',
     noNormalEnd: 'なし（この設定では地図アプリを閉じることも起動することもできません）',
     longest: '最長',
-    duration: (h, m, s, ms) =>
-      (h ? `${h} 時間 ` : '') + (h || m ? `${m} 分 ` : '') + `${s}.${ms} 秒`,
     dryRunHeading: '試運転',
     dryRunIntro: 'この設定ファイルを置いた仮想の端末で posrelay を 1 回動かした結果です。端末の状態を選び替えることができます。',
     situation: '端末の状態',
@@ -79,7 +77,6 @@ const TEXTS = {
     shortestNormalEnd: 'Shortest normal end',
     noNormalEnd: 'none (with these settings the map can be neither closed nor started)',
     longest: 'Longest',
-    duration: (h, m, s, ms) => (h ? `${h} h ` : '') + (h || m ? `${m} min ` : '') + `${s}.${ms} s`,
     dryRunHeading: 'Dry run',
     dryRunIntro: 'posrelay run once on a simulated handset with this settings file. Pick another state of the handset to see how the run changes.',
     situation: 'The handset',
@@ -160,12 +157,6 @@ function showChart(container, svgText) {
   container.replaceChildren(document.importNode(svg, true));
 }
 
-function duration(ms) {
-  const seconds = Math.floor(ms / 1000);
-  return text('duration')(Math.floor(seconds / 3600), Math.floor(seconds / 60) % 60, seconds % 60,
-                          String(ms % 1000).padStart(3, '0'));
-}
-
 function showSettings(check) {
   const rows = element('settings');
   rows.replaceChildren();
@@ -190,12 +181,13 @@ function showSettings(check) {
   }
   const times = element('run-time');
   times.replaceChildren();
-  const runTime = check.runTimeMs;
-  const normalEnd =
-      runTime.shortestNormalEnd === null ? text('noNormalEnd') : duration(runTime.shortestNormalEnd);
-  for (const [label, value] of [['shortest', duration(runTime.shortest)],
+  // The times as posrelay-sim's check writes them, in the page's language.
+  const runTime = check.runTime;
+  const normalEnd = runTime.shortestNormalEnd === null ? text('noNormalEnd')
+                                                       : runTime.shortestNormalEnd;
+  for (const [label, value] of [['shortest', runTime.shortest],
                                 ['shortestNormalEnd', normalEnd],
-                                ['longest', duration(runTime.longest)]]) {
+                                ['longest', runTime.longest]]) {
     times.append(make('dt', '', text(label)), make('dd', '', value));
   }
 }

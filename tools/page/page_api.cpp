@@ -12,7 +12,9 @@
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_report.h"
+#include "tools/posrelay_sim/run_time_bounds.h"
 #include "tools/posrelay_sim/scenario_loader.h"
+#include "tools/posrelay_sim/seconds_text.h"
 #include "tools/posrelay_sim/settings_check.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
@@ -45,10 +47,20 @@ std::string Bytes(const char* bytes, int size) {
 extern "C" {
 
 // posrelay-sim --check --format json, its warnings in the page's language,
-// "ja" or "en".
+// "ja" or "en", with its run times as the check's report writes them:
+// "runTime": {"shortest", "shortestNormalEnd" (null for none), "longest"}.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, const char* language) {
   const ReportLanguage report = std::string(language) == "ja" ? kJapanese : kEnglish;
-  return Answer(FormatSettingsCheckJson(CheckSettingsFile(Bytes(bytes, size), report)));
+  const SettingsCheck check = CheckSettingsFile(Bytes(bytes, size), report);
+  const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
+  Json answer = Json::parse(FormatSettingsCheckJson(check));
+  Json& runTime = answer["runTime"];
+  runTime["shortest"] = DurationText(bounds.shortestMs, report);
+  runTime["shortestNormalEnd"] = bounds.shortestNormalEndMs
+                                     ? Json(DurationText(*bounds.shortestNormalEndMs, report))
+                                     : Json(nullptr);
+  runTime["longest"] = DurationText(bounds.longestMs, report);
+  return Answer(answer);
 }
 
 // A dry run of the settings file on the handset a scenario describes:

@@ -80,7 +80,7 @@ test('a key hidden behind another one on its line is warned about, with its line
   const warnings = await page.locator('#warnings li').allInnerTexts();
   assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('waitloop ではなく wait を設定します')),
             warnings.join('\n'));
-  assert.match(await textOf('#run-time'), /最長\n1 分 1\.205 秒$/);
+  assert.match(await textOf('#run-time'), /最長\n61\.205 秒（1 分 1 秒）$/);
 });
 
 test('the Japanese sample: every setting from its line, no warning, a dry run', async () => {
