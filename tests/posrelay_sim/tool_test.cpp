@@ -700,7 +700,37 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "launcher made write handle=258 text=\"AT@LBC\\r\"",
        ""},
       {"normal_run.trace", kEnd, "{\"t\":1411,\"op\":\"qu\n" + kEnd, false, 2,
-       "line 40: column 19: the string has no closing quote", ""},
+       "line 40: column 19: syntax error while parsing value - invalid string: missing closing "
+       "quote",
+       ""},
+      // Each line is one flat JSON object; where it is not, the column is
+      // where the parse stopped, or the member is named.
+      {"normal_run.trace", "\"op\":\"executable_path\"", "\"op\" \"executable_path\"", false, 2,
+       "line 2: column 29: syntax error while parsing object separator - unexpected string "
+       "literal; expected ':'",
+       ""},
+      {"normal_run.trace", "{\"t\":0,\"op\":\"executable_path\"",
+       " [{\"t\":0,\"op\":\"executable_path\"", false, 2, "line 2: column 2: expected '{'", ""},
+      {"normal_run.trace", "\"ok\":true", "\"ok\":" + std::string(5000, '['), false, 2,
+       "line 3: \"ok\": expected a string, number, true, false or null", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":1e999", false, 2,
+       "line 13: column 51: number overflow parsing '1e999'", ""},
+      // Whole numbers are exact up to 2^53 and more; beyond 64 bits and a
+      // sign they are refused.
+      {"normal_run.trace", "{\"t\":0,\"op\":\"executable_path\"",
+       "{\"t\":9007199254740991,\"op\":\"executable_path\"", false, 2,
+       "line 3: \"t\" 0 is before the previous line's 9007199254740991", ""},
+      {"normal_run.trace", "{\"t\":0,\"op\":\"executable_path\"",
+       "{\"t\":9007199254740993,\"op\":\"executable_path\"", false, 2,
+       "line 2: \"t\" is beyond 9007199254740992 ms, which no run reaches", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":-9223372036854775808", false, 2,
+       "line 13: \"count\" -9223372036854775808 is below 0", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":-9223372036854775809", false, 2,
+       "line 13: \"count\" is out of range", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":18446744073709551615", false, 2,
+       "line 13: \"count\" is out of range", ""},
+      {"normal_run.trace", "\"count\":5", "\"count\":18446744073709551616", false, 2,
+       "line 13: \"count\": number out of range", ""},
       {"normal_run.trace", "\"version\":1", "\"version\":3", false, 2,
        "line 1: format version 3; this posrelay-sim reads versions 1 to 2", ""},
   };

@@ -1,236 +1,139 @@
 #include "tools/posrelay_sim/json_line.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <locale>
-#include <sstream>
+#include <nlohmann/json.hpp>
 
-#include "trace/utf8_text.h"
+#include "simulator/quoted_text.h"
 
 namespace {
 
-// A number's text, already checked against JSON's grammar, as a double with
-// a decimal point whatever the locale. The standard library of the page's
-// WebAssembly build converts only integers with std::from_chars; a stream
-// in the classic locale converts there.
-bool ReadReal(const char* first, const char* last, double& real) {
-#ifdef __cpp_lib_to_chars
-  const auto [end, fault] = std::from_chars(first, last, real);
-  return fault == std::errc() && end == last;
-#else
-  std::istringstream stream(std::string(first, last));
-  stream.imbue(std::locale::classic());
-  stream >> real;
-  return !stream.fail() && stream.peek() == std::char_traits<char>::eof();
-#endif
+using Json = nlohmann::json;
+
+// nlohmann's account of what is wrong, without its prefix ("[json.exception
+// .parse_error.101] parse error at line 1, column 19: ") and without the
+// bytes it read last, which need not be text.
+std::string Fault(std::string_view what) {
+  const std::string_view::size_type kind = what.find("] ");
+  if (kind != std::string_view::npos) what.remove_prefix(kind + 2);
+  const std::string_view::size_type column = what.find(", column ");
+  const std::string_view::size_type fault =
+      column == std::string_view::npos ? column : what.find(": ", column);
+  if (fault != std::string_view::npos) what.remove_prefix(fault + 2);
+  return std::string(what.substr(0, what.find("; last read: ")));
 }
 
-class LineParser {
- public:
-  LineParser(std::string_view line, std::string& error) : line_(line), error_(error) {}
+// Whether a number is written as digits alone, with a minus or not.
+bool IsWhole(std::string_view number) {
+  if (!number.empty() && number[0] == '-') number.remove_prefix(1);
+  return !number.empty() &&
+         std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
-  int Object(std::vector<JsonMember>& members) {
-    SkipSpace();
-    if (!Take('{')) return Fail("expected '{'");
-    SkipSpace();
-    if (Take('}')) return End();
-    do {
-      SkipSpace();
-      JsonMember member;
-      if (!Peek('"')) return Fail("expected a member name in double quotes");
-      if (!String(member.name)) return 0;
-      SkipSpace();
-      if (!Take(':')) return Fail("expected ':'");
-      SkipSpace();
-      if (!Value(member)) return 0;
-      members.push_back(std::move(member));
-      SkipSpace();
-    } while (Take(','));
-    if (!Take('}')) return Fail("expected ',' or '}'");
-    return End();
+// Takes the parser's events for one line into its members. A value nested
+// in the object, or a line that is no object, stops the parse where it
+// starts, so that no line nests deeper than its object.
+class LineMembers {
+ public:
+  LineMembers(std::string_view line, std::vector<JsonMember>& members, std::string& error)
+      : line_(line), members_(members), error_(error) {}
+
+  bool null() { return Take(JsonMember::kNull); }
+  bool boolean(bool value) {
+    if (!Take(JsonMember::kBoolean)) return false;
+    members_.back().boolean = value;
+    return true;
+  }
+  // Whole numbers written with a minus.
+  bool number_integer(Json::number_integer_t value) {
+    return Integer(true, 0 - static_cast<std::uint64_t>(value), static_cast<double>(value));
+  }
+  bool number_unsigned(Json::number_unsigned_t value) {
+    return Integer(false, value, static_cast<double>(value));
+  }
+  // Fractions and exponents; and whole numbers beyond 64 bits, which
+  // nlohmann reads as doubles: those whose magnitude fits are whole.
+  bool number_float(Json::number_float_t value, const std::string& written) {
+    if (!IsWhole(written)) {
+      if (!Take(JsonMember::kReal)) return false;
+      members_.back().real = value;
+      return true;
+    }
+    const bool negative = written[0] == '-';
+    std::uint64_t magnitude = 0;
+    const char* last = written.data() + written.size();
+    if (std::from_chars(written.data() + (negative ? 1 : 0), last, magnitude).ec != std::errc()) {
+      return inObject_ ? Refuse(": number out of range") : NotAnObject();
+    }
+    return Integer(negative, magnitude, value);
+  }
+  bool string(std::string& text) {
+    if (!Take(JsonMember::kText)) return false;
+    members_.back().text = std::move(text);
+    return true;
+  }
+  bool binary(Json::binary_t&) { return false; }  // JSON text has none
+  bool start_object(std::size_t) {
+    if (inObject_) return Nested();
+    inObject_ = true;
+    return true;
+  }
+  bool key(std::string& name) {
+    members_.emplace_back();
+    members_.back().name = std::move(name);
+    return true;
+  }
+  bool end_object() { return true; }
+  bool start_array(std::size_t) { return Nested(); }
+  bool end_array() { return true; }
+  bool parse_error(std::size_t position, const std::string&,
+                   const nlohmann::detail::exception& fault) {
+    error_ = "column " + std::to_string(position) + ": " + Fault(fault.what());
+    return false;
   }
 
  private:
-  int End() {
-    SkipSpace();
-    return at_ == line_.size() ? 1 : Fail("expected the end of the line");
-  }
-
-  int Fail(const std::string& what) {
-    error_ = "column " + std::to_string(at_ + 1) + ": " + what;
-    return 0;
-  }
-
-  bool Peek(char c) const { return at_ < line_.size() && line_[at_] == c; }
-  bool Take(char c) {
-    if (!Peek(c)) return false;
-    ++at_;
+  // A member's value, of the kind given.
+  bool Take(JsonMember::Kind kind) {
+    if (!inObject_) return NotAnObject();
+    members_.back().kind = kind;
     return true;
   }
-  bool TakeWord(std::string_view word) {
-    if (line_.substr(at_, word.size()) != word) return false;
-    at_ += word.size();
+
+  bool Integer(bool negative, std::uint64_t magnitude, double real) {
+    if (!Take(JsonMember::kInteger)) return false;
+    JsonMember& member = members_.back();
+    member.negative = negative;
+    member.magnitude = magnitude;
+    member.real = real;
     return true;
   }
-  void SkipSpace() {
-    while (at_ < line_.size() && (line_[at_] == ' ' || line_[at_] == '\t' || line_[at_] == '\r')) {
-      ++at_;
-    }
+
+  bool Nested() {
+    return inObject_ ? Refuse(": expected a string, number, true, false or null") : NotAnObject();
   }
 
-  int Value(JsonMember& member) {
-    if (Peek('"')) {
-      member.kind = JsonMember::kText;
-      return String(member.text);
-    }
-    const bool isTrue = TakeWord("true");
-    if (isTrue || TakeWord("false")) {
-      member.kind = JsonMember::kBoolean;
-      member.boolean = isTrue;
-      return 1;
-    }
-    if (TakeWord("null")) {
-      member.kind = JsonMember::kNull;
-      return 1;
-    }
-    if (Peek('-') || (at_ < line_.size() && line_[at_] >= '0' && line_[at_] <= '9')) {
-      return Number(member);
-    }
-    if (Peek('{') || Peek('[')) return Fail("expected a string, number, true, false or null");
-    return Fail("expected a value");
+  bool NotAnObject() {
+    error_ = "column " + std::to_string(line_.find_first_not_of(" \t\r") + 1) + ": expected '{'";
+    return false;
   }
 
-  bool Digit() const { return at_ < line_.size() && line_[at_] >= '0' && line_[at_] <= '9'; }
-
-  int Number(JsonMember& member) {
-    const std::size_t start = at_;
-    member.negative = Take('-');
-    if (!Digit()) return Fail("expected a digit");
-    if (!Take('0')) {
-      while (Digit()) ++at_;
-    }
-    bool whole = true;
-    if (Take('.')) {
-      whole = false;
-      if (!Digit()) return Fail("expected a digit after '.'");
-      while (Digit()) ++at_;
-    }
-    if (Take('e') || Take('E')) {
-      whole = false;
-      if (!Take('+')) Take('-');
-      if (!Digit()) return Fail("expected a digit in the exponent");
-      while (Digit()) ++at_;
-    }
-    const char* first = line_.data() + start;
-    const char* last = line_.data() + at_;
-    if (!ReadReal(first, last, member.real) || !std::isfinite(member.real)) {
-      at_ = start;
-      return Fail("number out of range");
-    }
-    member.kind = whole ? JsonMember::kInteger : JsonMember::kReal;
-    if (!whole) return 1;
-    const auto digits = std::from_chars(first + (member.negative ? 1 : 0), last, member.magnitude);
-    if (digits.ec != std::errc()) {
-      at_ = start;
-      return Fail("number out of range");
-    }
-    return 1;
-  }
-
-  int Hex4(unsigned long& value) {
-    value = 0;
-    for (int i = 0; i < 4; ++i, ++at_) {
-      if (at_ >= line_.size()) return Fail("expected four hex digits");
-      const char c = line_[at_];
-      const int digit = c >= '0' && c <= '9'   ? c - '0'
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                               : -1;
-      if (digit < 0) return Fail("expected four hex digits");
-      value = value * 16 + static_cast<unsigned long>(digit);
-    }
-    return 1;
-  }
-
-  static char SimpleEscape(char c) {
-    switch (c) {
-      case '"':
-      case '\\':
-      case '/':
-        return c;
-      case 'b':
-        return '\b';
-      case 'f':
-        return '\f';
-      case 'n':
-        return '\n';
-      case 'r':
-        return '\r';
-      case 't':
-        return '\t';
-      default:
-        return '\0';
-    }
-  }
-
-  int Escape(std::string& text) {
-    const char c = at_ < line_.size() ? line_[at_] : '\0';
-    if (SimpleEscape(c) != '\0') {
-      text += SimpleEscape(c);
-      ++at_;
-      return 1;
-    }
-    if (!Take('u')) return Fail("expected an escape: \\\" \\\\ \\/ \\b \\f \\n \\r \\t or \\uXXXX");
-    unsigned long unit = 0;
-    if (!Hex4(unit)) return 0;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return Fail("a lone low surrogate");
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      unsigned long low = 0;
-      if (!TakeWord("\\u") || !Hex4(low) || low < 0xDC00 || low > 0xDFFF) {
-        return Fail("a high surrogate without its low one");
-      }
-      const unsigned short pair[2] = {static_cast<unsigned short>(unit),
-                                      static_cast<unsigned short>(low)};
-      AppendUtf16AsUtf8(pair, 2, text);
-      return 1;
-    }
-    const unsigned short single = static_cast<unsigned short>(unit);
-    AppendUtf16AsUtf8(&single, 1, text);
-    return 1;
-  }
-
-  int String(std::string& text) {
-    text.clear();
-    ++at_;  // the opening quote
-    while (at_ < line_.size()) {
-      const unsigned char c = static_cast<unsigned char>(line_[at_]);
-      if (c == '"') {
-        ++at_;
-        return 1;
-      }
-      if (c == '\\') {
-        ++at_;
-        if (!Escape(text)) return 0;
-      } else if (c < 0x20) {
-        return Fail("a control character in a string must be escaped");
-      } else {
-        const std::size_t size = Utf8CharacterLength(line_.data() + at_, line_.size() - at_);
-        if (size == 0) return Fail("a byte that is not UTF-8");
-        text.append(line_.data() + at_, size);
-        at_ += size;
-      }
-    }
-    return Fail("the string has no closing quote");
+  // The member whose value is refused, by its name.
+  bool Refuse(const char* what) {
+    error_ = QuotedText(members_.back().name, kExactQuoting) + what;
+    return false;
   }
 
   std::string_view line_;
+  std::vector<JsonMember>& members_;
   std::string& error_;
-  std::size_t at_ = 0;
+  bool inObject_ = false;
 };
 
 }  // namespace
 
 int ParseJsonLine(std::string_view line, std::vector<JsonMember>& members, std::string& error) {
   members.clear();
-  return LineParser(line, error).Object(members);
+  LineMembers taker(line, members, error);
+  return Json::sax_parse(line.begin(), line.end(), &taker) ? 1 : 0;
 }

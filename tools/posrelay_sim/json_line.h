@@ -18,11 +18,14 @@ struct JsonMember {
   bool boolean = false;         // kBoolean
 };
 
-// Parses one line of a trace: a JSON object whose values are strings,
-// numbers, booleans or null, nothing nested. Returns 1 with the members in
-// their order, or 0 with `error` naming the column and what was expected
-// there, such as "column 12: expected ':'". Strings must be well-formed
-// UTF-8; numbers must fit: whole ones in 64 bits, others in a double.
+// Parses one line of a trace with nlohmann_json: a JSON object whose values
+// are strings, numbers, booleans or null, nothing nested. Returns 1 with the
+// members in their order, duplicates kept, or 0 with `error` naming where
+// and what is wrong: the column for what is not JSON, such as "column 19:
+// syntax error while parsing value - invalid string: missing closing
+// quote", the member for a value nested in it. Strings must be well-formed
+// UTF-8; numbers must fit: whole ones in 64 bits and a sign, others in a
+// double.
 int ParseJsonLine(std::string_view line, std::vector<JsonMember>& members, std::string& error);
 
 #endif
