@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "simulator/operation_text.h"
 #include "trace/hex_text.h"
 #include "trace/utf8_text.h"
 
@@ -67,6 +68,33 @@ TEST(TraceRecord, TextsKeepEveryCharacterAndEscapeOnlyWhatJsonMust) {
   std::wstring decoded;
   EXPECT_EQ(DecodeUtf8("\xE5\x9C\xB0\xC0\x80", 5, decoded), 0);
   EXPECT_EQ(decoded, std::wstring(L"\x5730\xFFFD\xFFFD"));
+}
+
+// An operation reads the same in every output: the replay report quotes
+// texts exactly, the dry run's timeline and chart readably.
+TEST(TraceRecord, AnOperationIsDescribedOnceWithItsTextsQuotedEitherWay) {
+  TraceRecord record;
+  record.Begin(5, "close_file");
+  record.Begin(7, "probe");
+  record.AddText("path", "\\Maps\\\"地図\"\r\n\t\x01\x7f");
+  record.AddNumber("handle", -5);
+  record.AddBoolean("ok", false);
+  record.AddReal("latitude", 35.5);
+  const struct {
+    TextQuoting quoting;
+    const char* closeFile;
+    const char* probe;
+  } cases[] = {
+      {kExactQuoting, "close_file",
+       "probe path=\"\\\\Maps\\\\\\\"地図\\\"\\r\\n\\t\\x01\\x7F\" handle=-5 ok=false "
+       "latitude=35.5"},
+      {kReadableQuoting, "close_file",
+       "probe path=\"\\Maps\\\\\"地図\\\"\\r\\n\\t\\x01\\x7F\" handle=-5 ok=false latitude=35.5"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OperationText(record, record.Event(0), c.quoting), c.closeFile);
+    EXPECT_EQ(OperationText(record, record.Event(1), c.quoting), c.probe);
+  }
 }
 
 // The bytes of a "hex" field come back as they were; what is not two hex
