@@ -134,6 +134,11 @@ class LineMembers {
 
 int ParseJsonLine(std::string_view line, std::vector<JsonMember>& members, std::string& error) {
   members.clear();
+  // The parser passes over a byte-order mark, which no recorder writes.
+  if (line.substr(0, 3) == "\xEF\xBB\xBF") {
+    error = "column 1: expected '{'";
+    return 0;
+  }
   LineMembers taker(line, members, error);
   return Json::sax_parse(line.begin(), line.end(), &taker) ? 1 : 0;
 }
