@@ -4,6 +4,7 @@
 
 #include "simulator/handset_model.h"
 #include "simulator/text_encoding.h"
+#include "trace/hex_text.h"
 
 namespace {
 
@@ -11,12 +12,8 @@ namespace {
 const char kCommandEnd = '\r';
 
 std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
   std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 0xF];
-  }
+  AppendHexText(bytes, hex);
   return hex;
 }
 
