@@ -16,10 +16,10 @@
 namespace {
 
 #ifdef UNDER_CE
-const char kSystem[] = "handset";
+const char* const kSystem = kTraceSystemHandset;
 const char kSystemKind[] = " CE";
 #else
-const char kSystem[] = "desktop";
+const char* const kSystem = kTraceSystemDesktop;
 const char kSystemKind[] = "";
 #endif
 

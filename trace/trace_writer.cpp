@@ -4,6 +4,10 @@
 
 #include "trace/trace_operations.h"
 
+const char kTraceSystemHandset[] = "handset";
+const char kTraceSystemDesktop[] = "desktop";
+const char kTraceSystemSimulated[] = "simulated";
+
 namespace {
 
 void AppendTextMember(const char* name, const char* value, std::string& line) {

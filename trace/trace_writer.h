@@ -17,10 +17,15 @@ class TraceOutput {
   virtual int Flush() = 0;
 };
 
+// The systems a run is made on, as the trace's first line names them.
+extern const char kTraceSystemHandset[];
+extern const char kTraceSystemDesktop[];
+extern const char kTraceSystemSimulated[];
+
 // What the trace's first line says: the system the run was made on, when by
 // its own clock, and the launcher that made it.
 struct TraceOrigin {
-  const char* system;           // "handset", "desktop" or "simulated"
+  const char* system;           // one of the systems above
   const char* launcherVersion;  // "1.5.0.0"
   const char* build;            // the sources the launcher was built from
   std::string os;               // the system's name and version

@@ -266,7 +266,7 @@ class TraceFileOutput : public TraceOutput {
 int RecordTrace(SimulatedHandset& handset, const std::string& path) {
   TraceFileOutput output(path);
   TraceOrigin origin;
-  origin.system = "simulated";
+  origin.system = kTraceSystemSimulated;
   origin.launcherVersion = POSRELAY_VERSION_DOTTED;
   origin.build = "posrelay-sim";
   origin.os = "simulated handset";

@@ -62,8 +62,8 @@ int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std
   }
   trace.version = static_cast<int>(version->magnitude);
   const JsonMember* system = Member(members, "system");
-  if (!system ||
-      (system->text != "handset" && system->text != "desktop" && system->text != "simulated")) {
+  if (!system || (system->text != kTraceSystemHandset && system->text != kTraceSystemDesktop &&
+                  system->text != kTraceSystemSimulated)) {
     return Fail(error, 1,
                 "the header's \"system\" is none of \"handset\", \"desktop\" and \"simulated\"");
   }
