@@ -30,6 +30,10 @@ LOADER = "/usr/lib/wine/wine"
 WORD = "posrelay-wine32-ok"
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wine_probe.cpp")
 RUN_LIMIT_S = 60
+# Why tools/install-packages.sh could not install Wine's 32-bit part, which
+# it writes when that happens.
+INSTALL_REASON = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                              "build", "wine32-not-installed.txt")
 ANSWER = "32-bit Windows programs under Wine: "
 
 
@@ -37,12 +41,23 @@ def forced():
     return os.environ.get(FORCE_VARIABLE, "") not in ("", "0")
 
 
+def not_installed(reason_file=INSTALL_REASON):
+    """Why Wine's 32-bit part is missing: the installer's reason when it
+    left one."""
+    try:
+        with open(reason_file, encoding="utf-8") as file:
+            reason = " ".join(file.read().split())
+    except OSError:
+        reason = ""
+    return "Wine's 32-bit part is not installed: " + (reason or "wine32:i386 is missing")
+
+
 def loader_refusal():
     """Why Wine's 32-bit loader cannot start, or None when it starts."""
     try:
         subprocess.run([LOADER, "--version"], capture_output=True, timeout=RUN_LIMIT_S)
     except FileNotFoundError:
-        return "Wine's 32-bit part is not installed (wine32:i386)"
+        return not_installed()
     except OSError as error:
         if error.errno == errno.ENOEXEC:
             return ("this machine's kernel does not run 32-bit programs (Wine's 32-bit loader: "
