@@ -143,10 +143,14 @@ def format_timeline(result):
                else "still running at the time limit")
     if result.killed_at is not None:
         outcome = "killed after %.3f s" % (result.killed_at - result.started)
-    lines.append("posrelay.exe ran %.3f s, %s; messages: %s; Status22: %s" % (
+    summary = "posrelay.exe ran %.3f s, %s; messages: %s" % (
         result.duration_s, outcome,
-        ", ".join("%s: %s (%s icon)" % box for box in result.messages) or "none",
-        result.status22))
+        ", ".join("%s: %s (%s icon)" % box for box in result.messages) or "none")
+    # Status22, the handset's phone status value that the zoom sets, exists
+    # only when the run set it: the runner deletes the key's values first.
+    if result.status22 is not None:
+        summary += "; the zoom set the phone status value Status22 to %d" % result.status22
+    lines.append(summary)
     for command_line in result.map_command_lines():
         lines.append("map command line: " + command_line)
     if result.trace_path:
