@@ -42,6 +42,10 @@ class SimulatedHandset : private SimulatedHandsetParts, public TraceRecorder {
   // under the device's recorder too, whose trace goes to `output`.
   void RunTracedLaunch(TraceOutput& output, const TraceOrigin& origin);
 
+  // Time the handset spends outside the launcher's calls, such as a slow
+  // write of its trace: the clock moves on, and no operation is made.
+  void Spend(unsigned int milliseconds) { model.SleepFor(milliseconds); }
+
   std::uint64_t NowMs() const { return model.NowMs(); }
   const Timeline& GetTimeline() const { return timeline; }
   const HandleLedger& Ledger() const { return model.Ledger(); }

@@ -137,4 +137,59 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
   }
 }
 
+// Storage whose every write-out takes a fixed time of the handset's clock.
+struct SlowStorage : TraceOutput {
+  SlowStorage(SimulatedHandset& handset, unsigned int flushMs)
+      : handset(handset), flushMs(flushMs) {}
+  int Append(const char* bytes, std::size_t count) override {
+    text.append(bytes, count);
+    return 1;
+  }
+  int Flush() override {
+    handset.Spend(flushMs);
+    return 1;
+  }
+  SimulatedHandset& handset;
+  unsigned int flushMs;
+  std::string text;
+};
+
+TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
+  // An unknown module: each attempt has a pause of 200 ms between a command
+  // and its read; the zoom adds pauses of 50 ms.
+  HandsetScenario scenario;
+  scenario.settingsFile = "gzoomtime=2\n";
+  scenario.module.identification = "\r\nRX420\r\n\r\nOK\r\n";
+  scenario.module.positionReplies = {"\r\nNO CARRIER\r\n",
+                                     "\r\n@LBC: N35.41.22,E139.45.12\r\n\r\nOK\r\n"};
+  SimulatedHandset unrecorded(scenario);
+  RunLaunchSequence(unrecorded);
+  std::uint64_t shortPauses = 0;  // pauses of 1 to 299 ms, each stretched to 300
+  const TraceRecord& operations = unrecorded.GetTimeline().Operations();
+  for (std::size_t i = 0; i < operations.Size(); ++i) {
+    const TraceEvent& event = operations.Event(i);
+    if (std::string(event.op) != "sleep") continue;
+    const TraceNumber ms = operations.FindField(event, "ms")->value.number;
+    if (ms > 0 && ms < 300) shortPauses += 300 - ms;
+  }
+  ASSERT_GT(shortPauses, 0u);
+
+  for (const unsigned int flushMs : {30u, 300u}) {
+    SCOPED_TRACE(flushMs);
+    SimulatedHandset handset(scenario);
+    SlowStorage storage(handset, flushMs);
+    handset.RunTracedLaunch(storage, kHandsetOrigin);
+    const std::string lines = storage.text.substr(storage.text.find('\n') + 1);
+    const std::string end = LastLine(lines);
+    // A write within the pause leaves every operation at the time of the
+    // untraced run; a longer one stretches each shorter pause to its own
+    // length, and the trace shows where.
+    const std::uint64_t endsAt = unrecorded.NowMs() + (flushMs == 30 ? 0 : shortPauses);
+    EXPECT_EQ(end.rfind("{\"t\":" + std::to_string(endsAt) + ",\"op\":\"end\"", 0), 0u) << end;
+    if (flushMs == 30) {
+      EXPECT_EQ(lines.substr(0, lines.size() - end.size()), JsonLines(unrecorded));
+    }
+  }
+}
+
 }  // namespace

@@ -144,11 +144,22 @@ void TraceRecorder::CloseDevice(DeviceHandle device) {
   platform_.CloseDevice(device);
 }
 
+// The write-out counts against the pause it precedes, so that a traced pause
+// ends when an untraced one would; a write longer than the pause takes its
+// place, and the next operation's time shows the stretch.
 void TraceRecorder::SleepFor(unsigned int milliseconds) {
-  RecordSleep(operation_, Now(), milliseconds);
+  const TraceTime asked = Now();
+  RecordSleep(operation_, asked, milliseconds);
   Emit();
+  // A pause of no time hides no write: its line waits for the next pause.
+  if (milliseconds == 0) {
+    platform_.SleepFor(0);
+    return;
+  }
   sink_.WriteOut();
-  platform_.SleepFor(milliseconds);
+  const TraceTime now = Now();
+  const TraceTime spent = now > asked ? now - asked : 0;
+  if (spent < milliseconds) platform_.SleepFor(milliseconds - static_cast<unsigned int>(spent));
 }
 
 WindowHandle TraceRecorder::FindTopWindow(const std::wstring& className) {

@@ -39,7 +39,8 @@ class TraceClock {
 // device, makes the simulated handset's timeline and checks replays.
 //
 // Recording never changes the run: each call reaches the platform once, as
-// it was made.
+// it was made, but for a pause, which the write-out at its start shortens
+// by the time the write took.
 //
 // The dial-up functions it hands out reach it through a global: one
 // recorder at a time, or one wrapped around another made before it.
