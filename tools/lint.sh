@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Static checks run as tests: lint.sh format|tidy|cppcheck BUILD_DIR
+# Static checks run as tests: lint.sh format|tidy|cppcheck BUILD_DIR [FILE...]
 # format covers every C++ file; tidy and cppcheck cover the production code,
-# the code that ships to the handset.
+# the code that ships to the handset. tidy takes the files given, so that
+# the tests can check one file each, side by side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=$1
 build=${2:-build/host}
+shift $(($# < 2 ? $# : 2))
 
 # Files named *.EXT under the folders given that exist: files EXT FOLDER...
 files() {
@@ -31,7 +33,8 @@ case "$check" in
     all_sources | xargs clang-format --dry-run -Werror
     ;;
   tidy)
-    production_sources | xargs clang-tidy --quiet -p "$build"
+    if [ $# -gt 0 ]; then printf '%s\n' "$@"; else production_sources; fi |
+      xargs clang-tidy --quiet -p "$build"
     ;;
   cppcheck)
     # Windows sources are checked too: cppcheck needs no system headers.
