@@ -9,7 +9,8 @@ The compiler is run as given and must write the .res file named by --res.
 The description names every resource with its type, name and language, and
 reads the dialog template, the icon group and the version information field
 by field, so that two compilers' different layouts of the same resources
-read the same.
+read the same. The script itself must be ASCII, which every resource
+compiler reads the same whatever its code page.
 """
 
 import argparse
@@ -211,6 +212,12 @@ def main():
     command = args.compiler[1:] if args.compiler[:1] == ["--"] else args.compiler
 
     failed = False
+    with open(args.script, "rb") as script:
+        for number, line in enumerate(script, 1):
+            if any(byte > 0x7E or (byte < 0x20 and byte not in b"\t\r\n") for byte in line):
+                print("%s:%d: not ASCII: %r" % (args.script, number, line))
+                failed = True
+
     subprocess.run(command, check=True)
     with open(args.res, "rb") as res:
         actual = describe(res.read())
