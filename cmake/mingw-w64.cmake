@@ -16,5 +16,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # prefix holds none of mingw-w64's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-# Resource scripts are UTF-8.
-set(CMAKE_RC_FLAGS_INIT "-c 65001")

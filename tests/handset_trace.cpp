@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
+#include "app/res/version.h"
 #include "simulator/trace_player.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"
@@ -111,8 +112,8 @@ bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
 
 }  // namespace
 
-const TraceOrigin kHandsetOrigin = {
-    "handset", "1.6.0.0", "abc", "Windows CE 4.20", "2026-12-08T01:20:38", 932};
+const TraceOrigin kHandsetOrigin = {"handset",         POSRELAY_VERSION_DOTTED, "abc",
+                                    "Windows CE 4.20", "2026-12-08T01:20:38",   932};
 
 std::string Trace(const SimulatedHandset& handset) { return Trace(handset, {}); }
 
@@ -182,7 +183,8 @@ void ExpectTraceAgrees(const SimulatedHandset& handset) {
   EXPECT_EQ(twin.Ledger().Faults(), handset.Ledger().Faults());
   EXPECT_EQ(output.text,
             "{\"format\":\"posrelay-trace\",\"version\":2,\"system\":\"handset\","
-            "\"launcher\":\"1.6.0.0\",\"build\":\"abc\",\"os\":\"Windows CE 4.20\","
+            "\"launcher\":\"" POSRELAY_VERSION_DOTTED
+            "\",\"build\":\"abc\",\"os\":\"Windows CE 4.20\","
             "\"started\":\"2026-12-08T01:20:38\",\"codepage\":932}\n" +
                 lines);
 

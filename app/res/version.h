@@ -3,9 +3,9 @@
 
 // The launcher's version, in each form its resources and its trace write
 // it. Change all three together.
-#define POSRELAY_VERSION_NUMBERS 1, 6, 0, 0
-#define POSRELAY_VERSION_TEXT "1, 6, 0, 0"
-#define POSRELAY_VERSION_DOTTED "1.6.0.0"
+#define POSRELAY_VERSION_NUMBERS 1, 5, 0, 0
+#define POSRELAY_VERSION_TEXT "1, 5, 0, 0"
+#define POSRELAY_VERSION_DOTTED "1.5.0.0"
 
 // The sources the launcher was built from, which its trace names: the build
 // system gives their commit; a build made otherwise says so.

@@ -821,6 +821,42 @@ TEST(PosrelaySim, ReplaysATraceCutAtItsBoundAndRefusesWhatNoRecorderWrites) {
       << json.verdict;
 }
 
+// Traces that another version of the launcher recorded in the current
+// format (samples/traces) replay as they would had this version recorded
+// them: the same verdict, status and operations, only the header's version
+// and one warning that names it differ.
+TEST(PosrelaySim, ReplaysAnotherLaunchersTraceAsItsOwnWithAWarning) {
+  for (const char* name :
+       {"interrupted.trace", "map_never_closes.trace", "no_position.trace", "normal_run.trace",
+        "several_connections.trace", "zoom_and_clear.trace"}) {
+    SCOPED_TRACE(name);
+    const std::string recorded =
+        ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + name);
+    const std::string version =
+        nlohmann::json::parse(recorded.substr(0, recorded.find('\n')))["launcher"];
+    ASSERT_NE(version, POSRELAY_VERSION_DOTTED);
+    const std::string field = "\"launcher\":\"" + version + "\"";
+    std::string own = recorded;
+    own.replace(own.find(field), field.size(), "\"launcher\":\"" POSRELAY_VERSION_DOTTED "\"");
+
+    const Replayed theirs = ReplayTrace(recorded);
+    const Replayed ours = ReplayTrace(own);
+    EXPECT_EQ(theirs.result.status, ours.result.status);
+    EXPECT_NE(theirs.result.status, 2) << theirs.result.err;
+    EXPECT_EQ(theirs.verdict, ours.verdict);
+    std::string out = theirs.result.out;
+    const std::string header = "a run of posrelay " + version + " ";
+    ASSERT_EQ(out.rfind(header, 0), 0u) << out.substr(0, out.find('\n'));
+    out.replace(0, header.size(), "a run of posrelay " POSRELAY_VERSION_DOTTED " ");
+    EXPECT_EQ(out, ours.result.out);
+    EXPECT_EQ(ours.result.err, "");
+    EXPECT_EQ(theirs.result.err,
+              theirs.path + ": warning: recorded by posrelay " + version +
+                  "; this posrelay-sim replays posrelay " POSRELAY_VERSION_DOTTED
+                  ", so a divergence may be a difference between the versions\n");
+  }
+}
+
 // Each scenario, the default handset and one that gives what the defaults
 // leave out: printed, read back and printed again, the same text, and a dry
 // run on the printed one is the original's.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/launch_sequence.h"
+#include "app/res/version.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
 #include "settings/settings_file.h"
@@ -89,8 +90,8 @@ struct DiscardingOutput : TraceOutput {
 // from the run above, divided by its operations.
 void WholeRecordedRunOnTheVirtualClock(benchmark::State& state) {
   const HandsetScenario scenario = RunScenario(state.range(0));
-  const TraceOrigin origin = {
-      "handset", "1.6.0.0", "bench", "Windows CE 4.20", "2026-12-08T00:00:00", 932};
+  const TraceOrigin origin = {"handset",         POSRELAY_VERSION_DOTTED, "bench",
+                              "Windows CE 4.20", "2026-12-08T00:00:00",   932};
   std::size_t bytes = 0;
   for (auto _ : state) {
     SimulatedHandset handset(scenario);
