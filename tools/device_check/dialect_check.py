@@ -35,7 +35,7 @@ DEFAULT_LIBCLANG = "/usr/lib/x86_64-linux-gnu/libclang-14.so.1"
 # The C headers go by their .h names: the device's declare their names in the
 # global namespace only.
 ALLOWED_HEADERS = {
-    "stddef.h", "stdio.h", "stdlib.h", "string.h", "math.h", "float.h", "limits.h",
+    "stddef.h", "stdio.h", "stdlib.h", "string.h", "math.h", "float.h",
     "string", "vector",
     "windows.h", "raserror.h", "wininet.h", "afxwin.h",
 }
