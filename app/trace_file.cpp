@@ -19,7 +19,7 @@ int TraceFile::OpenExisting(const std::wstring& path) {
   return file_ != INVALID_HANDLE_VALUE;
 }
 
-int TraceFile::Append(const char* bytes, std::size_t count) {
+int TraceFile::Append(const char* bytes, size_t count) {
   while (count > 0) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(count);

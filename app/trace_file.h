@@ -17,7 +17,7 @@ class TraceFile : public TraceOutput {
   // can be written; zero otherwise, and nothing is created.
   int OpenExisting(const std::wstring& path);
 
-  virtual int Append(const char* bytes, std::size_t count);
+  virtual int Append(const char* bytes, size_t count);
   virtual int Flush();
 
  private:

@@ -4,8 +4,8 @@
 
 #include "app/traced_launch.h"
 
-#include <cstdio>
-#include <cstring>
+#include <stdio.h>
+#include <string.h>
 
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
@@ -53,21 +53,21 @@ std::string LocalTimeText() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   char text[24];
-  std::sprintf(text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-               now.wMinute, now.wSecond);
+  sprintf(text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+          now.wMinute, now.wSecond);
   return text;
 }
 
 std::string SystemVersionText() {
   OSVERSIONINFOW version;
-  std::memset(&version, 0, sizeof version);
+  memset(&version, 0, sizeof version);
   version.dwOSVersionInfoSize = sizeof version;
   if (!GetVersionExW(&version)) return "unknown";
   char text[48];
-  std::sprintf(text, "Windows%s %lu.%02lu build %lu", kSystemKind,
-               static_cast<unsigned long>(version.dwMajorVersion),
-               static_cast<unsigned long>(version.dwMinorVersion),
-               static_cast<unsigned long>(version.dwBuildNumber));
+  sprintf(text, "Windows%s %lu.%02lu build %lu", kSystemKind,
+          static_cast<unsigned long>(version.dwMajorVersion),
+          static_cast<unsigned long>(version.dwMinorVersion),
+          static_cast<unsigned long>(version.dwBuildNumber));
   return text;
 }
 

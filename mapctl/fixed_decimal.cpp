@@ -1,7 +1,7 @@
 #include "mapctl/fixed_decimal.h"
 
-#include <cfloat>
-#include <cmath>
+#include <float.h>
+#include <math.h>
 
 namespace {
 
@@ -49,9 +49,9 @@ void DivideByPowerOfTwo(DecimalDigits& number, int shift) {
   while (number.integerCount > 0 && number.integer[number.integerCount - 1] == 0) {
     --number.integerCount;
   }
-  for (int i = 0; i < kFractionDigits; ++i) {
-    const unsigned int current = remainder * 10 + number.fraction[i];
-    number.fraction[i] = current >> shift;
+  for (int f = 0; f < kFractionDigits; ++f) {
+    const unsigned int current = remainder * 10 + number.fraction[f];
+    number.fraction[f] = current >> shift;
     remainder = current & mask;
   }
   if (remainder != 0) number.sticky = true;
@@ -63,9 +63,9 @@ void RoundUp(DecimalDigits& number) {
     if (++number.fraction[i] < 10) return;
     number.fraction[i] = 0;
   }
-  for (int i = 0; i < number.integerCount; ++i) {
-    if (++number.integer[i] < 10) return;
-    number.integer[i] = 0;
+  for (int d = 0; d < number.integerCount; ++d) {
+    if (++number.integer[d] < 10) return;
+    number.integer[d] = 0;
   }
   if (number.integerCount < kIntegerCapacity) number.integer[number.integerCount++] = 1;
 }
@@ -78,11 +78,11 @@ void ExactDigits(double magnitude, DecimalDigits& number) {
   for (int i = 0; i < kFractionDigits; ++i) number.fraction[i] = 0;
   number.sticky = false;
   int exponent = 0;
-  double mantissa = std::ldexp(std::frexp(magnitude, &exponent), kMantissaBits);
+  double mantissa = ldexp(frexp(magnitude, &exponent), kMantissaBits);
   exponent -= kMantissaBits;
   while (mantissa != 0) {
     // Both steps are exact for an integer below 2^53.
-    const double digit = std::fmod(mantissa, 10.0);
+    const double digit = fmod(mantissa, 10.0);
     number.integer[number.integerCount++] = static_cast<unsigned int>(digit);
     mantissa = (mantissa - digit) / 10;
   }
@@ -118,8 +118,8 @@ std::wstring FormatFixedDecimal(double value) {
     text += static_cast<wchar_t>(L'0' + number.integer[i]);
   }
   text += L'.';
-  for (int i = 0; i < kFixedDecimals; ++i) {
-    text += static_cast<wchar_t>(L'0' + number.fraction[i]);
+  for (int f = 0; f < kFixedDecimals; ++f) {
+    text += static_cast<wchar_t>(L'0' + number.fraction[f]);
   }
   return text;
 }

@@ -14,7 +14,7 @@ const unsigned char kKeyThree = 0x33;
 const unsigned char kKeyOne = 0x31;
 
 const unsigned int kCommandMessage = 273;  // WM_COMMAND
-const std::size_t kClearCommand = 206;
+const size_t kClearCommand = 206;
 
 void PressKey(PlatformServices& platform, unsigned char virtualKey) {
   platform.SendKeyEvent(virtualKey, false);
@@ -32,12 +32,12 @@ void ApplyZoomLevel(PlatformServices& platform, int zoomLevel) {
   platform.SleepFor(kSettlePauseMs);
   platform.PreKeyCall();
   platform.SleepFor(kSettlePauseMs);
-  for (int press = 0; press < kPressesOfThree; ++press) {
+  for (int three = 0; three < kPressesOfThree; ++three) {
     platform.SleepFor(kKeyPauseMs);
     PressKey(platform, kKeyThree);
   }
   // Counted from 1 so that no level, however low, overflows.
-  for (int press = 1; press < zoomLevel; ++press) {
+  for (int one = 1; one < zoomLevel; ++one) {
     platform.SleepFor(kKeyPauseMs);
     PressKey(platform, kKeyOne);
   }

@@ -1,18 +1,18 @@
 #ifndef POSRELAY_PLATFORM_PLATFORM_SERVICES_H
 #define POSRELAY_PLATFORM_PLATFORM_SERVICES_H
 
-#include <cstddef>
+#include <stddef.h>
 #include <string>
 
 // Opaque values handed out by the platform; zero always means "none" or
 // "failed". A window handle is an integer so that the logic can set its
 // lowest bit when it asks for a window to come to the front.
-typedef std::size_t WindowHandle;
-typedef std::size_t FileHandle;
-typedef std::size_t DeviceHandle;
-typedef std::size_t RegistryKey;
-typedef std::size_t LibraryHandle;
-typedef std::size_t InternetHandle;
+typedef size_t WindowHandle;
+typedef size_t FileHandle;
+typedef size_t DeviceHandle;
+typedef size_t RegistryKey;
+typedef size_t LibraryHandle;
+typedef size_t InternetHandle;
 
 // An entry point found in a run-time library; the caller casts it to its
 // real type before calling it.
@@ -66,8 +66,8 @@ class PlatformServices {
   virtual void SetForeground(WindowHandle window) = 0;
   // Queues a message without waiting for it to be handled; non-zero when
   // it was queued.
-  virtual int PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                                std::ptrdiff_t lParam) = 0;
+  virtual int PostWindowMessage(WindowHandle window, unsigned int message, size_t wParam,
+                                ptrdiff_t lParam) = 0;
 
   // Starts a program with a command line; non-zero on success. The new
   // process's handles are not kept.

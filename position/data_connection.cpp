@@ -24,7 +24,7 @@ int HangUp(RasHangUpFunction hangUp, const RasConnectionRecord& record) {
   if (record.connection == 0) return 0;
   // The device's connection handles are 32-bit values in the record.
   // NOLINTNEXTLINE(performance-no-int-to-ptr)
-  void* const connection = reinterpret_cast<void*>(static_cast<std::size_t>(record.connection));
+  void* const connection = reinterpret_cast<void*>(static_cast<size_t>(record.connection));
   return hangUp(connection) == 0;
 }
 

@@ -12,9 +12,9 @@ int ReadResponse(PlatformServices& platform, DeviceHandle port, std::wstring& re
   if (count < 0) count = 0;
   if (count > kChannelBufferBytes) count = kChannelBufferBytes;
   std::wstring text;
-  if (count > 0) text = platform.AnsiToWide(std::string(buffer, static_cast<std::size_t>(count)));
+  if (count > 0) text = platform.AnsiToWide(std::string(buffer, static_cast<size_t>(count)));
   // At most one character per byte read, and nothing after a zero byte.
-  if (text.size() > static_cast<std::size_t>(count)) text.resize(static_cast<std::size_t>(count));
+  if (text.size() > static_cast<size_t>(count)) text.resize(static_cast<size_t>(count));
   EndReplyAtZero(text);
   reply.swap(text);
   return count;

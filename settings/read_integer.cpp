@@ -13,13 +13,13 @@ bool IsIntegerSpace(wchar_t c) {
 
 }  // namespace
 
-int ReadInteger(const wchar_t* text, std::size_t length, int& value) {
-  std::size_t end = 0;
+int ReadInteger(const wchar_t* text, size_t length, int& value) {
+  size_t end = 0;
   return ReadInteger(text, length, value, end);
 }
 
-int ReadInteger(const wchar_t* text, std::size_t length, int& value, std::size_t& end) {
-  std::size_t i = 0;
+int ReadInteger(const wchar_t* text, size_t length, int& value, size_t& end) {
+  size_t i = 0;
   while (i < length && IsIntegerSpace(text[i])) ++i;
   bool negative = false;
   if (i < length && (text[i] == L'+' || text[i] == L'-')) {

@@ -1,7 +1,7 @@
 #ifndef POSRELAY_SETTINGS_READ_INTEGER_H
 #define POSRELAY_SETTINGS_READ_INTEGER_H
 
-#include <cstddef>
+#include <stddef.h>
 
 // Reads an integer from the first `length` characters of `text` by the
 // wide-string-to-integer rule: leading white space (the ideographic space
@@ -11,10 +11,10 @@
 // caller can tell "0" from "no number".
 // The rule is ours rather than the C library's so that every build reads the
 // same text the same way.
-int ReadInteger(const wchar_t* text, std::size_t length, int& value);
+int ReadInteger(const wchar_t* text, size_t length, int& value);
 
 // The same, with `end` set past the last character read: the last digit, or
 // where the digits were looked for when there are none.
-int ReadInteger(const wchar_t* text, std::size_t length, int& value, std::size_t& end);
+int ReadInteger(const wchar_t* text, size_t length, int& value, size_t& end);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -189,6 +190,59 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
     if (flushMs == 30) {
       EXPECT_EQ(lines.substr(0, lines.size() - end.size()), JsonLines(unrecorded));
     }
+  }
+}
+
+// Past the bound the writer keeps the first lines and the last ones, in
+// order, and counts exactly those it let go between them.
+TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
+  struct Sink : TraceOutput {
+    int Append(const char* bytes, std::size_t count) override {
+      text.append(bytes, count);
+      return 1;
+    }
+    int Flush() override { return 1; }
+    std::string text;
+  };
+  for (const int lines : {20000, 60000, 200000}) {
+    SCOPED_TRACE(lines);
+    Sink sink;
+    TraceOrigin origin = {"simulated", "1.5.0.0", "test", "os", "2026-12-08T01:20:38", 932};
+    TraceWriter writer(sink, origin);
+    std::vector<std::string> all;
+    TraceRecord record;
+    for (int i = 0; i < lines; ++i) {
+      record.Clear();
+      record.Begin(static_cast<TraceTime>(i), i + 1 == lines ? "message" : "sleep");
+      record.AddNumber("ms", i);
+      writer.Take(record, record.Event(0));
+      std::string line;
+      AppendTraceLine(record, record.Event(0), line);
+      all.push_back(line);
+      if (i % 1000 == 0 || i + 1 == lines) writer.WriteOut();
+    }
+    std::vector<std::string> written;
+    for (std::size_t at = 0; at < sink.text.size();) {
+      const std::size_t end = sink.text.find('\n', at) + 1;
+      written.push_back(sink.text.substr(at, end - at));
+      at = end;
+    }
+    EXPECT_LE(sink.text.size(), kTraceLimitBytes);
+    const auto cut = std::find_if(written.begin(), written.end(), [](const std::string& line) {
+      return line.find("\"op\":\"cut\"") != std::string::npos;
+    });
+    if (cut == written.end()) {
+      EXPECT_EQ(written.size(), all.size() + 1);
+      continue;
+    }
+    const std::vector<std::string> head(written.begin() + 1, cut);
+    const std::vector<std::string> tail(cut + 1, written.end());
+    const std::string skipped =
+        "\"skipped\":" + std::to_string(all.size() - head.size() - tail.size());
+    EXPECT_NE(cut->find(skipped), std::string::npos) << *cut;
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), all.begin()));
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), all.end() - static_cast<long>(tail.size())));
+    EXPECT_GT(tail.size(), 1000u);
   }
 }
 

@@ -18,7 +18,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 packages=(
   cmake ninja-build g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  clang libclang-rt-14-dev clang-format clang-tidy cppcheck llvm
+  clang libclang-rt-14-dev clang-format clang-tidy cppcheck llvm python3-clang-14 libclang-14-dev
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 wine64 python3 locales
   emscripten chromium fonts-ipafont-gothic
 )

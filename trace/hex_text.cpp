@@ -23,14 +23,14 @@ void AppendHexText(const std::string& bytes, std::string& hex) {
   }
 }
 
-int DecodeHexText(const char* hex, std::size_t length, std::string& bytes) {
+int DecodeHexText(const char* hex, size_t length, std::string& bytes) {
   if (length % 2 != 0) return 0;
-  for (std::size_t i = 0; i < length; ++i) {
+  for (size_t i = 0; i < length; ++i) {
     if (HexDigitValue(hex[i]) < 0) return 0;
   }
   bytes.reserve(bytes.size() + length / 2);
-  for (std::size_t i = 0; i < length; i += 2) {
-    bytes += static_cast<char>(HexDigitValue(hex[i]) * 16 + HexDigitValue(hex[i + 1]));
+  for (size_t pair = 0; pair < length; pair += 2) {
+    bytes += static_cast<char>(HexDigitValue(hex[pair]) * 16 + HexDigitValue(hex[pair + 1]));
   }
   return 1;
 }

@@ -1,6 +1,6 @@
 #include "trace/run_outcome.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
+bool IsOp(const TraceEvent& event, const char* op) { return strcmp(event.op, op) == 0; }
 
 const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
   const TraceField* text = record.FindField(event, "text");
@@ -31,7 +31,7 @@ void TakePositionFrom(RunOutcome& outcome, const TraceRecord& record, const Trac
 
 void StartRunOutcome(RunOutcome& outcome) {
   outcome.messageShown = false;
-  outcome.message.clear();
+  outcome.message.erase();
   outcome.positionKnown = false;
   const DmsAngle none = {0, 0, 0};
   outcome.reportedLatitude = none;
@@ -58,7 +58,7 @@ int RecordedCommandIs(const TraceRecord& record, const TraceField& text, const w
   // Compared character by byte, without a copy: the recorder asks this of
   // every write it records.
   const char* const sent = record.TextData(text);
-  std::size_t i = 0;
+  size_t i = 0;
   for (; command[i] != L'\0'; ++i) {
     if (i == text.textLength) return 0;
     const unsigned char byte = static_cast<unsigned char>(sent[i]);

@@ -1,6 +1,6 @@
 #include "trace/trace_operations.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "trace/hex_text.h"
 
@@ -26,7 +26,7 @@ void AddCodePageText(TraceRecord& record, const char* name, const std::string& b
   record.AddText("hex", hex);
 }
 
-TraceNumber HandleNumber(std::size_t handle) { return static_cast<TraceNumber>(handle); }
+TraceNumber HandleNumber(size_t handle) { return static_cast<TraceNumber>(handle); }
 
 // A failed operation's result, and the system's code for why it failed.
 void AddOutcome(TraceRecord& record, bool ok, unsigned int error) {
@@ -106,7 +106,7 @@ void RecordForeground(TraceRecord& record, TraceTime t, WindowHandle window) {
 }
 
 void RecordPostMessage(TraceRecord& record, TraceTime t, WindowHandle window, unsigned int message,
-                       std::size_t wParam, std::ptrdiff_t lParam, bool ok) {
+                       size_t wParam, ptrdiff_t lParam, bool ok) {
   record.Begin(t, "post_message");
   record.AddNumber("window", HandleNumber(window));
   record.AddNumber("message", message);
@@ -201,7 +201,7 @@ void RecordInternetOpen(TraceRecord& record, TraceTime t, const std::wstring& ag
 void RecordInternetSetOption(TraceRecord& record, TraceTime t, InternetHandle handle,
                              unsigned int option, const void* value, unsigned int size, bool ok) {
   unsigned int four = 0;
-  if (value && size == sizeof four) std::memcpy(&four, value, sizeof four);
+  if (value && size == sizeof four) memcpy(&four, value, sizeof four);
   record.Begin(t, "internet_set_option");
   record.AddNumber("handle", HandleNumber(handle));
   record.AddNumber("option", option);
@@ -408,10 +408,10 @@ bool TraceFieldInVersion(const TraceFieldShape& field, int version) {
   return version >= field.firstVersion && (field.lastVersion == 0 || version <= field.lastVersion);
 }
 
-const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length) {
-  for (std::size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
+const TraceOperationShape* FindTraceOperation(const char* op, size_t length) {
+  for (size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
     const char* name = kOperations[i].op;
-    if (std::strlen(name) == length && std::memcmp(name, op, length) == 0) return &kOperations[i];
+    if (strlen(name) == length && memcmp(name, op, length) == 0) return &kOperations[i];
   }
   return 0;
 }

@@ -46,7 +46,7 @@ void RecordFindWindow(TraceRecord& record, TraceTime t, const std::wstring& clas
                       WindowHandle window);
 void RecordForeground(TraceRecord& record, TraceTime t, WindowHandle window);
 void RecordPostMessage(TraceRecord& record, TraceTime t, WindowHandle window, unsigned int message,
-                       std::size_t wParam, std::ptrdiff_t lParam, bool ok);
+                       size_t wParam, ptrdiff_t lParam, bool ok);
 void RecordCreateProcess(TraceRecord& record, TraceTime t, const std::wstring& executable,
                          const std::wstring& commandLine, bool ok, unsigned int error);
 
@@ -121,7 +121,7 @@ struct TraceOperationShape {
 };
 
 // The operation of that name (the end and cut lines included), or 0.
-const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length);
+const TraceOperationShape* FindTraceOperation(const char* op, size_t length);
 // Whether traces of `version` have the field.
 bool TraceFieldInVersion(const TraceFieldShape& field, int version);
 

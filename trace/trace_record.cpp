@@ -1,9 +1,9 @@
 #include "trace/trace_record.h"
 
-#include <cfloat>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <float.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "trace/utf8_text.h"
 
@@ -21,13 +21,13 @@ const int kUsualRealPrecision = 14;
 // Writes `value` with `precision` digits after the first into `text` and
 // tells whether the text reads back as the same double.
 bool ReadsBack(double value, int precision, char* text) {
-  std::sprintf(text, "%.*e", precision, value);
-  return std::strtod(text, 0) == value;
+  sprintf(text, "%.*e", precision, value);
+  return strtod(text, 0) == value;
 }
 
 }  // namespace
 
-void TraceRecord::Reserve(std::size_t events, std::size_t fields, std::size_t textBytes) {
+void TraceRecord::Reserve(size_t events, size_t fields, size_t textBytes) {
   events_.reserve(events);
   fields_.reserve(fields);
   texts_.reserve(textBytes);
@@ -36,7 +36,7 @@ void TraceRecord::Reserve(std::size_t events, std::size_t fields, std::size_t te
 void TraceRecord::Clear() {
   events_.clear();
   fields_.clear();
-  texts_.clear();
+  texts_.erase();
 }
 
 void TraceRecord::Begin(TraceTime timeMs, const char* op) {
@@ -72,7 +72,7 @@ void TraceRecord::AddReal(const char* name, double value) {
   AddField(name, kTraceReal).value.real = value;
 }
 
-void TraceRecord::AddText(const char* name, const char* utf8, std::size_t length) {
+void TraceRecord::AddText(const char* name, const char* utf8, size_t length) {
   TraceField& field = AddField(name, kTraceText);
   field.textStart = static_cast<unsigned int>(texts_.size());
   field.textLength = static_cast<unsigned int>(length);
@@ -105,7 +105,7 @@ void TraceRecord::Copy(const TraceRecord& from, const TraceEvent& event) {
 const TraceField* TraceRecord::FindField(const TraceEvent& event, const char* name) const {
   for (unsigned int i = 0; i < event.fieldCount; ++i) {
     const TraceField& field = Field(event, i);
-    if (std::strcmp(field.name, name) == 0) return &field;
+    if (strcmp(field.name, name) == 0) return &field;
   }
   return 0;
 }
@@ -120,11 +120,11 @@ std::string TraceRecord::Text(const TraceField& field) const {
 
 bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord& b,
                     const TraceField& y) {
-  if (std::strcmp(x.name, y.name) != 0 || x.kind != y.kind) return false;
+  if (strcmp(x.name, y.name) != 0 || x.kind != y.kind) return false;
   switch (x.kind) {
     case kTraceText:
       return x.textLength == y.textLength &&
-             std::memcmp(a.TextData(x), b.TextData(y), x.textLength) == 0;
+             memcmp(a.TextData(x), b.TextData(y), x.textLength) == 0;
     case kTraceReal:
       return x.value.real == y.value.real;
     default:
@@ -132,18 +132,18 @@ bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord
   }
 }
 
-void AppendJsonText(const char* utf8, std::size_t length, std::string& json) {
+void AppendJsonText(const char* utf8, size_t length, std::string& json) {
   static const char kHex[] = "0123456789abcdef";
   json += '"';
   // Runs of characters that need no escape are copied whole.
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < length;) {
+  size_t run = 0;
+  for (size_t i = 0; i < length;) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
       ++i;
       continue;
     }
-    const std::size_t size = c >= 0x80 ? Utf8CharacterLength(utf8 + i, length - i) : 0;
+    const size_t size = c >= 0x80 ? Utf8CharacterLength(utf8 + i, length - i) : 0;
     if (size > 0) {
       i += size;
       continue;
@@ -199,7 +199,7 @@ void AppendJsonTime(TraceTime value, std::string& json) {
     digits[i] = digits[count - 1 - i];
     digits[count - 1 - i] = digit;
   }
-  json.append(digits, static_cast<std::size_t>(count));
+  json.append(digits, static_cast<size_t>(count));
 }
 
 void AppendJsonNumber(TraceNumber value, std::string& json) {
@@ -241,14 +241,13 @@ void AppendJsonReal(double value, std::string& json) {
     if (*c >= '0' && *c <= '9') digits += *c;
   }
   const int k = static_cast<int>(digits.size());
-  const int n = (*c == '\0' ? 0 : std::atoi(c + 1)) + 1;  // the point's place after the digits
+  const int n = (*c == '\0' ? 0 : atoi(c + 1)) + 1;  // the point's place after the digits
   if (k <= n && n <= kMostPointExponent) {
-    json += digits + std::string(static_cast<std::size_t>(n - k), '0') + ".0";
+    json += digits + std::string(static_cast<size_t>(n - k), '0') + ".0";
   } else if (0 < n && n <= kMostPointExponent) {
-    json += digits.substr(0, static_cast<std::size_t>(n)) + '.' +
-            digits.substr(static_cast<std::size_t>(n));
+    json += digits.substr(0, static_cast<size_t>(n)) + '.' + digits.substr(static_cast<size_t>(n));
   } else if (kLeastPointExponent < n && n <= 0) {
-    json += "0." + std::string(static_cast<std::size_t>(-n), '0') + digits;
+    json += "0." + std::string(static_cast<size_t>(-n), '0') + digits;
   } else {
     json += digits[0];
     if (k > 1) json += '.' + digits.substr(1);

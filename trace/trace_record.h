@@ -1,13 +1,13 @@
 #ifndef POSRELAY_TRACE_TRACE_RECORD_H
 #define POSRELAY_TRACE_TRACE_RECORD_H
 
-#include <cstddef>
+#include <stddef.h>
 #include <string>
 #include <vector>
 
 // Numbers of 64 bits: handles, counts and times. The device's compiler has
-// no <stdint.h>.
-#ifdef _MSC_VER
+// no <stdint.h>, so every build for the device takes __int64.
+#if defined(_MSC_VER) || defined(UNDER_CE)
 typedef __int64 TraceNumber;
 typedef unsigned __int64 TraceTime;
 #else
@@ -44,7 +44,7 @@ struct TraceEvent {
 // so a run can be recorded cheaply many times over.
 class TraceRecord {
  public:
-  void Reserve(std::size_t events, std::size_t fields, std::size_t textBytes);
+  void Reserve(size_t events, size_t fields, size_t textBytes);
   // Forgets every operation and keeps the room.
   void Clear();
 
@@ -53,16 +53,16 @@ class TraceRecord {
   void AddNumber(const char* name, TraceNumber value);
   void AddBoolean(const char* name, bool value);
   void AddReal(const char* name, double value);
-  void AddText(const char* name, const char* utf8, std::size_t length);
+  void AddText(const char* name, const char* utf8, size_t length);
   void AddText(const char* name, const std::string& utf8);
   void AddWideText(const char* name, const std::wstring& text);
   // Appends a copy of an operation of another record.
   void Copy(const TraceRecord& from, const TraceEvent& event);
 
-  std::size_t Size() const { return events_.size(); }
-  const TraceEvent& Event(std::size_t index) const { return events_[index]; }
+  size_t Size() const { return events_.size(); }
+  const TraceEvent& Event(size_t index) const { return events_[index]; }
   const std::vector<TraceEvent>& Events() const { return events_; }
-  const TraceField& Field(const TraceEvent& event, std::size_t index) const {
+  const TraceField& Field(const TraceEvent& event, size_t index) const {
     return fields_[event.firstField + index];
   }
   // The field of that name, or 0.
@@ -90,7 +90,7 @@ void AppendTraceLine(const TraceRecord& record, const TraceEvent& event, std::st
 // The fields alone, each as ,"name":value.
 void AppendTraceFields(const TraceRecord& record, const TraceEvent& event, std::string& line);
 
-void AppendJsonText(const char* utf8, std::size_t length, std::string& json);
+void AppendJsonText(const char* utf8, size_t length, std::string& json);
 void AppendJsonNumber(TraceNumber value, std::string& json);
 void AppendJsonTime(TraceTime value, std::string& json);
 void AppendJsonReal(double value, std::string& json);

@@ -22,7 +22,7 @@ unsigned int POSRELAY_WINAPI RecordedRasHangUp(void* connection) {
 }
 
 std::string EntryName(const RasConnectionRecord& record) {
-  std::size_t length = 0;
+  size_t length = 0;
   while (length <= kRasEntryNameCharacters && record.entryName[length] != 0) ++length;
   std::string entry;
   AppendUtf16AsUtf8(record.entryName, length, entry);
@@ -119,7 +119,7 @@ int TraceRecorder::WriteDevice(DeviceHandle device, const char* bytes, int count
   const TraceTime t = Now();
   const int written = platform_.WriteDevice(device, bytes, count);
   const std::string sent =
-      bytes && count > 0 ? std::string(bytes, static_cast<std::size_t>(count)) : std::string();
+      bytes && count > 0 ? std::string(bytes, static_cast<size_t>(count)) : std::string();
   RecordWrite(operation_, t, device, sent, written, platform_);
   Emit();
   return written;
@@ -132,7 +132,7 @@ int TraceRecorder::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   int kept = count < 0 ? 0 : count;
   if (kept > capacity) kept = capacity < 0 ? 0 : capacity;
   const std::string received =
-      kept > 0 ? std::string(buffer, static_cast<std::size_t>(kept)) : std::string();
+      kept > 0 ? std::string(buffer, static_cast<size_t>(kept)) : std::string();
   RecordRead(operation_, t, device, capacity, received, count, platform_);
   Emit();
   return count;
@@ -176,8 +176,8 @@ void TraceRecorder::SetForeground(WindowHandle window) {
   platform_.SetForeground(window);
 }
 
-int TraceRecorder::PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                                     std::ptrdiff_t lParam) {
+int TraceRecorder::PostWindowMessage(WindowHandle window, unsigned int message, size_t wParam,
+                                     ptrdiff_t lParam) {
   const TraceTime t = Now();
   const int posted = platform_.PostWindowMessage(window, message, wParam, lParam);
   RecordPostMessage(operation_, t, window, message, wParam, lParam, posted != 0);
@@ -282,8 +282,8 @@ unsigned int TraceRecorder::EnumerateConnections(RasConnectionRecord* records,
   // Each connection listed, as far as the room went; the hang-ups name the
   // entry the listing gave each handle.
   connections_.clear();
-  const std::size_t capacity = room / sizeof(RasConnectionRecord);
-  for (std::size_t i = 0; records && i < count && i < capacity; ++i) {
+  const size_t capacity = room / sizeof(RasConnectionRecord);
+  for (size_t i = 0; records && i < count && i < capacity; ++i) {
     Connection connection;
     connection.handle = records[i].connection;
     connection.entry = EntryName(records[i]);
@@ -296,9 +296,9 @@ unsigned int TraceRecorder::EnumerateConnections(RasConnectionRecord* records,
 
 unsigned int TraceRecorder::HangUpConnection(void* connection) {
   const TraceTime t = Now();
-  const unsigned int handle = static_cast<unsigned int>(reinterpret_cast<std::size_t>(connection));
+  const unsigned int handle = static_cast<unsigned int>(reinterpret_cast<size_t>(connection));
   std::string entry;
-  for (std::size_t i = 0; i < connections_.size() && entry.empty(); ++i) {
+  for (size_t i = 0; i < connections_.size() && entry.empty(); ++i) {
     if (connections_[i].handle == handle) entry = connections_[i].entry;
   }
   activeRecorder = wrapped_;

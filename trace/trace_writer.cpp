@@ -1,6 +1,6 @@
 #include "trace/trace_writer.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "trace/trace_operations.h"
 
@@ -14,14 +14,14 @@ void AppendTextMember(const char* name, const char* value, std::string& line) {
   line += ",\"";
   line += name;
   line += "\":";
-  AppendJsonText(value, std::strlen(value), line);
+  AppendJsonText(value, strlen(value), line);
 }
 
 }  // namespace
 
 void AppendTraceHeader(const TraceOrigin& origin, std::string& line) {
   line += "{\"format\":";
-  AppendJsonText(kTraceFormatName, std::strlen(kTraceFormatName), line);
+  AppendJsonText(kTraceFormatName, strlen(kTraceFormatName), line);
   line += ",\"version\":";
   AppendJsonNumber(kTraceFormatVersion, line);
   AppendTextMember("system", origin.system, line);
@@ -42,6 +42,7 @@ TraceWriter::TraceWriter(TraceOutput& output, const TraceOrigin& origin)
       cutWritten_(false),
       lastPartComplete_(false),
       cutTime_(0),
+      tailFirst_(0),
       tailBytes_(0),
       skipped_(0) {
   AppendTraceHeader(origin, line_);
@@ -50,14 +51,14 @@ TraceWriter::TraceWriter(TraceOutput& output, const TraceOrigin& origin)
 
 void TraceWriter::Take(const TraceRecord& record, const TraceEvent& event) {
   if (!works_) return;
-  line_.clear();
+  line_.erase();
   AppendTraceLine(record, event, line_);
   if (!cut_ && headBytes_ + line_.size() > kTraceHeadBytes) {
     cut_ = true;
     cutTime_ = event.timeMs;
   }
   // The message and the end are where the run's last part is complete.
-  lastPartComplete_ = std::strcmp(event.op, "message") == 0 || std::strcmp(event.op, "end") == 0;
+  lastPartComplete_ = strcmp(event.op, "message") == 0 || strcmp(event.op, "end") == 0;
   if (cut_ && !cutWritten_) {
     KeepInTail(line_);
   } else {
@@ -74,9 +75,14 @@ void TraceWriter::KeepInTail(const std::string& line) {
   tail_.push_back(line);
   tailBytes_ += line.size();
   while (tailBytes_ > kTraceTailBytes) {
-    tailBytes_ -= tail_.front().size();
-    tail_.pop_front();
+    tailBytes_ -= tail_[tailFirst_].size();
+    std::string().swap(tail_[tailFirst_]);
+    ++tailFirst_;
     ++skipped_;
+  }
+  if (tailFirst_ * 2 >= tail_.size()) {
+    tail_.erase(tail_.begin(), tail_.begin() + static_cast<ptrdiff_t>(tailFirst_));
+    tailFirst_ = 0;
   }
 }
 
@@ -89,15 +95,13 @@ void TraceWriter::WriteOut() {
     TraceRecord cut;
     RecordCut(cut, cutTime_, static_cast<unsigned int>(kTraceLimitBytes), skipped_);
     AppendTraceLine(cut, cut.Event(0), pending_);
-    for (std::deque<std::string>::const_iterator line = tail_.begin(); line != tail_.end();
-         ++line) {
-      pending_ += *line;
-    }
+    for (size_t line = tailFirst_; line < tail_.size(); ++line) pending_ += tail_[line];
     tail_.clear();
+    tailFirst_ = 0;
     tailBytes_ = 0;
     cutWritten_ = true;
   }
   if (pending_.empty()) return;
   works_ = output_.Append(pending_.data(), pending_.size()) && output_.Flush();
-  pending_.clear();
+  pending_.erase();
 }

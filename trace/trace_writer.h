@@ -1,9 +1,9 @@
 #ifndef POSRELAY_TRACE_TRACE_WRITER_H
 #define POSRELAY_TRACE_TRACE_WRITER_H
 
-#include <cstddef>
-#include <deque>
+#include <stddef.h>
 #include <string>
+#include <vector>
 
 #include "trace/trace_recorder.h"
 
@@ -12,7 +12,7 @@ class TraceOutput {
  public:
   virtual ~TraceOutput() {}
   // Appends bytes; zero when they could not all be written.
-  virtual int Append(const char* bytes, std::size_t count) = 0;
+  virtual int Append(const char* bytes, size_t count) = 0;
   // Makes what was appended last through a reset; zero on failure.
   virtual int Flush() = 0;
 };
@@ -36,12 +36,12 @@ struct TraceOrigin {
 // Most bytes a trace takes. A run that reaches the bound keeps its
 // beginning and its last part, so that its message and its end are always
 // there, with a line saying how many operations were left out between.
-const std::size_t kTraceLimitBytes = static_cast<std::size_t>(1) << 20;  // 1 MiB
-const std::size_t kTraceTailBytes = static_cast<std::size_t>(1) << 18;   // 256 KiB
+const size_t kTraceLimitBytes = static_cast<size_t>(1) << 20;  // 1 MiB
+const size_t kTraceTailBytes = static_cast<size_t>(1) << 18;   // 256 KiB
 // Room kept for the line that says what was left out.
-const std::size_t kTraceCutLineBytes = 128;
+const size_t kTraceCutLineBytes = 128;
 // Where the beginning ends: the bytes before the cut line are at most this.
-const std::size_t kTraceHeadBytes = kTraceLimitBytes - kTraceTailBytes - kTraceCutLineBytes;
+const size_t kTraceHeadBytes = kTraceLimitBytes - kTraceTailBytes - kTraceCutLineBytes;
 
 // A recorder's operations as a trace: the header, then one JSON line per
 // operation. Lines are written out and flushed only where the launcher
@@ -65,16 +65,20 @@ class TraceWriter : public TraceSink {
   TraceOutput& output_;
   std::string line_;
   std::string pending_;  // lines not yet written out
-  std::size_t headBytes_;
+  size_t headBytes_;
   bool works_;
   // Past the bound: the last lines, kept until the next write-out after the
-  // cut line, and how many were let go before them.
+  // cut line, and how many were let go before them. The lines kept start at
+  // tailFirst_; those let go before it are emptied, and taken out of the
+  // vector once they are half of it, so that each line costs a constant
+  // amount on average, as a double-ended queue would.
   bool cut_;
   bool cutWritten_;
   bool lastPartComplete_;  // the line taken last was the message or the end
   TraceTime cutTime_;
-  std::deque<std::string> tail_;
-  std::size_t tailBytes_;
+  std::vector<std::string> tail_;
+  size_t tailFirst_;
+  size_t tailBytes_;
   TraceNumber skipped_;
 };
 

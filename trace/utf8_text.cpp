@@ -30,7 +30,7 @@ void AppendCodePoint(unsigned long value, std::string& utf8) {
 // Appends the character that code unit `unit` starts and returns how many
 // units it took: two for a UTF-16 surrogate pair when `pairs` is set and
 // `next` completes it, one otherwise.
-std::size_t AppendUnit(unsigned long unit, unsigned long next, bool pairs, std::string& utf8) {
+size_t AppendUnit(unsigned long unit, unsigned long next, bool pairs, std::string& utf8) {
   const bool high = unit >= 0xD800 && unit <= 0xDBFF;
   if (pairs && high && next >= 0xDC00 && next <= 0xDFFF) {
     AppendCodePoint(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00), utf8);
@@ -52,9 +52,9 @@ void AppendWide(unsigned long value, std::wstring& text) {
 
 // The length of the well-formed character that `bytes` start with, with its
 // value; 0 when they start with none.
-std::size_t ReadCodePoint(const unsigned char* bytes, std::size_t left, unsigned long& value) {
+size_t ReadCodePoint(const unsigned char* bytes, size_t left, unsigned long& value) {
   const unsigned char lead = bytes[0];
-  std::size_t length = 0;
+  size_t length = 0;
   unsigned long least = 0;
   if (lead < 0x80) {
     value = lead;
@@ -76,7 +76,7 @@ std::size_t ReadCodePoint(const unsigned char* bytes, std::size_t left, unsigned
     return 0;
   }
   if (left < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
+  for (size_t i = 1; i < length; ++i) {
     if ((bytes[i] & 0xC0) != 0x80) return 0;
     value = (value << 6) | (bytes[i] & 0x3F);
   }
@@ -87,7 +87,7 @@ std::size_t ReadCodePoint(const unsigned char* bytes, std::size_t left, unsigned
 
 }  // namespace
 
-std::size_t Utf8CharacterLength(const char* bytes, std::size_t left) {
+size_t Utf8CharacterLength(const char* bytes, size_t left) {
   unsigned long value = 0;
   return left == 0 ? 0 : ReadCodePoint(reinterpret_cast<const unsigned char*>(bytes), left, value);
 }
@@ -95,24 +95,24 @@ std::size_t Utf8CharacterLength(const char* bytes, std::size_t left) {
 void AppendUtf8(const std::wstring& text, std::string& utf8) {
   // Windows' wchar_t holds UTF-16; elsewhere it holds whole code points.
   const bool pairs = sizeof(wchar_t) == 2;
-  for (std::size_t i = 0; i < text.size();) {
+  for (size_t i = 0; i < text.size();) {
     const unsigned long next = i + 1 < text.size() ? static_cast<unsigned long>(text[i + 1]) : 0;
     i += AppendUnit(static_cast<unsigned long>(text[i]), next, pairs, utf8);
   }
 }
 
-void AppendUtf16AsUtf8(const unsigned short* units, std::size_t count, std::string& utf8) {
-  for (std::size_t i = 0; i < count;) {
+void AppendUtf16AsUtf8(const unsigned short* units, size_t count, std::string& utf8) {
+  for (size_t i = 0; i < count;) {
     i += AppendUnit(units[i], i + 1 < count ? units[i + 1] : 0, true, utf8);
   }
 }
 
-int DecodeUtf8(const char* utf8, std::size_t length, std::wstring& text) {
+int DecodeUtf8(const char* utf8, size_t length, std::wstring& text) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(utf8);
   int wellFormed = 1;
-  for (std::size_t at = 0; at < length;) {
+  for (size_t at = 0; at < length;) {
     unsigned long value = 0;
-    const std::size_t size = ReadCodePoint(bytes + at, length - at, value);
+    const size_t size = ReadCodePoint(bytes + at, length - at, value);
     if (size == 0) {
       AppendWide(kReplacement, text);
       wellFormed = 0;

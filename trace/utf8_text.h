@@ -1,7 +1,7 @@
 #ifndef POSRELAY_TRACE_UTF8_TEXT_H
 #define POSRELAY_TRACE_UTF8_TEXT_H
 
-#include <cstddef>
+#include <stddef.h>
 #include <string>
 
 // UTF-8, the form in which traces hold text. wchar_t is UTF-16 on Windows
@@ -10,14 +10,14 @@
 void AppendUtf8(const std::wstring& text, std::string& utf8);
 
 // The same for UTF-16 code units as the system's records hold them.
-void AppendUtf16AsUtf8(const unsigned short* units, std::size_t count, std::string& utf8);
+void AppendUtf16AsUtf8(const unsigned short* units, size_t count, std::string& utf8);
 
 // The length of the well-formed UTF-8 character that `bytes` start with; 0
 // when they start with none.
-std::size_t Utf8CharacterLength(const char* bytes, std::size_t left);
+size_t Utf8CharacterLength(const char* bytes, size_t left);
 
 // Decodes UTF-8; each byte that does not belong to a well-formed character
 // becomes U+FFFD. Returns zero when there was such a byte.
-int DecodeUtf8(const char* utf8, std::size_t length, std::wstring& text);
+int DecodeUtf8(const char* utf8, size_t length, std::wstring& text);
 
 #endif

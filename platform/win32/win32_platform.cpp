@@ -10,8 +10,8 @@
 #include <raserror.h>
 #include <wininet.h>
 
-#include <cstdio>
-#include <cstring>
+#include <stdio.h>
+#include <string.h>
 #include <vector>
 
 #include "platform/system_errors.h"
@@ -36,12 +36,16 @@ typedef char SystemErrorsAreTheSystems
 const DWORD kExecutablePathCharacters = 256;
 
 template <typename T>
-std::size_t ToHandle(T pointer) {
-  return reinterpret_cast<std::size_t>(pointer);
+size_t ToHandle(T pointer) {
+  return reinterpret_cast<size_t>(pointer);
 }
 
+// The kind of handle comes in as an argument rather than as an explicit
+// template argument: the device's compiler tells function template
+// instances apart only by their parameters, and would make every call the
+// same one.
 template <typename T>
-T FromHandle(std::size_t handle) {
+T FromHandle(size_t handle, T /*kind*/) {
   return reinterpret_cast<T>(handle);
 }
 
@@ -67,7 +71,7 @@ int NarrowExportName(const std::wstring& name, std::string& narrow) {
 int CreateProcessDiscardingHandles(const std::wstring& executable,
                                    const std::wstring& commandLine) {
   PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
+  memset(&process, 0, sizeof process);
 #ifdef UNDER_CE
   // The device hands a program its arguments alone and takes no start-up
   // information.
@@ -79,7 +83,7 @@ int CreateProcessDiscardingHandles(const std::wstring& executable,
   // map application sees the same arguments as on the device.
   std::vector<wchar_t> arguments = WritableText(L"\"" + executable + L"\" " + commandLine);
   STARTUPINFOW startup;
-  std::memset(&startup, 0, sizeof startup);
+  memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   const BOOL created = CreateProcessW(executable.c_str(), &arguments[0], NULL, NULL, FALSE, 0, NULL,
                                       NULL, &startup, &process);
@@ -110,14 +114,14 @@ FileHandle Win32Platform::OpenTextFile(const std::wstring& path) {
 
 int Win32Platform::ReadTextLine(FileHandle file, int maxBytes, std::string& line) {
   if (!file || maxBytes <= 0) return 0;
-  std::vector<char> buffer(static_cast<std::size_t>(maxBytes) + 1, '\0');
-  if (!std::fgets(&buffer[0], maxBytes + 1, FromHandle<FILE*>(file))) return 0;
+  std::vector<char> buffer(static_cast<size_t>(maxBytes) + 1, '\0');
+  if (!fgets(&buffer[0], maxBytes + 1, FromHandle(file, static_cast<FILE*>(0)))) return 0;
   line.assign(&buffer[0]);
   return 1;
 }
 
 void Win32Platform::CloseTextFile(FileHandle file) {
-  if (file) std::fclose(FromHandle<FILE*>(file));
+  if (file) fclose(FromHandle(file, static_cast<FILE*>(0)));
 }
 
 std::wstring Win32Platform::AnsiToWide(const std::string& bytes) {
@@ -125,9 +129,9 @@ std::wstring Win32Platform::AnsiToWide(const std::string& bytes) {
   const int size = static_cast<int>(bytes.size());
   const int characters = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, NULL, 0);
   if (characters <= 0) return std::wstring();
-  std::vector<wchar_t> text(static_cast<std::size_t>(characters));
+  std::vector<wchar_t> text(static_cast<size_t>(characters));
   const int written = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &text[0], characters);
-  return written > 0 ? std::wstring(&text[0], static_cast<std::size_t>(written)) : std::wstring();
+  return written > 0 ? std::wstring(&text[0], static_cast<size_t>(written)) : std::wstring();
 }
 
 std::string Win32Platform::WideToAnsi(const std::wstring& text) {
@@ -135,10 +139,10 @@ std::string Win32Platform::WideToAnsi(const std::wstring& text) {
   const int size = static_cast<int>(text.size());
   const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, NULL, 0, NULL, NULL);
   if (bytes <= 0) return std::string();
-  std::vector<char> buffer(static_cast<std::size_t>(bytes));
+  std::vector<char> buffer(static_cast<size_t>(bytes));
   const int written =
       WideCharToMultiByte(CP_ACP, 0, text.data(), size, &buffer[0], bytes, NULL, NULL);
-  return written > 0 ? std::string(&buffer[0], static_cast<std::size_t>(written)) : std::string();
+  return written > 0 ? std::string(&buffer[0], static_cast<size_t>(written)) : std::string();
 }
 
 DeviceHandle Win32Platform::OpenDevice(const std::wstring& name) {
@@ -148,7 +152,7 @@ DeviceHandle Win32Platform::OpenDevice(const std::wstring& name) {
   // A read must return at once with what has arrived. Left alone, a desktop
   // read waits for the whole buffer and the launcher would hang.
   COMMTIMEOUTS timeouts;
-  std::memset(&timeouts, 0, sizeof timeouts);
+  memset(&timeouts, 0, sizeof timeouts);
   timeouts.ReadIntervalTimeout = MAXDWORD;
   if (!SetCommTimeouts(device, &timeouts)) {
     // The trace tells this failure by its own code, not the close's.
@@ -163,7 +167,7 @@ DeviceHandle Win32Platform::OpenDevice(const std::wstring& name) {
 int Win32Platform::WriteDevice(DeviceHandle device, const char* bytes, int count) {
   if (count < 0) return 0;
   DWORD written = 0;
-  if (!WriteFile(FromHandle<HANDLE>(device), bytes, static_cast<DWORD>(count), &written, NULL))
+  if (!WriteFile(FromHandle(device, HANDLE()), bytes, static_cast<DWORD>(count), &written, NULL))
     return 0;
   return static_cast<int>(written);
 }
@@ -171,13 +175,13 @@ int Win32Platform::WriteDevice(DeviceHandle device, const char* bytes, int count
 int Win32Platform::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   if (capacity <= 0) return 0;
   DWORD read = 0;
-  if (!ReadFile(FromHandle<HANDLE>(device), buffer, static_cast<DWORD>(capacity), &read, NULL))
+  if (!ReadFile(FromHandle(device, HANDLE()), buffer, static_cast<DWORD>(capacity), &read, NULL))
     return 0;
   return static_cast<int>(read);
 }
 
 void Win32Platform::CloseDevice(DeviceHandle device) {
-  if (device) CloseHandle(FromHandle<HANDLE>(device));
+  if (device) CloseHandle(FromHandle(device, HANDLE()));
 }
 
 void Win32Platform::SleepFor(unsigned int milliseconds) { Sleep(milliseconds); }
@@ -189,16 +193,16 @@ WindowHandle Win32Platform::FindTopWindow(const std::wstring& className) {
 void Win32Platform::SetForeground(WindowHandle window) {
 #ifdef UNDER_CE
   // The device reads the lowest bit as "together with its owned windows".
-  SetForegroundWindow(FromHandle<HWND>(window));
+  SetForegroundWindow(FromHandle(window, HWND()));
 #else
   // On the desktop the bit would name another window.
-  SetForegroundWindow(FromHandle<HWND>(window & ~static_cast<WindowHandle>(1)));
+  SetForegroundWindow(FromHandle(window & ~static_cast<WindowHandle>(1), HWND()));
 #endif
 }
 
-int Win32Platform::PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                                     std::ptrdiff_t lParam) {
-  return PostMessageW(FromHandle<HWND>(window), message, static_cast<WPARAM>(wParam),
+int Win32Platform::PostWindowMessage(WindowHandle window, unsigned int message, size_t wParam,
+                                     ptrdiff_t lParam) {
+  return PostMessageW(FromHandle(window, HWND()), message, static_cast<WPARAM>(wParam),
                       static_cast<LPARAM>(lParam))
              ? 1
              : 0;
@@ -233,14 +237,14 @@ RegistryKey Win32Platform::OpenCurrentUserKey(const std::wstring& path) {
 
 int Win32Platform::SetDwordValue(RegistryKey key, const std::wstring& name, unsigned int value) {
   const DWORD data = value;
-  return RegSetValueExW(FromHandle<HKEY>(key), name.c_str(), 0, REG_DWORD,
+  return RegSetValueExW(FromHandle(key, HKEY()), name.c_str(), 0, REG_DWORD,
                         reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS
              ? 1
              : 0;
 }
 
 void Win32Platform::CloseRegistryKey(RegistryKey key) {
-  if (key) RegCloseKey(FromHandle<HKEY>(key));
+  if (key) RegCloseKey(FromHandle(key, HKEY()));
 }
 
 LibraryHandle Win32Platform::OpenLibrary(const std::wstring& name) {
@@ -258,17 +262,17 @@ LibraryFunction Win32Platform::FindFunction(LibraryHandle library, const std::ws
   if (!library) return 0;
 #ifdef UNDER_CE
   return reinterpret_cast<LibraryFunction>(
-      GetProcAddressW(FromHandle<HMODULE>(library), name.c_str()));
+      GetProcAddressW(FromHandle(library, HMODULE()), name.c_str()));
 #else
   std::string narrow;
   if (!NarrowExportName(name, narrow)) return 0;
   return reinterpret_cast<LibraryFunction>(
-      GetProcAddress(FromHandle<HMODULE>(library), narrow.c_str()));
+      GetProcAddress(FromHandle(library, HMODULE()), narrow.c_str()));
 #endif
 }
 
 void Win32Platform::ReleaseLibrary(LibraryHandle library) {
-  if (library) FreeLibrary(FromHandle<HMODULE>(library));
+  if (library) FreeLibrary(FromHandle(library, HMODULE()));
 }
 
 InternetHandle Win32Platform::OpenInternet(const std::wstring& agent, unsigned int accessType) {
@@ -277,25 +281,25 @@ InternetHandle Win32Platform::OpenInternet(const std::wstring& agent, unsigned i
 
 int Win32Platform::SetInternetOption(InternetHandle handle, unsigned int option, const void* value,
                                      unsigned int size) {
-  return InternetSetOptionW(FromHandle<HINTERNET>(handle), option, const_cast<void*>(value), size)
+  return InternetSetOptionW(FromHandle(handle, HINTERNET()), option, const_cast<void*>(value), size)
              ? 1
              : 0;
 }
 
 InternetHandle Win32Platform::OpenInternetUrl(InternetHandle internet, const std::wstring& url) {
-  return ToHandle(InternetOpenUrlW(FromHandle<HINTERNET>(internet), url.c_str(), NULL, 0, 0, 0));
+  return ToHandle(InternetOpenUrlW(FromHandle(internet, HINTERNET()), url.c_str(), NULL, 0, 0, 0));
 }
 
 int Win32Platform::ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
                                     unsigned int& bytesRead) {
   DWORD read = 0;
-  const BOOL ok = InternetReadFile(FromHandle<HINTERNET>(url), buffer, toRead, &read);
+  const BOOL ok = InternetReadFile(FromHandle(url, HINTERNET()), buffer, toRead, &read);
   bytesRead = read;
   return ok ? 1 : 0;
 }
 
 int Win32Platform::CloseInternetHandle(InternetHandle handle) {
-  return InternetCloseHandle(FromHandle<HINTERNET>(handle)) ? 1 : 0;
+  return InternetCloseHandle(FromHandle(handle, HINTERNET())) ? 1 : 0;
 }
 
 void Win32Platform::ShowMessage(const std::wstring& title, const std::wstring& text) {
@@ -309,7 +313,7 @@ void Win32Platform::ShowMessage(const std::wstring& title, const std::wstring& t
   AfxMessageBox(text.c_str(), MB_OK);
 #else
   // Looks as the handset's box does.
-  MessageBoxW(FromHandle<HWND>(hostWindow_), text.c_str(), title.c_str(),
+  MessageBoxW(FromHandle(hostWindow_, HWND()), text.c_str(), title.c_str(),
               MB_OK | MB_ICONEXCLAMATION);
 #endif
 }

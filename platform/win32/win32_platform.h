@@ -29,8 +29,8 @@ class Win32Platform : public PlatformServices {
 
   virtual WindowHandle FindTopWindow(const std::wstring& className);
   virtual void SetForeground(WindowHandle window);
-  virtual int PostWindowMessage(WindowHandle window, unsigned int message, std::size_t wParam,
-                                std::ptrdiff_t lParam);
+  virtual int PostWindowMessage(WindowHandle window, unsigned int message, size_t wParam,
+                                ptrdiff_t lParam);
 
   virtual int StartProcess(const std::wstring& executable, const std::wstring& commandLine);
 
