@@ -78,6 +78,7 @@ CLASS_KINDS = {
 FUNCTION_KINDS = {
     ci.CursorKind.FUNCTION_DECL, ci.CursorKind.CXX_METHOD, ci.CursorKind.CONSTRUCTOR,
 }
+FLOATING_KINDS = {ci.TypeKind.FLOAT, ci.TypeKind.DOUBLE, ci.TypeKind.LONGDOUBLE}
 TEMPLATE_PARAMETER_KINDS = {
     ci.CursorKind.TEMPLATE_TYPE_PARAMETER, ci.CursorKind.TEMPLATE_NON_TYPE_PARAMETER,
     ci.CursorKind.TEMPLATE_TEMPLATE_PARAMETER,
@@ -278,6 +279,13 @@ def check_cursor(cursor, parent, tokens_at, findings):
         if value is not None and value.type.kind == ci.TypeKind.VOID:
             findings.at(cursor, "void-return",
                         "return of an expression of type void; the device compiler rejects it")
+    if kind.is_expression() and cursor.type.get_canonical().kind in FLOATING_KINDS:
+        for operand in cursor.get_children():
+            if (operand.kind.is_expression()
+                    and operand.type.get_canonical().kind == ci.TypeKind.ULONGLONG):
+                findings.at(operand, "unsigned-int64-to-double",
+                            "an unsigned __int64 made floating point: the device compiler "
+                            "converts only the signed __int64 (C2520)")
     if (kind in (ci.CursorKind.FUNCTION_TEMPLATE, ci.CursorKind.CLASS_TEMPLATE)
             and cursor.semantic_parent is not None and cursor.semantic_parent.kind in CLASS_KINDS):
         findings.at(cursor, "member-template",
