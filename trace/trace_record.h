@@ -6,10 +6,15 @@
 #include <vector>
 
 // Numbers of 64 bits: handles, counts and times. The device's compiler has
-// no <stdint.h>, so every build for the device takes __int64.
-#if defined(_MSC_VER) || defined(UNDER_CE)
+// no <stdint.h> and calls them __int64; clang, which compiles the device's
+// branches on the project's machines, has them built in, and would take
+// __int64 for the C++11 `long long`.
+#if defined(_MSC_VER)
 typedef __int64 TraceNumber;
 typedef unsigned __int64 TraceTime;
+#elif defined(UNDER_CE)
+__extension__ typedef __INT64_TYPE__ TraceNumber;
+__extension__ typedef __UINT64_TYPE__ TraceTime;
 #else
 #include <stdint.h>
 typedef int64_t TraceNumber;

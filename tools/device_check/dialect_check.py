@@ -78,6 +78,7 @@ CLASS_KINDS = {
 FUNCTION_KINDS = {
     ci.CursorKind.FUNCTION_DECL, ci.CursorKind.CXX_METHOD, ci.CursorKind.CONSTRUCTOR,
 }
+FLOATING_KINDS = {ci.TypeKind.FLOAT, ci.TypeKind.DOUBLE, ci.TypeKind.LONGDOUBLE}
 TEMPLATE_PARAMETER_KINDS = {
     ci.CursorKind.TEMPLATE_TYPE_PARAMETER, ci.CursorKind.TEMPLATE_NON_TYPE_PARAMETER,
     ci.CursorKind.TEMPLATE_TEMPLATE_PARAMETER,
@@ -227,17 +228,13 @@ def check_reference(cursor, findings):
             % (referenced.spelling, STRING_MEMBERS[referenced.spelling]))
 
 
-def check_namespace_reference(cursor, tokens_at, findings):
+def check_namespace_reference(cursor, tokens, findings):
     # A name written std::name, as the parser resolved std.
     if cursor.spelling != "std":
         return
-    index = tokens_at.get(cursor.extent.start.offset)
-    if index is None:
+    name = tokens.qualified_name(cursor.extent.start.offset)
+    if name is None:
         return
-    tokens = tokens_at["tokens"]
-    if index + 2 >= len(tokens) or tokens[index + 1].spelling != "::":
-        return
-    name = tokens[index + 2].spelling
     if name in C_LIBRARY_NAMES:
         findings.at(cursor, "std-c-name",
                     "std::%s: the device's C headers declare %s in the global namespace only; "
@@ -248,7 +245,7 @@ def check_namespace_reference(cursor, tokens_at, findings):
                     "compare in place" % (name, name))
 
 
-def check_cursor(cursor, parent, tokens_at, findings):
+def check_cursor(cursor, parent, tokens, findings):
     kind = cursor.kind
     if kind == ci.CursorKind.COMPOUND_STMT:
         parameters = []
@@ -272,12 +269,19 @@ def check_cursor(cursor, parent, tokens_at, findings):
     elif kind in (ci.CursorKind.DECL_REF_EXPR, ci.CursorKind.MEMBER_REF_EXPR):
         check_reference(cursor, findings)
     elif kind == ci.CursorKind.NAMESPACE_REF:
-        check_namespace_reference(cursor, tokens_at, findings)
+        check_namespace_reference(cursor, tokens, findings)
     elif kind == ci.CursorKind.RETURN_STMT:
         value = last_child(cursor)
         if value is not None and value.type.kind == ci.TypeKind.VOID:
             findings.at(cursor, "void-return",
                         "return of an expression of type void; the device compiler rejects it")
+    if kind.is_expression() and cursor.type.get_canonical().kind in FLOATING_KINDS:
+        for operand in cursor.get_children():
+            if (operand.kind.is_expression()
+                    and operand.type.get_canonical().kind == ci.TypeKind.ULONGLONG):
+                findings.at(operand, "unsigned-int64-to-double",
+                            "an unsigned __int64 made floating point: the device compiler "
+                            "converts only the signed __int64 (C2520)")
     if (kind in (ci.CursorKind.FUNCTION_TEMPLATE, ci.CursorKind.CLASS_TEMPLATE)
             and cursor.semantic_parent is not None and cursor.semantic_parent.kind in CLASS_KINDS):
         findings.at(cursor, "member-template",
@@ -285,10 +289,10 @@ def check_cursor(cursor, parent, tokens_at, findings):
                     "incomplete" % cursor.spelling)
 
 
-def walk(cursor, parent, tokens_at, findings):
-    check_cursor(cursor, parent, tokens_at, findings)
+def walk(cursor, parent, tokens, findings):
+    check_cursor(cursor, parent, tokens, findings)
     for child in cursor.get_children():
-        walk(child, cursor, tokens_at, findings)
+        walk(child, cursor, tokens, findings)
 
 
 def skipped_ranges(tu, path):
@@ -304,14 +308,26 @@ def skipped_ranges(tu, path):
     return spans
 
 
-def file_tokens(tu, path):
-    size = os.path.getsize(path)
-    source_file = ci.File.from_name(tu, path)
-    extent = ci.SourceRange.from_locations(ci.SourceLocation.from_offset(tu, source_file, 0),
-                                           ci.SourceLocation.from_offset(tu, source_file, size))
-    spans = skipped_ranges(tu, path)
-    return [t for t in tu.get_tokens(extent=extent)
-            if not any(start <= t.extent.start.offset < end for start, end in spans)]
+class FileTokens:
+    """The tokens of one file that the preprocessor kept, by their offsets."""
+
+    def __init__(self, tu, path):
+        size = os.path.getsize(path)
+        source_file = ci.File.from_name(tu, path)
+        extent = ci.SourceRange.from_locations(
+            ci.SourceLocation.from_offset(tu, source_file, 0),
+            ci.SourceLocation.from_offset(tu, source_file, size))
+        spans = skipped_ranges(tu, path)
+        self.tokens = [t for t in tu.get_tokens(extent=extent)
+                       if not any(start <= t.extent.start.offset < end for start, end in spans)]
+        self.index = {t.extent.start.offset: i for i, t in enumerate(self.tokens)}
+
+    def qualified_name(self, offset):
+        """The name after `::` when the token at `offset` is followed by one."""
+        at = self.index.get(offset)
+        if at is None or at + 2 >= len(self.tokens) or self.tokens[at + 1].spelling != "::":
+            return None
+        return self.tokens[at + 2].spelling
 
 
 def check_tokens(path, tokens, findings):
@@ -425,13 +441,11 @@ class Checker:
                               "parse", error.spelling)
         if errors:
             return
-        tokens = file_tokens(tu, path)
-        tokens_at = {t.extent.start.offset: i for i, t in enumerate(tokens)}
-        tokens_at["tokens"] = tokens
+        tokens = FileTokens(tu, path)
         for cursor in tu.cursor.get_children():
             if in_file(cursor, path):
-                walk(cursor, None, tokens_at, self.findings)
-        check_tokens(path, tokens, self.findings)
+                walk(cursor, None, tokens, self.findings)
+        check_tokens(path, tokens.tokens, self.findings)
         check_includes(tu, path, self.root, self.findings)
         check_wide_overloads(tu, path, self.root, self.findings)
 
