@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Builds and tests every preset, as `make test` does, in two lanes.
 
-The runs under Wine spend most of their time in the launcher's pauses, so
-they go in a lane of their own, one preset at a time (they share one Wine
-prefix), while the other lane goes on building and running the tests that
-need the processors. Each step's output goes to build/logs/; a test step's
+The runs under Wine spend most of their time in the launcher's pauses, and
+the fuzz targets run for a set time each, so their tests go in a lane of
+their own, one preset at a time (the runs under Wine share one prefix),
+while the other lane goes on building and running the tests that need the
+processors. Each step's output goes to build/logs/; a test step's
 output is printed whole when it ends, a failed step's last lines too. At the
 end one line a preset says where its time went.
 
@@ -20,12 +21,14 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LOGS = os.path.join(ROOT, "build", "logs")
-# Presets whose tests run programs under Wine.
-WINE_PRESETS = ("handset", "win32", "win32-i686")
+# Presets whose tests last as long as the clock says, not as the processors
+# allow: the runs under Wine wait on the launcher's pauses, and each fuzz
+# target runs for a set number of seconds.
+CLOCK_PRESETS = ("handset", "win32", "win32-i686", "fuzz")
 # The processors' lane: the host's build first (the handset runs check their
-# files with its posrelay-sim), then the handset's, so that the Wine lane
+# files with its posrelay-sim), then the handset's, so that the clock's lane
 # starts early; each preset's other tests right after its build.
-ORDER = ("host", "handset", "win32", "win32-i686", "host-asan", "fuzz", "page")
+ORDER = ("host", "handset", "win32", "win32-i686", "fuzz", "host-asan", "page")
 PROBE = os.path.join(ROOT, "wine_harness", "wine_probe.py")
 FAILED_LINES_SHOWN = 40
 
@@ -101,11 +104,12 @@ def summary_line(preset, steps):
 def ask_wine_probe():
     """Asks once whether this machine runs 32-bit Windows programs, for every
     configure run after it (cmake/wine_probe.cmake keeps the answer in the
-    environment), so that no configure run waits for the Wine lane's
-    prefix."""
+    environment), so that no configure run waits for the prefix that the runs
+    under Wine hold."""
     if os.environ.get("POSRELAY_WINE32_ANSWER"):
         return
-    done = subprocess.run([sys.executable, PROBE, "--prefix", os.path.join(ROOT, "build", "wine-prefix"),
+    done = subprocess.run([sys.executable, PROBE,
+                           "--prefix", os.path.join(ROOT, "build", "wine-prefix"),
                            "--work", os.path.join(ROOT, "build", "wine-probe")],
                           capture_output=True, text=True)
     answer = (done.stdout.strip().splitlines() or [""])[-1]
@@ -120,27 +124,29 @@ def main(presets):
     steps = {p: [Step(p, kind) for kind in ("configure", "build", "test")] for p in presets}
     order = [p for p in ORDER if p in presets] + [p for p in presets if p not in ORDER]
     host_build = steps["host"][1] if "host" in steps else None
-    if any(p in WINE_PRESETS for p in order):
+    if any(p in CLOCK_PRESETS for p in order):
         ask_wine_probe()
     started = time.monotonic()
 
-    def wine_lane():
-        for preset in (p for p in order if p in WINE_PRESETS):
+    def clock_lane():
+        for preset in (p for p in order if p in CLOCK_PRESETS):
             configure, build, test = steps[preset]
             waits = [build] + ([host_build] if preset == "handset" and host_build else [])
             run_step(test, report, waits_for=waits)
 
-    lane = threading.Thread(target=wine_lane)
+    lane = threading.Thread(target=clock_lane)
     lane.start()
-    # The host's tests wait until the handset's build has started the Wine
+    # The host's tests wait until the handset's build has started the clock's
     # lane.
     host_tests_later = "host" in steps and "handset" in steps
     for preset in order:
         configure, build, test = steps[preset]
         if not (run_step(configure, report) and run_step(build, report)):
-            test.status = -1
-            test.done.set()
-        elif preset not in WINE_PRESETS and not (preset == "host" and host_tests_later):
+            for step in (build, test):
+                if step.status is None:
+                    step.status = -1
+                    step.done.set()
+        elif preset not in CLOCK_PRESETS and not (preset == "host" and host_tests_later):
             run_step(test, report)
         if preset == "handset" and host_tests_later and host_build.status == 0:
             run_step(steps["host"][2], report)
