@@ -259,15 +259,6 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
         "15.250  post_key",
         "position  attempt 2 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum (" +
             kWgs84}},
-      {"--scenario slow_module_no_position.json",
-       {"-- attempt 1 --", "-- attempt 2 --", "-- attempt 50 --",
-        "position  none in 50 attempts (at most 50)",
-        "message   \"W-SIMからの位置情報取得に失敗しました\""}},
-      // The launcher's read of the identification ends at a zero byte.
-      {"--scenario name_after_zero_byte.json", {"position  none in 50 attempts (at most 50)"}},
-      {"--scenario map_never_closes.json",
-       {"-- map --", "-- summary --",
-        "position  not asked: the run ended before the module's turn"}},
       {"--ini '" + escapes + "'",
        {"0.000  read_line        text=\"wait=200 \\\"\\x\\x1B\\x7F\\n\" ok=true"}},
   };
