@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "settings/read_integer.h"
+#include "text/read_integer.h"
 
 namespace {
 

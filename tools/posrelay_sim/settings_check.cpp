@@ -5,10 +5,10 @@
 #include <cwchar>
 #include <nlohmann/json.hpp>
 
-#include "settings/read_integer.h"
 #include "simulator/file_name_characters.h"
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
+#include "text/read_integer.h"
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
