@@ -660,6 +660,18 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "line 4: longer than 8192 bytes, more than any line the recorder writes", ""},
       {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":11", false, 2,
        "line 45: \"bytes\" 11 is more than the 10 bytes asked", ""},
+      // Settings whose loops posrelay-sim does not run are refused, those the
+      // replayed launcher reads, not lines past where it departs.
+      {"normal_run.trace", "\"wsimcon=100\\n\"", "\"waitloop=2000000\\n\"", false, 2,
+       "line 5: waitloop 2000000 and gzoomtime 0: posrelay-sim runs at most 100000 of each", ""},
+      {"normal_run.trace",
+       "\\\\posrelay.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"wait=200\\n\"",
+       "\\\\other.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"waitloop="
+       "2000000\\n\"",
+       false, 1,
+       "divergence at operation 2 (line 3): recorded open_file "
+       "path=\"C:\\\\posrelay\\\\other.ini\"",
+       ""},
       // Texts show every backslash, quote and control byte escaped.
       {"normal_run.trace", "\"wait=200\\n\"", "\"wait=200 \\\"\\\\x\\u001b\\u007f\\n\"", false, 0,
        "identical: 39 operations",
