@@ -51,8 +51,8 @@ HEADERS = \
 	position\position_reply.h \
 	position\serial_channel.h \
 	settings\launcher_settings.h \
-	settings\read_integer.h \
 	settings\settings_file.h \
+	text\read_integer.h \
 	trace\hex_text.h \
 	trace\run_outcome.h \
 	trace\trace_operations.h \
@@ -63,8 +63,8 @@ HEADERS = \
 
 OBJS = \
 	$(OUTDIR)\platform_pause.obj \
+	$(OUTDIR)\text_read_integer.obj \
 	$(OUTDIR)\settings_launcher_settings.obj \
-	$(OUTDIR)\settings_read_integer.obj \
 	$(OUTDIR)\settings_settings_file.obj \
 	$(OUTDIR)\position_data_connection.obj \
 	$(OUTDIR)\position_datum_conversion.obj \
@@ -102,11 +102,11 @@ $(LINK_FLAGS) /out:$@ $(OBJS) $(OUTDIR)\posrelay.res $(LIBS)
 $(OUTDIR)\platform_pause.obj: platform\pause.cpp $(HEADERS)
 	$(CPP) $(CPP_FLAGS) /Fo$@ platform\pause.cpp
 
+$(OUTDIR)\text_read_integer.obj: text\read_integer.cpp $(HEADERS)
+	$(CPP) $(CPP_FLAGS) /Fo$@ text\read_integer.cpp
+
 $(OUTDIR)\settings_launcher_settings.obj: settings\launcher_settings.cpp $(HEADERS)
 	$(CPP) $(CPP_FLAGS) /Fo$@ settings\launcher_settings.cpp
-
-$(OUTDIR)\settings_read_integer.obj: settings\read_integer.cpp $(HEADERS)
-	$(CPP) $(CPP_FLAGS) /Fo$@ settings\read_integer.cpp
 
 $(OUTDIR)\settings_settings_file.obj: settings\settings_file.cpp $(HEADERS)
 	$(CPP) $(CPP_FLAGS) /Fo$@ settings\settings_file.cpp

@@ -32,12 +32,4 @@ int TraceFile::Append(const char* bytes, size_t count) {
 
 int TraceFile::Flush() { return FlushFileBuffers(file_) ? 1 : 0; }
 
-std::wstring TracePath(const std::wstring& executablePath) {
-  if (executablePath.empty()) return std::wstring();
-  const std::wstring::size_type slash = executablePath.rfind(L'\\');
-  const std::wstring folder =
-      slash == std::wstring::npos ? executablePath : executablePath.substr(0, slash);
-  return folder + L"\\posrelay.trace";
-}
-
 #endif

@@ -27,8 +27,4 @@ class TraceFile : public TraceOutput {
   HANDLE file_;
 };
 
-// The path of posrelay.trace beside the executable at `executablePath`;
-// empty when that path is.
-std::wstring TracePath(const std::wstring& executablePath);
-
 #endif

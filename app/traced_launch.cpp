@@ -10,10 +10,13 @@
 #include "app/launch_sequence.h"
 #include "app/res/version.h"
 #include "app/trace_file.h"
+#include "settings/settings_file.h"
 #include "trace/trace_recorder.h"
 #include "trace/trace_writer.h"
 
 namespace {
+
+const wchar_t kTraceFileName[] = L"posrelay.trace";
 
 #ifdef UNDER_CE
 const char* const kSystem = kTraceSystemHandset;
@@ -77,7 +80,7 @@ void RunLaunchTracedWhenAsked(PlatformServices& platform) {
   // The path is the platform's own answer, asked outside the run so that the
   // run makes the same calls as without a trace.
   TraceFile file;
-  if (!file.OpenExisting(TracePath(platform.ExecutablePath()))) {
+  if (!file.OpenExisting(PathBesideExecutable(platform.ExecutablePath(), kTraceFileName))) {
     RunLaunchSequence(platform);
     return;
   }

@@ -40,7 +40,7 @@ function(posrelay_write_evc4_makefile path)
   list(JOIN libraries " " libraries)
 
   set(headers)
-  foreach(folder IN ITEMS platform platform/win32 settings position mapctl trace app app/res)
+  foreach(folder IN ITEMS platform platform/win32 text settings position mapctl trace app app/res)
     file(GLOB folder_headers RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/${folder}/*.h)
     list(APPEND headers ${folder_headers})
   endforeach()

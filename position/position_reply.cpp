@@ -1,6 +1,6 @@
 #include "position/position_reply.h"
 
-#include "settings/read_integer.h"
+#include "text/read_integer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "settings/settings_file.h"
 
-#include "settings/read_integer.h"
+#include "text/read_integer.h"
 
 namespace {
 
-const wchar_t kSettingsFileName[] = L"\\posrelay.ini";
+const wchar_t kSettingsFileName[] = L"posrelay.ini";
 
 const wchar_t* const kKeyNames[kSettingsKeyCount] = {
     L"gpath",     L"greset",   L"gclear",  L"wait",      L"waitloop",
@@ -56,28 +56,7 @@ SettingsLineOutcome SetTextField(std::wstring& field, const std::wstring& value,
   return kLineApplied;
 }
 
-}  // namespace
-
-const wchar_t* SettingsKeyName(int key) {
-  return key >= 0 && key < kSettingsKeyCount ? kKeyNames[key] : L"";
-}
-
-std::wstring SettingsPath(PlatformServices& platform) {
-  const std::wstring executable = platform.ExecutablePath();
-  if (executable.empty()) return std::wstring();
-  const std::wstring::size_type slash = executable.rfind(L'\\');
-  const std::wstring folder =
-      slash == std::wstring::npos ? executable : executable.substr(0, slash);
-  return folder + kSettingsFileName;
-}
-
-int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut) {
-  std::string bytes;
-  if (!platform.ReadTextLine(file, kSettingsPieceBytes, bytes)) return 0;
-  TakeSettingsPiece(platform, bytes, piece, cut);
-  return 1;
-}
-
+// Makes the bytes of one read of the file into the text of its piece.
 void TakeSettingsPiece(PlatformServices& platform, const std::string& bytes, std::wstring& piece,
                        bool& cut) {
   cut = bytes.size() >= static_cast<std::string::size_type>(kSettingsPieceBytes) &&
@@ -85,6 +64,26 @@ void TakeSettingsPiece(PlatformServices& platform, const std::string& bytes, std
   // The text of a piece ends at a zero byte, as a C string would.
   const std::string text = bytes.substr(0, bytes.find('\0'));
   piece = text.empty() ? std::wstring() : platform.AnsiToWide(text);
+}
+
+}  // namespace
+
+const wchar_t* SettingsKeyName(int key) {
+  return key >= 0 && key < kSettingsKeyCount ? kKeyNames[key] : L"";
+}
+
+std::wstring PathBesideExecutable(const std::wstring& executablePath, const wchar_t* name) {
+  if (executablePath.empty()) return std::wstring();
+  const std::wstring::size_type slash = executablePath.rfind(L'\\');
+  std::wstring path =
+      slash == std::wstring::npos ? executablePath : executablePath.substr(0, slash);
+  path += L'\\';
+  path += name;
+  return path;
+}
+
+std::wstring SettingsPath(PlatformServices& platform) {
+  return PathBesideExecutable(platform.ExecutablePath(), kSettingsFileName);
 }
 
 const int* NumericSettingsField(const LauncherSettings& settings, int key) {
@@ -147,17 +146,21 @@ SettingsLineOutcome ApplySettingsLine(LauncherSettings& settings, const std::wst
   return kLineApplied;
 }
 
-void ReadSettings(PlatformServices& platform, LauncherSettings& settings) {
+void ReadSettings(PlatformServices& platform, LauncherSettings& settings,
+                  SettingsReadObserver* observer) {
   SetDefaultSettings(settings);
   const std::wstring path = SettingsPath(platform);
   if (path.empty()) return;
   const FileHandle file = platform.OpenTextFile(path);
   if (!file) return;
+  std::string bytes;
   std::wstring piece;
   bool cut = false;
-  while (ReadSettingsPiece(platform, file, piece, cut)) {
+  while (platform.ReadTextLine(file, kSettingsPieceBytes, bytes)) {
+    TakeSettingsPiece(platform, bytes, piece, cut);
     int key;
-    ApplySettingsLine(settings, piece, cut, key);
+    const SettingsLineOutcome outcome = ApplySettingsLine(settings, piece, cut, key);
+    if (observer) observer->PieceTaken(piece, cut, outcome, key, settings);
   }
   platform.CloseTextFile(file);
 }

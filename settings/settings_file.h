@@ -34,27 +34,38 @@ enum SettingsLineOutcome {
 // Name of a key without its "=", such as L"wait".
 const wchar_t* SettingsKeyName(int key);
 
+// Path of the file `name` in the folder of the executable at
+// `executablePath`: the path cut at its last backslash, or whole when it has
+// none; empty when `executablePath` is. posrelay.ini and posrelay.trace lie
+// there.
+std::wstring PathBesideExecutable(const std::wstring& executablePath, const wchar_t* name);
+
 // Full path of posrelay.ini beside the executable; empty when the platform
 // cannot say where the executable is.
 std::wstring SettingsPath(PlatformServices& platform);
 
-// Fills the record with the defaults, then overrides fields from the file.
-// Never fails: a missing file leaves the defaults.
-void ReadSettings(PlatformServices& platform, LauncherSettings& settings);
-
 // Most bytes of the file read at once.
 enum { kSettingsPieceBytes = 255 };
 
-// Reads the next piece of the open file (at most kSettingsPieceBytes, up to
-// and including a line feed) as TakeSettingsPiece takes it; zero at the end
-// of the file.
-int ReadSettingsPiece(PlatformServices& platform, FileHandle file, std::wstring& piece, bool& cut);
+// Told of each piece of the file as ReadSettings takes it, so that a reader
+// of the same file (a settings check, a replay) reads it no other way.
+class SettingsReadObserver {
+ public:
+  virtual ~SettingsReadObserver() {}
+  // `piece`: the text of one read of the file, at most kSettingsPieceBytes
+  // up to and including a line feed, in the platform's code page; `cut`: it
+  // filled them without a line feed, so that the line goes on in the next
+  // piece. `outcome` and `key` are what ApplySettingsLine made of it, and
+  // `settings` the record after it.
+  virtual void PieceTaken(const std::wstring& piece, bool cut, SettingsLineOutcome outcome, int key,
+                          const LauncherSettings& settings) = 0;
+};
 
-// Makes the bytes of one read of the file into the text of its piece, in
-// the platform's code page. `cut` is set when they filled kSettingsPieceBytes
-// without a line feed, so that the line goes on in the next piece.
-void TakeSettingsPiece(PlatformServices& platform, const std::string& bytes, std::wstring& piece,
-                       bool& cut);
+// Fills the record with the defaults, then overrides fields from the file,
+// telling `observer`, when there is one, of each piece. Never fails: a
+// missing file leaves the defaults.
+void ReadSettings(PlatformServices& platform, LauncherSettings& settings,
+                  SettingsReadObserver* observer = 0);
 
 // The value a line gives its key: the second token of the line split at runs
 // of "=". Zero when the line has none.

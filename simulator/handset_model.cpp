@@ -26,6 +26,15 @@ unsigned int POSRELAY_WINAPI SimulatedRasHangUp(void* connection) {
 const char kProbePage[] = "<!doctype html><html><head><title>Probe</title></head></html>\n";
 const std::string kModuleOk = "\r\nOK\r\n";
 
+// Windows CE keeps no current folder: its file system takes a path that does
+// not start with a backslash from the root. The handset's module path always
+// starts with one; a scenario's executable without one lies in the root, and
+// the launcher's posrelay.ini beside it, "posrelay.exe\posrelay.ini", names a
+// file inside the executable, which is no folder, so nothing opens.
+std::wstring FromRoot(const std::wstring& path) {
+  return !path.empty() && path[0] == L'\\' ? path : L"\\" + path;
+}
+
 }  // namespace
 
 HandsetModel::HandsetModel(HandsetScenario scenario) : scenario_(std::move(scenario)) { Start(); }
@@ -82,9 +91,11 @@ std::vector<std::string> HandsetModel::Messages() const {
 std::wstring HandsetModel::ExecutablePath() { return scenario_.executablePath; }
 
 FileHandle HandsetModel::OpenTextFile(const std::wstring& path) {
-  std::wstring folder = scenario_.executablePath;
-  folder.resize(folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
-  const bool exists = scenario_.settingsFile.has_value() && path == folder + L"\\posrelay.ini";
+  // The file system's own place for posrelay.ini, not the launcher's rule for it.
+  std::wstring settings = FromRoot(scenario_.executablePath);
+  settings.resize(settings.rfind(L'\\'));
+  settings += L"\\posrelay.ini";
+  const bool exists = scenario_.settingsFile.has_value() && FromRoot(path) == settings;
   if (!exists) return Fail(kErrorFileNotFound);
   // Text mode: each carriage return and line feed pair reads as a line feed.
   std::string text;

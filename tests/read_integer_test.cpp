@@ -1,4 +1,4 @@
-#include "settings/read_integer.h"
+#include "text/read_integer.h"
 
 #include <gtest/gtest.h>
 

@@ -124,18 +124,35 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
   }
 }
 
+// What ReadSettings tells of each piece: its text, whether the line goes on,
+// what it did, its key and the wait it leaves.
+class PieceLog : public SettingsReadObserver {
+ public:
+  void PieceTaken(const std::wstring& piece, bool cut, SettingsLineOutcome outcome, int key,
+                  const LauncherSettings& settings) override {
+    pieces.push_back(WideToUtf8(piece) + (cut ? "|cut " : "|whole ") + std::to_string(outcome) +
+                     " " + WideToUtf8(SettingsKeyName(key)) + " " + std::to_string(settings.wait));
+  }
+  std::vector<std::string> pieces;
+};
+
 TEST(ReadSettings, ReadsTheFileOncePieceByPieceAndClosesIt) {
   HandsetScenario scenario;
-  scenario.settingsFile = "wait=1\r\n" + std::string(300, 'y') + "\n";
+  scenario.settingsFile = "wait=1\r\n" + std::string(300, 'y') + "wait=2\n";
   SimulatedHandset handset(scenario);
   LauncherSettings settings;
-  ReadSettings(handset, settings);
+  PieceLog log;
+  ReadSettings(handset, settings, &log);
   EXPECT_EQ(handset.GetTimeline().Lines({"open_file", "close_file"}),
             (std::vector<std::string>{
                 "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=true",
                 "0 close_file"}));
-  // One piece for the first line, two for the 301-byte one, then the end.
+  // One piece for the first line, two for the 307-byte one, then the end.
   EXPECT_EQ(handset.GetTimeline().Find("read_line").size(), 4u);
+  EXPECT_EQ(log.pieces, (std::vector<std::string>{
+                            "wait=1\n|whole 1 wait 1", std::string(255, 'y') + "|cut 0  1",
+                            std::string(45, 'y') + "wait=2\n|whole 1 wait 2"}));
+  EXPECT_EQ(settings.wait, 2);
 }
 
 TEST(ReadSettings, MissingFileIsOnlyLookedFor) {

@@ -87,6 +87,38 @@ TEST(SimulatedHandset, StartsNothingFromAPathNoFileCanHave) {
   }
 }
 
+// posrelay.ini lies in the executable's folder, and paths not from the root
+// are taken from it, as the handset's file system takes them.
+TEST(SimulatedHandset, OpensTheSettingsFileWhereTheFileSystemHasIt) {
+  const struct {
+    const wchar_t* executable;
+    const wchar_t* path;
+    bool opens;
+  } cases[] = {
+      {L"\\Program Files\\posrelay\\posrelay.exe", L"\\Program Files\\posrelay\\posrelay.ini",
+       true},
+      {L"\\Program Files\\posrelay\\posrelay.exe", L"Program Files\\posrelay\\posrelay.ini", true},
+      {L"\\Program Files\\posrelay\\posrelay.exe", L"\\Program Files\\posrelay.ini", false},
+      {L"\\Program Files\\posrelay\\posrelay.exe", L"\\Program Files\\posrelay\\posrelay.exe",
+       false},
+      {L"\\posrelay.exe", L"posrelay.ini", true},
+      {L"posrelay.exe", L"\\posrelay.ini", true},
+      // The launcher's path beside an executable named without a folder.
+      {L"posrelay.exe", L"posrelay.exe\\posrelay.ini", false},
+      {L"", L"\\posrelay.ini", true},
+  };
+  for (const auto& c : cases) {
+    HandsetScenario scenario;
+    scenario.executablePath = c.executable;
+    scenario.settingsFile = "wait=5\n";
+    SimulatedHandset handset(scenario);
+    const FileHandle file = handset.OpenTextFile(c.path);
+    EXPECT_EQ(file != 0, c.opens) << WideToUtf8(c.executable) << " " << WideToUtf8(c.path);
+    if (file) handset.CloseTextFile(file);
+    EXPECT_EQ(handset.LastError(), c.opens ? 0u : 2u) << WideToUtf8(c.path);
+  }
+}
+
 TEST(SimulatedHandset, ModuleAnswersEachCommandAndRepeatsItsLastPosition) {
   HandsetScenario scenario;
   scenario.module.positionReplies = {"ERROR", "N1"};

@@ -18,14 +18,14 @@ files() {
   done | sort -u
 }
 all_sources() {
-  files cpp platform settings position mapctl app trace simulator wine_harness tests tools fuzz
-  files h platform settings position mapctl app trace simulator wine_harness tests tools fuzz
+  files cpp platform text settings position mapctl app trace simulator wine_harness tests tools fuzz
+  files h platform text settings position mapctl app trace simulator wine_harness tests tools fuzz
 }
 # The Windows platform and application shell build only with the Windows
 # compilers, so they are not in the host's compilation database.
 windows_sources='^(platform/win32/|app/(launcher_app|launcher_dlg|mini_framework|trace_file|traced_launch)\.cpp$)'
 production_sources() {
-  files cpp platform settings position mapctl app trace | grep -v -E "$windows_sources"
+  files cpp platform text settings position mapctl app trace | grep -v -E "$windows_sources"
 }
 
 case "$check" in

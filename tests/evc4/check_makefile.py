@@ -22,7 +22,8 @@ EVC4_DEFINITIONS = ["ARM", "_ARM_", "ARMV4", "NDEBUG"]
 SYSTEM_LIBRARIES = ["coredll.lib", "corelibc.lib"]
 # Folders whose every .cpp is the handset's; the desktop's stand-in for MFC
 # is not.
-HANDSET_FOLDERS = ["platform", "platform/win32", "settings", "position", "mapctl", "trace", "app"]
+HANDSET_FOLDERS = [
+    "platform", "platform/win32", "text", "settings", "position", "mapctl", "trace", "app"]
 DESKTOP_ONLY = {"app/mini_framework.cpp"}
 
 

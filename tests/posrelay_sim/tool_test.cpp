@@ -259,15 +259,6 @@ TEST(PosrelaySim, TextTimelineHasPhasesFoldedKeysAndASummary) {
         "15.250  post_key",
         "position  attempt 2 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum (" +
             kWgs84}},
-      {"--scenario slow_module_no_position.json",
-       {"-- attempt 1 --", "-- attempt 2 --", "-- attempt 50 --",
-        "position  none in 50 attempts (at most 50)",
-        "message   \"W-SIMからの位置情報取得に失敗しました\""}},
-      // The launcher's read of the identification ends at a zero byte.
-      {"--scenario name_after_zero_byte.json", {"position  none in 50 attempts (at most 50)"}},
-      {"--scenario map_never_closes.json",
-       {"-- map --", "-- summary --",
-        "position  not asked: the run ended before the module's turn"}},
       {"--ini '" + escapes + "'",
        {"0.000  read_line        text=\"wait=200 \\\"\\x\\x1B\\x7F\\n\" ok=true"}},
   };
@@ -669,6 +660,18 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "line 4: longer than 8192 bytes, more than any line the recorder writes", ""},
       {"zoom_and_clear.trace", "\"bytes\":10", "\"bytes\":11", false, 2,
        "line 45: \"bytes\" 11 is more than the 10 bytes asked", ""},
+      // Settings whose loops posrelay-sim does not run are refused, those the
+      // replayed launcher reads, not lines past where it departs.
+      {"normal_run.trace", "\"wsimcon=100\\n\"", "\"waitloop=2000000\\n\"", false, 2,
+       "line 5: waitloop 2000000 and gzoomtime 0: posrelay-sim runs at most 100000 of each", ""},
+      {"normal_run.trace",
+       "\\\\posrelay.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"wait=200\\n\"",
+       "\\\\other.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"waitloop="
+       "2000000\\n\"",
+       false, 1,
+       "divergence at operation 2 (line 3): recorded open_file "
+       "path=\"C:\\\\posrelay\\\\other.ini\"",
+       ""},
       // Texts show every backslash, quote and control byte escaped.
       {"normal_run.trace", "\"wait=200\\n\"", "\"wait=200 \\\"\\\\x\\u001b\\u007f\\n\"", false, 0,
        "identical: 39 operations",

@@ -5,10 +5,10 @@
 #include <cwchar>
 #include <nlohmann/json.hpp>
 
-#include "settings/read_integer.h"
 #include "simulator/file_name_characters.h"
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
+#include "text/read_integer.h"
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
@@ -302,6 +302,34 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
   }
 }
 
+// The check's part in the launcher's reading of the file: each piece's
+// warnings, and the physical lines that set each key.
+class PieceChecker : public SettingsReadObserver {
+ public:
+  PieceChecker(SettingsCheck& check, Warnings& warnings) : check_(check), warnings_(warnings) {}
+
+  void PieceTaken(const std::wstring& piece, bool cut, SettingsLineOutcome outcome, int key,
+                  const LauncherSettings& settings) override {
+    CheckPiece(piece, continued_, outcome, key, settings, line_, warnings_);
+    if (outcome == kLineApplied) {
+      check_.setOnLine[key] = line_;
+      appliedOn[key].push_back(line_);
+    }
+    // A long line arrives in pieces; only a piece that ends the line moves
+    // on to the next one.
+    continued_ = cut;
+    if (!cut) ++line_;
+  }
+
+  std::vector<int> appliedOn[kSettingsKeyCount];
+
+ private:
+  SettingsCheck& check_;
+  Warnings& warnings_;
+  int line_ = 1;
+  bool continued_ = false;
+};
+
 std::string Dump(const nlohmann::ordered_json& json) {
   return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
@@ -386,7 +414,6 @@ void CheckEncoding(const std::string& bytes, Warnings& warnings) {
 SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage language) {
   SettingsCheck check;
   check.language = language;
-  SetDefaultSettings(check.settings);
   std::fill(std::begin(check.setOnLine), std::end(check.setOnLine), 0);
   Warnings warnings(language, check.warnings);
 
@@ -394,28 +421,10 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
   HandsetScenario scenario;
   scenario.settingsFile = bytes;
   SimulatedHandset handset(scenario);
-  const FileHandle file = handset.OpenTextFile(SettingsPath(handset));
-  std::vector<int> appliedOn[kSettingsKeyCount];
-  int line = 1;
-  bool continued = false;
-  std::wstring piece;
-  bool cut = false;
-  while (ReadSettingsPiece(handset, file, piece, cut)) {
-    int key = kNoSettingsKey;
-    const SettingsLineOutcome outcome = ApplySettingsLine(check.settings, piece, cut, key);
-    CheckPiece(piece, continued, outcome, key, check.settings, line, warnings);
-    if (outcome == kLineApplied) {
-      check.setOnLine[key] = line;
-      appliedOn[key].push_back(line);
-    }
-    // A long line arrives in pieces; only a piece that ends the line moves
-    // on to the next one.
-    continued = cut;
-    if (!cut) ++line;
-  }
-  handset.CloseTextFile(file);
+  PieceChecker checker(check, warnings);
+  ReadSettings(handset, check.settings, &checker);
 
-  CheckOutcome(check, appliedOn, warnings);
+  CheckOutcome(check, checker.appliedOn, warnings);
   CheckEncoding(bytes, warnings);
   std::stable_sort(
       check.warnings.begin(), check.warnings.end(),

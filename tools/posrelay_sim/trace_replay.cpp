@@ -5,33 +5,44 @@
 #include "settings/settings_file.h"
 #include "simulator/trace_player.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
+#include "trace/trace_recorder.h"
 
 namespace {
 
-// The settings the launcher reads from the recorded lines, as far as it may
-// read them before a divergence ends the replay: each loop's most. The lines
-// are taken by the launcher's reader, in the code page of `handset`.
-int CheckRecordedSettings(const RecordedTrace& trace, PlatformServices& handset,
-                          std::string& problem) {
-  LauncherSettings settings;
-  SetDefaultSettings(settings);
-  for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
-    const TraceEvent& event = trace.operations.Event(i);
-    if (std::strcmp(event.op, "read_line") != 0 || !trace.operations.FindField(event, "text")) {
-      continue;
-    }
-    std::wstring piece;
-    bool cut = false;
-    TakeSettingsPiece(handset, RecordedBytes(trace.operations, event), piece, cut);
-    int key = kNoSettingsKey;
-    ApplySettingsLine(settings, piece, cut, key);
+// Refuses, at the first piece that makes them so, settings whose loops
+// posrelay-sim does not run.
+class RecordedSettingsCheck : public SettingsReadObserver {
+ public:
+  RecordedSettingsCheck(const RecordedTrace& trace, const TracePlayer& player)
+      : trace_(trace), player_(player) {}
+
+  void PieceTaken(const std::wstring&, bool, SettingsLineOutcome, int,
+                  const LauncherSettings& settings) override {
     std::string refusal;
-    if (!DryRunAccepts(settings, refusal)) {
-      problem = "line " + std::to_string(trace.lines[i]) + ": " + refusal;
-      return 0;
-    }
+    if (!problem.empty() || DryRunAccepts(settings, refusal)) return;
+    // The piece's read is the last operation the player played.
+    problem = "line " + std::to_string(trace_.lines[player_.Played() - 1]) + ": " + refusal;
   }
-  return 1;
+
+  std::string problem;
+
+ private:
+  const RecordedTrace& trace_;
+  const TracePlayer& player_;
+};
+
+// The settings the launcher reads in the replay, read by the launcher's
+// reader on a player of the trace of its own, before the replay: as far as
+// the recorded calls answer it, in the code page of the player.
+int CheckRecordedSettings(const RecordedTrace& trace, const TraceRecord& end, bool cut,
+                          std::string& problem) {
+  TracePlayer player(trace.operations, end, cut, trace.version);
+  TraceRecorder recorder(player, player, player);
+  RecordedSettingsCheck check(trace, player);
+  LauncherSettings settings;
+  ReadSettings(recorder, settings, &check);
+  problem = check.problem;
+  return problem.empty();
 }
 
 }  // namespace
@@ -41,8 +52,9 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   // calls after it are not a divergence, and it has no end to compare.
   const bool complete = !trace.cut && !trace.interrupted;
   const TraceRecord noEnd;
-  TracePlayer player(trace.operations, complete ? trace.last : noEnd, !complete, trace.version);
-  if (!CheckRecordedSettings(trace, player, problem)) return 0;
+  const TraceRecord& end = complete ? trace.last : noEnd;
+  if (!CheckRecordedSettings(trace, end, !complete, problem)) return 0;
+  TracePlayer player(trace.operations, end, !complete, trace.version);
   player.PlayLaunchSequence();
   result.diverged = player.Diverged();
   result.played = player.Played();
