@@ -5,7 +5,7 @@ Copies the tree, configures the copy, builds posrelay_platform (the lowest
 layer, one source) once as it is, then once for each wrong-way include
 planted in it, and expects each of those builds to fail for that include.
 
-  plant_test.py --source TOP --work FOLDER --generator G --cxx COMPILER
+  plant_test.py --source TOP --work FOLDER --cmake CMAKE --generator G --cxx COMPILER
 """
 
 import argparse
@@ -49,6 +49,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", required=True, type=Path)
     parser.add_argument("--work", required=True, type=Path)
+    parser.add_argument("--cmake", required=True)
     parser.add_argument("--generator", required=True)
     parser.add_argument("--cxx", required=True)
     args = parser.parse_args()
@@ -58,13 +59,13 @@ def main():
     shutil.rmtree(args.work, ignore_errors=True)
     shutil.copytree(args.source, top, symlinks=True,
                     ignore=shutil.ignore_patterns("build", ".git"))
-    configure = run(["cmake", "-S", top, "-B", build, "-G", args.generator,
+    configure = run([args.cmake, "-S", top, "-B", build, "-G", args.generator,
                      f"-DCMAKE_CXX_COMPILER={args.cxx}", "-DPOSRELAY_WARNINGS_AS_ERRORS=ON"])
     if configure.returncode != 0:
         print(configure.stdout)
         print("FAIL: the copy does not configure")
         return 1
-    build_command = ["cmake", "--build", build, "--target", TARGET]
+    build_command = [args.cmake, "--build", build, "--target", TARGET]
     clean = run(build_command)
     if clean.returncode != 0:
         print(clean.stdout)
