@@ -130,12 +130,12 @@ TEST(ReadSettings, ReadsTheFileOncePieceByPieceAndClosesIt) {
   SimulatedHandset handset(scenario);
   LauncherSettings settings;
   ReadSettings(handset, settings);
-  EXPECT_EQ(handset.GetTimeline().Lines({"open_file", "close_file"}),
+  EXPECT_EQ(handset.GetTimeline().Lines({kOpOpenFile, kOpCloseFile}),
             (std::vector<std::string>{
                 "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=true",
                 "0 close_file"}));
   // One piece for the first line, two for the 301-byte one, then the end.
-  EXPECT_EQ(handset.GetTimeline().Find("read_line").size(), 4u);
+  EXPECT_EQ(handset.GetTimeline().Find(kOpReadLine).size(), 4u);
 }
 
 TEST(ReadSettings, MissingFileIsOnlyLookedFor) {

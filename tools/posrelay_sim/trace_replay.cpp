@@ -17,7 +17,7 @@ int CheckRecordedSettings(const RecordedTrace& trace, PlatformServices& handset,
   SetDefaultSettings(settings);
   for (std::size_t i = 0; i < trace.operations.Size(); ++i) {
     const TraceEvent& event = trace.operations.Event(i);
-    if (std::strcmp(event.op, "read_line") != 0 || !trace.operations.FindField(event, "text")) {
+    if (event.op != kOpReadLine || !trace.operations.FindField(event, "text")) {
       continue;
     }
     std::wstring piece;
@@ -49,13 +49,13 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   result.replayed = player.Replayed();
   result.divergentCall = player.DivergentCall();
   result.endDiffers = result.diverged && result.divergentCall.Size() > 0 &&
-                      std::strcmp(result.divergentCall.Event(0).op, "end") == 0;
+                      result.divergentCall.Event(0).op == kOpEnd;
   // The pauses of the calls that matched, up to a cut or a divergence; of
   // an interrupted trace, up to its last operation, where its time stops.
   result.pausesMs = 0;
   for (std::size_t i = 0; i < result.replayed.Size(); ++i) {
     const TraceEvent& call = result.replayed.Event(i);
-    if (std::strcmp(call.op, "sleep") == 0) {
+    if (call.op == kOpSleep) {
       result.pausesMs += static_cast<std::uint64_t>(result.replayed.Field(call, 0).value.number);
     }
   }
