@@ -6,14 +6,12 @@
 
 namespace {
 
-const TraceOperationShape& ShapeOf(TraceOp op);
-
 // An operation being recorded: its fields are given in the table's order,
 // and take their names from it.
 class NewOperation {
  public:
   NewOperation(TraceRecord& record, TraceTime t, TraceOp op)
-      : record_(record), shape_(ShapeOf(op)), next_(0) {
+      : record_(record), shape_(TraceOperationOf(op)), next_(0) {
     record.Begin(t, op);
   }
 
@@ -485,11 +483,9 @@ const TraceOperationShape kOperations[] = {
 #undef POSRELAY_NO_FIELDS
 #undef POSRELAY_TRACE_FIELDS
 
-const TraceOperationShape& ShapeOf(TraceOp op) { return kOperations[op]; }
-
 }  // namespace
 
-const TraceOperationShape& TraceOperationOf(TraceOp op) { return ShapeOf(op); }
+const TraceOperationShape& TraceOperationOf(TraceOp op) { return kOperations[op]; }
 
 const char* TraceOpName(TraceOp op) { return kOperations[op].name; }
 
