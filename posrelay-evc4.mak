@@ -58,6 +58,7 @@ HEADERS = \
 	trace\trace_operations.h \
 	trace\trace_record.h \
 	trace\trace_recorder.h \
+	trace\trace_vocabulary.h \
 	trace\trace_writer.h \
 	trace\utf8_text.h
 

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(queries >= 1 && queries <= (fast ? 10u : 50u));
   FUZZ_CHECK(found || queries == (fast ? 10u : 50u));
   FUZZ_CHECK(handset.NowMs() <= 2000u + queries * (fast ? 900u : 1000u));
-  FUZZ_CHECK(handset.GetTimeline().Count("close_device") == 1);
+  FUZZ_CHECK(handset.GetTimeline().Count(kOpCloseDevice) == 1);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
   FUZZ_CHECK(found ? position.latitude != -1 : position.latitude == -1);

@@ -104,8 +104,8 @@ void CheckAcceptance(const HandsetScenario& scenario) {
   RunLaunchSequence(handset);
   const TraceRecord& operations = handset.GetTimeline().Operations();
   FUZZ_CHECK(handset.QuitCode() == 0);
-  FUZZ_CHECK(handset.GetTimeline().Count("quit") == 1);
-  FUZZ_CHECK(std::string_view(operations.Event(operations.Size() - 1).op) == "quit");
+  FUZZ_CHECK(handset.GetTimeline().Count(kOpQuit) == 1);
+  FUZZ_CHECK(operations.Event(operations.Size() - 1).op == kOpQuit);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
   FUZZ_CHECK(handset.Messages().size() <= 1);

@@ -18,7 +18,7 @@ LauncherSettings Read(const std::string& bytes) {
   ReadSettings(handset, settings);
   FUZZ_CHECK(handset.Ledger().Unreleased().empty());
   FUZZ_CHECK(handset.Ledger().Faults().empty());
-  FUZZ_CHECK(handset.GetTimeline().Count("open_file") == 1);
+  FUZZ_CHECK(handset.GetTimeline().Count(kOpOpenFile) == 1);
   FUZZ_CHECK(handset.NowMs() == 0);
   return settings;
 }

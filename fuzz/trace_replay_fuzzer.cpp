@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(result.diverged || result.played == trace.operations.Size());
   FUZZ_CHECK(!result.endDiffers || (result.diverged && result.played == trace.operations.Size()));
   for (std::size_t i = 0; i < result.played; ++i) {
-    FUZZ_CHECK(std::strcmp(result.replayed.Event(i).op, trace.operations.Event(i).op) == 0);
+    FUZZ_CHECK(result.replayed.Event(i).op == trace.operations.Event(i).op);
   }
   const std::string text = FormatReplayText(trace, result);
   FUZZ_CHECK(!text.empty() && text.back() == '\n');

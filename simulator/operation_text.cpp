@@ -1,7 +1,9 @@
 #include "simulator/operation_text.h"
 
+#include "trace/trace_operations.h"
+
 std::string OperationText(const TraceRecord& record, const TraceEvent& event, TextQuoting quoting) {
-  std::string text = event.op;
+  std::string text = TraceOpName(event.op);
   for (std::size_t i = 0; i < event.fieldCount; ++i) {
     const TraceField& field = record.Field(event, i);
     text += ' ';

@@ -12,12 +12,6 @@ const std::size_t kUsualOperations = 256;
 const std::size_t kUsualFields = 2 * kUsualOperations;
 const std::size_t kUsualTextBytes = 16 * kUsualOperations;
 
-// Whether the operation is `op`; the first letter rules out most
-// operations without a call to compare.
-bool IsOperation(const TraceEvent& event, std::string_view op) {
-  return !op.empty() && event.op[0] == op[0] && op == event.op;
-}
-
 }  // namespace
 
 Timeline::Timeline() { operations_.Reserve(kUsualOperations, kUsualFields, kUsualTextBytes); }
@@ -37,7 +31,7 @@ std::vector<std::string> Timeline::Lines() const {
   return lines;
 }
 
-std::vector<std::string> Timeline::Lines(std::initializer_list<std::string_view> ops) const {
+std::vector<std::string> Timeline::Lines(std::initializer_list<TraceOp> ops) const {
   std::vector<std::string> lines;
   for (const TraceEvent& event : operations_.Events()) {
     if (std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
@@ -48,16 +42,16 @@ std::vector<std::string> Timeline::Lines(std::initializer_list<std::string_view>
   return lines;
 }
 
-std::vector<const TraceEvent*> Timeline::Find(std::string_view op) const {
+std::vector<const TraceEvent*> Timeline::Find(TraceOp op) const {
   std::vector<const TraceEvent*> found;
   for (const TraceEvent& event : operations_.Events()) {
-    if (IsOperation(event, op)) found.push_back(&event);
+    if (event.op == op) found.push_back(&event);
   }
   return found;
 }
 
-std::size_t Timeline::Count(std::string_view op) const {
+std::size_t Timeline::Count(TraceOp op) const {
   std::size_t count = 0;
-  for (const TraceEvent& event : operations_.Events()) count += IsOperation(event, op);
+  for (const TraceEvent& event : operations_.Events()) count += event.op == op;
   return count;
 }

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "trace/trace_record.h"
@@ -27,11 +26,11 @@ class Timeline : public TraceSink {
   // "<ms> <operation>" for each operation, or only for the named ones, as
   // OperationText shows them with exact quoting.
   std::vector<std::string> Lines() const;
-  std::vector<std::string> Lines(std::initializer_list<std::string_view> ops) const;
-  // The operations named `op`.
-  std::vector<const TraceEvent*> Find(std::string_view op) const;
+  std::vector<std::string> Lines(std::initializer_list<TraceOp> ops) const;
+  // The operations that are `op`.
+  std::vector<const TraceEvent*> Find(TraceOp op) const;
   // How many of the operations are `op`.
-  std::size_t Count(std::string_view op) const;
+  std::size_t Count(TraceOp op) const;
 
  private:
   TraceRecord operations_;

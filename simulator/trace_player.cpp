@@ -23,8 +23,6 @@ unsigned int POSRELAY_WINAPI PlayedRasHangUp(void* connection) {
   return activePlayer ? activePlayer->HangUpConnection(connection) : kErrorInvalidHandle;
 }
 
-bool IsOp(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
-
 // Whether two end lines say the same: the outcome and the position, to the
 // last bit.
 bool SameEnd(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b, const TraceEvent& y) {
@@ -41,9 +39,9 @@ bool SameEnd(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b, co
 // the recorder no longer writes, cannot be compared.
 bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord& b,
                    const TraceEvent& y, int version) {
-  if (!IsOp(x, y.op)) return false;
-  const TraceOperationShape* shape = FindTraceOperation(x.op, std::strlen(x.op));
-  for (unsigned int i = 0; shape && i < shape->fieldCount; ++i) {
+  if (x.op != y.op) return false;
+  const TraceOperationShape* shape = &TraceOperationOf(x.op);
+  for (unsigned int i = 0; i < shape->fieldCount; ++i) {
     if (shape->fields[i].role != kTraceArgument) continue;
     if (!TraceFieldInVersion(shape->fields[i], version) ||
         !TraceFieldInVersion(shape->fields[i], kTraceFormatVersion)) {
@@ -59,9 +57,9 @@ bool SameArguments(const TraceRecord& a, const TraceEvent& x, const TraceRecord&
 // The launcher's own part of a call: what it passed, not what it was
 // answered.
 void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord& to) {
-  const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
+  const TraceOperationShape* shape = &TraceOperationOf(event.op);
   to.Begin(event.timeMs, event.op);
-  for (unsigned int i = 0; shape && i < shape->fieldCount; ++i) {
+  for (unsigned int i = 0; i < shape->fieldCount; ++i) {
     const TraceField* field = from.FindField(event, shape->fields[i].name);
     if (!field || shape->fields[i].role == kTraceResult) continue;
     if (field->kind == kTraceText) {
@@ -102,17 +100,17 @@ TracePlayer::~TracePlayer() {
   if (activePlayer == this) activePlayer = nullptr;
 }
 
-const TraceEvent* TracePlayer::Answer(const char* op) {
+const TraceEvent* TracePlayer::Answer(TraceOp op) {
   answer_ = nullptr;
   if (stopped_ || next_ >= recorded_.Size()) return nullptr;
   const TraceEvent& recorded = recorded_.Event(next_);
-  if (IsOp(recorded, op)) answer_ = &recorded;
+  if (recorded.op == op) answer_ = &recorded;
   return answer_;
 }
 
 void TracePlayer::Take(const TraceRecord& record, const TraceEvent& event) {
   if (stopped_) return;
-  if (IsOp(event, "end")) {
+  if (event.op == kOpEnd) {
     // A trace cut or interrupted has no end to compare with.
     if (end_.Size() == 0) return;
     if (!SameEnd(end_, end_.Event(0), record, event)) {
@@ -136,7 +134,7 @@ void TracePlayer::Take(const TraceRecord& record, const TraceEvent& event) {
 }
 
 void TracePlayer::Diverge(const TraceRecord& record, const TraceEvent& event) {
-  if (IsOp(event, "end")) {
+  if (event.op == kOpEnd) {
     divergentCall_.Copy(record, event);
   } else {
     CopyArguments(record, event, divergentCall_);
@@ -178,19 +176,19 @@ std::size_t TracePlayer::Handle() {
 unsigned int TracePlayer::LastError() { return static_cast<unsigned int>(Number("error")); }
 
 std::wstring TracePlayer::ExecutablePath() {
-  Answer("executable_path");
+  Answer(kOpExecutablePath);
   std::wstring path;
   Utf8ToWide(Text("path"), path);
   return path;
 }
 
 FileHandle TracePlayer::OpenTextFile(const std::wstring&) {
-  Answer("open_file");
+  Answer(kOpOpenFile);
   return Handle();
 }
 
 int TracePlayer::ReadTextLine(FileHandle, int maxBytes, std::string& line) {
-  if (!Answer("read_line") || !Ok()) return 0;
+  if (!Answer(kOpReadLine) || !Ok()) return 0;
   line = RecordedBytes(recorded_, *answer_);
   // As any platform: no more than was asked for.
   const std::size_t most = static_cast<std::size_t>(maxBytes < 0 ? 0 : maxBytes);
@@ -198,24 +196,24 @@ int TracePlayer::ReadTextLine(FileHandle, int maxBytes, std::string& line) {
   return 1;
 }
 
-void TracePlayer::CloseTextFile(FileHandle) { Answer("close_file"); }
+void TracePlayer::CloseTextFile(FileHandle) { Answer(kOpCloseFile); }
 
 std::wstring TracePlayer::AnsiToWide(const std::string& bytes) { return Cp932ToWide(bytes); }
 
 std::string TracePlayer::WideToAnsi(const std::wstring& text) { return WideToCp932(text); }
 
 DeviceHandle TracePlayer::OpenDevice(const std::wstring&) {
-  Answer("open_device");
+  Answer(kOpOpenDevice);
   return Handle();
 }
 
 int TracePlayer::WriteDevice(DeviceHandle, const char*, int) {
-  Answer("write");
+  Answer(kOpWrite);
   return static_cast<int>(Number("count"));
 }
 
 int TracePlayer::ReadDevice(DeviceHandle, char* buffer, int capacity) {
-  if (!Answer("read")) return 0;
+  if (!Answer(kOpRead)) return 0;
   std::string received = RecordedBytes(recorded_, *answer_);
   const std::size_t room = static_cast<std::size_t>(capacity < 0 ? 0 : capacity);
   if (received.size() > room) received.resize(room);
@@ -225,55 +223,55 @@ int TracePlayer::ReadDevice(DeviceHandle, char* buffer, int capacity) {
   return static_cast<int>(count);
 }
 
-void TracePlayer::CloseDevice(DeviceHandle) { Answer("close_device"); }
+void TracePlayer::CloseDevice(DeviceHandle) { Answer(kOpCloseDevice); }
 
 void TracePlayer::SleepFor(unsigned int milliseconds) {
-  Answer("sleep");
+  Answer(kOpSleep);
   now_ += milliseconds;
 }
 
 WindowHandle TracePlayer::FindTopWindow(const std::wstring&) {
-  Answer("find_window");
+  Answer(kOpFindWindow);
   return static_cast<WindowHandle>(Number("window"));
 }
 
-void TracePlayer::SetForeground(WindowHandle) { Answer("foreground"); }
+void TracePlayer::SetForeground(WindowHandle) { Answer(kOpForeground); }
 
 int TracePlayer::PostWindowMessage(WindowHandle, unsigned int, std::size_t, std::ptrdiff_t) {
-  Answer("post_message");
+  Answer(kOpPostMessage);
   return Ok() ? 1 : 0;
 }
 
 int TracePlayer::StartProcess(const std::wstring&, const std::wstring&) {
-  Answer("create_process");
+  Answer(kOpCreateProcess);
   return Ok() ? 1 : 0;
 }
 
-void TracePlayer::SendKeyEvent(unsigned char, bool) { Answer("key"); }
+void TracePlayer::SendKeyEvent(unsigned char, bool) { Answer(kOpKey); }
 
-void TracePlayer::PreKeyCall() { Answer("pre_key"); }
+void TracePlayer::PreKeyCall() { Answer(kOpPreKey); }
 
-void TracePlayer::PostKeyCall() { Answer("post_key"); }
+void TracePlayer::PostKeyCall() { Answer(kOpPostKey); }
 
 RegistryKey TracePlayer::OpenCurrentUserKey(const std::wstring&) {
-  Answer("registry_open");
+  Answer(kOpRegistryOpen);
   return Handle();
 }
 
 int TracePlayer::SetDwordValue(RegistryKey, const std::wstring&, unsigned int) {
-  Answer("registry_set");
+  Answer(kOpRegistrySet);
   return Ok() ? 1 : 0;
 }
 
-void TracePlayer::CloseRegistryKey(RegistryKey) { Answer("registry_close"); }
+void TracePlayer::CloseRegistryKey(RegistryKey) { Answer(kOpRegistryClose); }
 
 LibraryHandle TracePlayer::OpenLibrary(const std::wstring&) {
-  Answer("load_library");
+  Answer(kOpLoadLibrary);
   return Handle();
 }
 
 LibraryFunction TracePlayer::FindFunction(LibraryHandle, const std::wstring& name) {
-  Answer("find_function");
+  Answer(kOpFindFunction);
   // Only the dial-up functions can be played back; the launcher looks up
   // no others.
   if (Ok() && name == L"RasEnumConnections") {
@@ -283,7 +281,7 @@ LibraryFunction TracePlayer::FindFunction(LibraryHandle, const std::wstring& nam
   return nullptr;
 }
 
-void TracePlayer::ReleaseLibrary(LibraryHandle) { Answer("release_library"); }
+void TracePlayer::ReleaseLibrary(LibraryHandle) { Answer(kOpReleaseLibrary); }
 
 // The connections the listing gave: the ras_connection lines after it. A
 // trace of version 1 did not list them, only the hang-ups that follow the
@@ -292,19 +290,19 @@ void TracePlayer::ReleaseLibrary(LibraryHandle) { Answer("release_library"); }
 // the launcher passes them by.
 void TracePlayer::FillConnections(RasConnectionRecord* records, std::size_t capacity,
                                   std::size_t count) {
-  const char* source = version_ >= 2 ? "ras_connection" : "ras_hang_up";
+  const TraceOp source = version_ >= 2 ? kOpRasConnection : kOpRasHangUp;
   std::size_t line = next_ + 1;
   const TraceEvent* const listing = answer_;
   for (std::size_t i = 0; i < count && i < capacity; ++i) {
     RasConnectionRecord& record = records[i];
     std::memset(&record, 0, sizeof record);
     record.size = sizeof record;
-    while (version_ < 2 && line < recorded_.Size() && !IsOp(recorded_.Event(line), source) &&
-           !IsOp(recorded_.Event(line), "ras_enumerate") &&
-           !IsOp(recorded_.Event(line), "release_library")) {
+    while (version_ < 2 && line < recorded_.Size() && recorded_.Event(line).op != source &&
+           recorded_.Event(line).op != kOpRasEnumerate &&
+           recorded_.Event(line).op != kOpReleaseLibrary) {
       ++line;
     }
-    if (line >= recorded_.Size() || !IsOp(recorded_.Event(line), source)) continue;
+    if (line >= recorded_.Size() || recorded_.Event(line).op != source) continue;
     answer_ = &recorded_.Event(line++);
     record.connection = static_cast<unsigned int>(Number("handle"));
     std::wstring entry;
@@ -319,7 +317,7 @@ void TracePlayer::FillConnections(RasConnectionRecord* records, std::size_t capa
 unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
                                                unsigned int* bufferBytes,
                                                unsigned int* connectionCount) {
-  if (!Answer("ras_enumerate")) return kErrorInvalidHandle;
+  if (!Answer(kOpRasEnumerate)) return kErrorInvalidHandle;
   unsigned int result = static_cast<unsigned int>(Number("result"));
   if (result == kNoError && records && bufferBytes && connectionCount) {
     const unsigned int count = static_cast<unsigned int>(Number("count"));
@@ -332,30 +330,30 @@ unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
 }
 
 unsigned int TracePlayer::HangUpConnection(void*) {
-  if (!Answer("ras_hang_up")) return kErrorNoConnection;
+  if (!Answer(kOpRasHangUp)) return kErrorNoConnection;
   if (Ok()) return kNoError;
   return recorded_.FindField(*answer_, "error") ? static_cast<unsigned int>(Number("error"))
                                                 : kErrorNoConnection;
 }
 
 InternetHandle TracePlayer::OpenInternet(const std::wstring&, unsigned int) {
-  Answer("internet_open");
+  Answer(kOpInternetOpen);
   return Handle();
 }
 
 int TracePlayer::SetInternetOption(InternetHandle, unsigned int, const void*, unsigned int) {
-  Answer("internet_set_option");
+  Answer(kOpInternetSetOption);
   return Ok() ? 1 : 0;
 }
 
 InternetHandle TracePlayer::OpenInternetUrl(InternetHandle, const std::wstring&) {
-  Answer("open_url");
+  Answer(kOpOpenUrl);
   return Handle();
 }
 
 int TracePlayer::ReadInternetFile(InternetHandle, char* buffer, unsigned int toRead,
                                   unsigned int& bytesRead) {
-  Answer("internet_read");
+  Answer(kOpInternetRead);
   const TraceNumber count = Number("bytes");
   // The page's bytes are not recorded, only how many there were; the
   // launcher counts them and reads none.
@@ -365,10 +363,10 @@ int TracePlayer::ReadInternetFile(InternetHandle, char* buffer, unsigned int toR
 }
 
 int TracePlayer::CloseInternetHandle(InternetHandle) {
-  Answer("internet_close");
+  Answer(kOpInternetClose);
   return 1;
 }
 
-void TracePlayer::ShowMessage(const std::wstring&, const std::wstring&) { Answer("message"); }
+void TracePlayer::ShowMessage(const std::wstring&, const std::wstring&) { Answer(kOpMessage); }
 
-void TracePlayer::RequestQuit(int) { Answer("quit"); }
+void TracePlayer::RequestQuit(int) { Answer(kOpQuit); }

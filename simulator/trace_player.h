@@ -103,7 +103,7 @@ class TracePlayer : public PlatformServices, public TraceSink, public TraceClock
  private:
   // The recorded operation that answers a call of `op`: the next one, while
   // the replay goes on and it is of that kind; null otherwise.
-  const TraceEvent* Answer(const char* op);
+  const TraceEvent* Answer(TraceOp op);
   void Diverge(const TraceRecord& record, const TraceEvent& event);
   TraceNumber Number(const char* name) const;
   bool Ok() const { return Number("ok") != 0; }

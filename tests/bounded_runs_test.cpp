@@ -178,9 +178,9 @@ TEST(BoundedRuns, EveryRunEndsWithinItsSettingsBounds) {
     SimulatedHandset handset(scenario);
     RunLaunchSequence(handset);
     const TraceRecord& operations = handset.GetTimeline().Operations();
-    EXPECT_EQ(handset.GetTimeline().Find("quit").size(), 1u);
+    EXPECT_EQ(handset.GetTimeline().Find(kOpQuit).size(), 1u);
     ASSERT_NE(operations.Size(), 0u);
-    EXPECT_STREQ(operations.Events().back().op, "quit");
+    EXPECT_EQ(operations.Events().back().op, kOpQuit);
     EXPECT_EQ(handset.QuitCode(), 0);
     ExpectLedgerClean(handset);
     EXPECT_LE(handset.Messages().size(), 1u);

@@ -130,9 +130,9 @@ TEST(ReleaseDataConnection, DoesNothingWithoutTheDialUpFunctions) {
   for (const HandsetScenario& scenario : {noHangUp, noEnumerate}) {
     SimulatedHandset handset(scenario);
     ReleaseDataConnection(handset, 1000);
-    EXPECT_TRUE(handset.GetTimeline().Find("ras_enumerate").empty());
-    EXPECT_TRUE(handset.GetTimeline().Find("ras_hang_up").empty());
-    EXPECT_EQ(handset.GetTimeline().Lines({"release_library"}), Lines{"0 release_library"});
+    EXPECT_TRUE(handset.GetTimeline().Find(kOpRasEnumerate).empty());
+    EXPECT_TRUE(handset.GetTimeline().Find(kOpRasHangUp).empty());
+    EXPECT_EQ(handset.GetTimeline().Lines({kOpReleaseLibrary}), Lines{"0 release_library"});
     EXPECT_TRUE(handset.Ledger().Unreleased().empty());
   }
 }

@@ -36,7 +36,7 @@ struct Fields {
 using UrlHandles = std::vector<TraceNumber>;
 
 std::string Word(const Fields& event, const UrlHandles& urls) {
-  const std::string op = event.event.op;
+  const std::string op = TraceOpName(event.event.op);
   if (op == "sleep") return "sleep:" + event.Number("ms");
   if (op == "find_window") {
     return event.Value("found") ? "find:" + event.Number("window") : "find:none";
@@ -94,8 +94,7 @@ struct TextOutput : TraceOutput {
 
 // The fields an operation has, in the vocabulary's order and kinds.
 bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
-  const TraceOperationShape* shape = FindTraceOperation(event.op, std::strlen(event.op));
-  if (!shape) return false;
+  const TraceOperationShape* shape = &TraceOperationOf(event.op);
   std::size_t next = 0;
   for (unsigned int f = 0; f < shape->fieldCount; ++f) {
     if (!TraceFieldInVersion(shape->fields[f], kTraceFormatVersion)) continue;
@@ -123,8 +122,8 @@ std::string Trace(const SimulatedHandset& handset, std::initializer_list<std::st
   const TraceRecord& operations = handset.GetTimeline().Operations();
   for (const TraceEvent& event : operations.Events()) {
     const Fields fields = {operations, event};
-    if (std::strcmp(event.op, "open_url") == 0) urls.push_back(fields.Value("handle"));
-    if (ops.size() == 0 || std::find(ops.begin(), ops.end(), event.op) != ops.end()) {
+    if (event.op == kOpOpenUrl) urls.push_back(fields.Value("handle"));
+    if (ops.size() == 0 || std::find(ops.begin(), ops.end(), TraceOpName(event.op)) != ops.end()) {
       words.push_back(Word(fields, urls));
     }
   }

@@ -31,8 +31,8 @@ void MapRunning(HandsetScenario& s) { s.map.running = true; }
 void RunOnce(SimulatedHandset& handset) {
   RunLaunchSequence(handset);
   EXPECT_EQ(handset.QuitCode(), 0);
-  EXPECT_EQ(handset.GetTimeline().Find("quit").size(), 1u);
-  EXPECT_STREQ(handset.GetTimeline().Operations().Events().back().op, "quit");
+  EXPECT_EQ(handset.GetTimeline().Find(kOpQuit).size(), 1u);
+  EXPECT_EQ(handset.GetTimeline().Operations().Events().back().op, kOpQuit);
   ExpectLedgerClean(handset);
   ExpectTraceAgrees(handset);
 }
@@ -197,7 +197,7 @@ TEST(RunLaunchSequence, GoldenRunWithEveryStep) {
             "post_key sleep:100 "
             "post:65792:273:206 quit:0");
   EXPECT_EQ(handset.NowMs(), 100u + 3000 + 2900 + 3000 + 3000 + 200 + 17 * 50 + 2 * 50 + 100);
-  EXPECT_EQ(handset.GetTimeline().Lines({"create_process"}),
+  EXPECT_EQ(handset.GetTimeline().Lines({kOpCreateProcess}),
             Lines{"9000 create_process exe=\"\\\\Program Files\\\\GoogleMaps\\\\GoogleMaps.exe\" "
                   "cmdline=\"-URL \\\"?action=locn&a=@latlon:35.692670,139.750125\\\"\" ok=true"});
   EXPECT_TRUE(handset.Messages().empty());

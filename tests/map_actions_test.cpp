@@ -46,7 +46,7 @@ TEST(ProbeInternet, ReadsUpToTenBytesAndReleasesEveryHandle) {
 TEST(ProbeInternet, OpensTheProbePageDirectlyAsPosrelay) {
   SimulatedHandset handset;
   ProbeInternet(handset);
-  EXPECT_EQ(handset.GetTimeline().Lines({"internet_open", "open_url"}),
+  EXPECT_EQ(handset.GetTimeline().Lines({kOpInternetOpen, kOpOpenUrl}),
             (std::vector<std::string>{
                 "0 internet_open agent=\"posrelay\" access=1 ok=true handle=260",
                 "0 open_url internet=260 url=\"http://www.example.com/\" ok=true handle=264"}));

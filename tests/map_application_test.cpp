@@ -122,7 +122,7 @@ TEST(StartMapApplication, RunsGpathWithTheCommandLine) {
   settings.gpath = L"\\Storage Card\\地図.exe";
   WindowHandle window = 0;
   StartMapApplication(handset, settings, FormatMapCommandLine(kTokyo), window);
-  EXPECT_EQ(handset.GetTimeline().Lines({"create_process"}),
+  EXPECT_EQ(handset.GetTimeline().Lines({kOpCreateProcess}),
             (std::vector<std::string>{
                 "0 create_process exe=\"\\\\Storage Card\\\\地図.exe\" "
                 "cmdline=\"-URL \\\"?action=locn&a=@latlon:35.692670,139.750125\\\"\" ok=true"}));

@@ -64,7 +64,7 @@ struct Query {
   Lines Writes() const {
     Lines writes;
     const TraceRecord& operations = handset.GetTimeline().Operations();
-    for (const TraceEvent* event : handset.GetTimeline().Find("write")) {
+    for (const TraceEvent* event : handset.GetTimeline().Find(kOpWrite)) {
       writes.push_back(operations.Text(*operations.FindField(*event, "text")));
     }
     return writes;
@@ -82,7 +82,7 @@ HandsetScenario Module(std::string identification, std::vector<std::string> repl
 }
 
 void ExpectPortClosedOnce(const SimulatedHandset& handset) {
-  EXPECT_EQ(handset.GetTimeline().Find("close_device").size(), 1u);
+  EXPECT_EQ(handset.GetTimeline().Find(kOpCloseDevice).size(), 1u);
   EXPECT_TRUE(handset.Ledger().Unreleased().empty());
   EXPECT_TRUE(handset.Ledger().Faults().empty());
 }
@@ -94,7 +94,7 @@ TEST(QueryPosition, FirstAttemptWithAnRx410Module) {
   EXPECT_EQ(query.position.longitude, 139.75012472663002);
   EXPECT_EQ(
       query.handset.GetTimeline().Lines(
-          {"ras_hang_up", "open_device", "write", "read", "sleep", "close_device"}),
+          {kOpRasHangUp, kOpOpenDevice, kOpWrite, kOpRead, kOpSleep, kOpCloseDevice}),
       (Lines{
           "0 ras_hang_up entry=\"CLUB AIR-EDGE\" handle=20496 ok=true",
           "0 sleep ms=1000",
@@ -164,7 +164,7 @@ TEST(QueryPosition, AttemptsAndTheirTimes) {
               (Lines{"ATI4\r", "AT@K\r", "AT@LBC\r", "AT@LBC1\r", "AT@LBC?\r", "AT@LBC2\r"}))
         << c.name;
     EXPECT_EQ(writes.back(), "AT@LBC2\r") << c.name;
-    EXPECT_EQ(query.handset.GetTimeline().Find("close_device").at(0)->timeMs, c.endMs) << c.name;
+    EXPECT_EQ(query.handset.GetTimeline().Find(kOpCloseDevice).at(0)->timeMs, c.endMs) << c.name;
     ExpectPortClosedOnce(query.handset);
   }
 }
@@ -175,7 +175,7 @@ TEST(QueryPosition, PortThatCannotBeOpenedAfterTheRelease) {
   Query query(scenario);
   EXPECT_EQ(query.result, 0);
   EXPECT_EQ(query.position.latitude, -1);
-  EXPECT_EQ(query.handset.GetTimeline().Lines({"ras_hang_up", "open_device", "write"}),
+  EXPECT_EQ(query.handset.GetTimeline().Lines({kOpRasHangUp, kOpOpenDevice, kOpWrite}),
             (Lines{"0 ras_hang_up entry=\"CLUB AIR-EDGE\" handle=20496 ok=true",
                    "1000 open_device name=\"COM1:\" ok=false error=2 handle=0"}));
   EXPECT_TRUE(query.handset.Ledger().Unreleased().empty());

@@ -32,7 +32,7 @@ struct ChannelScene {
 TEST(SendCommand, WritesOneByteACharacter) {
   ChannelScene scene("");
   EXPECT_EQ(SendCommand(scene.handset, scene.port, L"ATI4\r"), 5);
-  EXPECT_EQ(scene.handset.GetTimeline().Lines({"write"}),
+  EXPECT_EQ(scene.handset.GetTimeline().Lines({kOpWrite}),
             std::vector<std::string>{"0 write handle=260 text=\"ATI4\\r\" count=5"});
 }
 

@@ -143,12 +143,12 @@ TEST(ReadSettings, ReadsTheFileOncePieceByPieceAndClosesIt) {
   LauncherSettings settings;
   PieceLog log;
   ReadSettings(handset, settings, &log);
-  EXPECT_EQ(handset.GetTimeline().Lines({"open_file", "close_file"}),
+  EXPECT_EQ(handset.GetTimeline().Lines({kOpOpenFile, kOpCloseFile}),
             (std::vector<std::string>{
                 "0 open_file path=\"\\\\Program Files\\\\posrelay\\\\posrelay.ini\" ok=true",
                 "0 close_file"}));
   // One piece for the first line, two for the 307-byte one, then the end.
-  EXPECT_EQ(handset.GetTimeline().Find("read_line").size(), 4u);
+  EXPECT_EQ(handset.GetTimeline().Find(kOpReadLine).size(), 4u);
   EXPECT_EQ(log.pieces, (std::vector<std::string>{
                             "wait=1\n|whole 1 wait 1", std::string(255, 'y') + "|cut 0  1",
                             std::string(45, 'y') + "wait=2\n|whole 1 wait 2"}));

@@ -22,7 +22,7 @@ TEST(SimulatedHandset, OnlySleepingMovesTheClock) {
       (std::vector<std::string>{"0 find_window class=\"GoogleMapsMobile\" found=false window=0",
                                 "0 sleep ms=100", "100 sleep ms=4000", "4100 quit code=0"}));
   EXPECT_EQ(handset.QuitCode(), 0);
-  EXPECT_EQ(handset.GetTimeline().Count("sleep"), 2u);
+  EXPECT_EQ(handset.GetTimeline().Count(kOpSleep), 2u);
 }
 
 TEST(SimulatedHandset, MapWindowVanishesAfterTheCloseRequest) {

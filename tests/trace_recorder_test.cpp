@@ -106,7 +106,7 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
     for (const Storage::Flushed& flushed : storage.flushes) {
       const std::size_t next = flushed.handsetOperations;
       if (next == operations.Size()) continue;
-      const std::string op = operations.Event(next).op;
+      const std::string op = TraceOpName(operations.Event(next).op);
       EXPECT_TRUE(op == "sleep" || op == "message") << op;
       if (!storage.failed) {
         EXPECT_NE(flushed.lastLine.find("\"op\":\"" + op + "\""), std::string::npos);
@@ -169,7 +169,7 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
   const TraceRecord& operations = unrecorded.GetTimeline().Operations();
   for (std::size_t i = 0; i < operations.Size(); ++i) {
     const TraceEvent& event = operations.Event(i);
-    if (std::string(event.op) != "sleep") continue;
+    if (event.op != kOpSleep) continue;
     const TraceNumber ms = operations.FindField(event, "ms")->value.number;
     if (ms > 0 && ms < 300) shortPauses += 300 - ms;
   }
@@ -213,7 +213,7 @@ TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
     TraceRecord record;
     for (int i = 0; i < lines; ++i) {
       record.Clear();
-      record.Begin(static_cast<TraceTime>(i), i + 1 == lines ? "message" : "sleep");
+      record.Begin(static_cast<TraceTime>(i), i + 1 == lines ? kOpMessage : kOpSleep);
       record.AddNumber("ms", i);
       writer.Take(record, record.Event(0));
       std::string line;

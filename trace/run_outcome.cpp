@@ -1,7 +1,5 @@
 #include "trace/run_outcome.h"
 
-#include <string.h>
-
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
@@ -10,8 +8,6 @@
 #include "trace/utf8_text.h"
 
 namespace {
-
-bool IsOp(const TraceEvent& event, const char* op) { return strcmp(event.op, op) == 0; }
 
 const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
   const TraceField* text = record.FindField(event, "text");
@@ -43,12 +39,12 @@ void StartRunOutcome(RunOutcome& outcome) {
 
 void NoteRunOperation(RunOutcome& outcome, const TraceRecord& record, const TraceEvent& event) {
   const TraceField* text = TextField(record, event);
-  if (IsOp(event, "message") && !outcome.messageShown && text) {
+  if (event.op == kOpMessage && !outcome.messageShown && text) {
     outcome.messageShown = true;
     outcome.message = record.Text(*text);
-  } else if (IsOp(event, "write") && text) {
+  } else if (event.op == kOpWrite && text) {
     if (RecordedCommandIs(record, *text, kPositionCommand)) outcome.awaitingPositionReply = true;
-  } else if (IsOp(event, "read") && text && outcome.awaitingPositionReply) {
+  } else if (event.op == kOpRead && text && outcome.awaitingPositionReply) {
     outcome.awaitingPositionReply = false;
     if (!outcome.positionKnown) TakePositionFrom(outcome, record, *text);
   }

@@ -6,7 +6,40 @@
 
 namespace {
 
-void AddCodePageText(TraceRecord& record, const char* name, const std::string& bytes,
+// An operation being recorded: its fields are given in the table's order,
+// and take their names from it.
+class NewOperation {
+ public:
+  NewOperation(TraceRecord& record, TraceTime t, TraceOp op)
+      : record_(record), shape_(TraceOperationOf(op)), next_(0) {
+    record.Begin(t, op);
+  }
+
+  void Number(TraceNumber value) { record_.AddNumber(Next(), value); }
+  void Boolean(bool value) { record_.AddBoolean(Next(), value); }
+  void Real(double value) { record_.AddReal(Next(), value); }
+  void Text(const std::string& utf8) { record_.AddText(Next(), utf8); }
+  void WideText(const std::wstring& text) { record_.AddWideText(Next(), text); }
+  // Leaves an optional field out.
+  void Skip() { Next(); }
+
+ private:
+  NewOperation(const NewOperation&);
+  NewOperation& operator=(const NewOperation&);
+
+  // Fields that only older traces had are passed by.
+  const char* Next() {
+    while (!TraceFieldInVersion(shape_.fields[next_], kTraceFormatVersion)) ++next_;
+    return shape_.fields[next_++].name;
+  }
+
+  TraceRecord& record_;
+  const TraceOperationShape& shape_;
+  unsigned int next_;
+};
+
+// A text and its "hex".
+void AddCodePageText(NewOperation& operation, const std::string& bytes,
                      PlatformServices& conversions) {
   // Every code page of the system reads plain ASCII as itself. One pass
   // over all bytes, without a branch for each, tells.
@@ -15,249 +48,256 @@ void AddCodePageText(TraceRecord& record, const char* name, const std::string& b
     any |= static_cast<unsigned char>(*c);
   }
   if (any < 0x80) {
-    record.AddText(name, bytes);
+    operation.Text(bytes);
+    operation.Skip();
     return;
   }
   const std::wstring text = conversions.AnsiToWide(bytes);
-  record.AddWideText(name, text);
-  if (conversions.WideToAnsi(text) == bytes) return;
+  operation.WideText(text);
+  if (conversions.WideToAnsi(text) == bytes) {
+    operation.Skip();
+    return;
+  }
   std::string hex;
   AppendHexText(bytes, hex);
-  record.AddText("hex", hex);
+  operation.Text(hex);
 }
 
 TraceNumber HandleNumber(size_t handle) { return static_cast<TraceNumber>(handle); }
 
 // A failed operation's result, and the system's code for why it failed.
-void AddOutcome(TraceRecord& record, bool ok, unsigned int error) {
-  record.AddBoolean("ok", ok);
-  if (!ok) record.AddNumber("error", error);
+void AddOutcome(NewOperation& operation, bool ok, unsigned int error) {
+  operation.Boolean(ok);
+  if (ok) {
+    operation.Skip();
+  } else {
+    operation.Number(error);
+  }
 }
 
 }  // namespace
 
 void RecordExecutablePath(TraceRecord& record, TraceTime t, const std::wstring& path) {
-  record.Begin(t, "executable_path");
-  record.AddWideText("path", path);
+  NewOperation(record, t, kOpExecutablePath).WideText(path);
 }
 
 void RecordOpenFile(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok,
                     unsigned int error) {
-  record.Begin(t, "open_file");
-  record.AddWideText("path", path);
-  AddOutcome(record, ok, error);
+  NewOperation operation(record, t, kOpOpenFile);
+  operation.WideText(path);
+  AddOutcome(operation, ok, error);
 }
 
 void RecordReadLine(TraceRecord& record, TraceTime t, bool ok, const std::string& line,
                     PlatformServices& conversions) {
-  record.Begin(t, "read_line");
-  if (ok) AddCodePageText(record, "text", line, conversions);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpReadLine);
+  if (ok) {
+    AddCodePageText(operation, line, conversions);
+  } else {
+    operation.Skip();
+    operation.Skip();
+  }
+  operation.Boolean(ok);
 }
 
-void RecordCloseFile(TraceRecord& record, TraceTime t) { record.Begin(t, "close_file"); }
+void RecordCloseFile(TraceRecord& record, TraceTime t) { record.Begin(t, kOpCloseFile); }
 
 void RecordOpenDevice(TraceRecord& record, TraceTime t, const std::wstring& name,
                       DeviceHandle device, unsigned int error) {
-  record.Begin(t, "open_device");
-  record.AddWideText("name", name);
-  AddOutcome(record, device != 0, error);
-  record.AddNumber("handle", HandleNumber(device));
+  NewOperation operation(record, t, kOpOpenDevice);
+  operation.WideText(name);
+  AddOutcome(operation, device != 0, error);
+  operation.Number(HandleNumber(device));
 }
 
 void RecordWrite(TraceRecord& record, TraceTime t, DeviceHandle device, const std::string& bytes,
                  int count, PlatformServices& conversions) {
-  record.Begin(t, "write");
-  record.AddNumber("handle", HandleNumber(device));
-  AddCodePageText(record, "text", bytes, conversions);
-  record.AddNumber("count", count);
+  NewOperation operation(record, t, kOpWrite);
+  operation.Number(HandleNumber(device));
+  AddCodePageText(operation, bytes, conversions);
+  operation.Number(count);
 }
 
 void RecordRead(TraceRecord& record, TraceTime t, DeviceHandle device, int capacity,
                 const std::string& bytes, int count, PlatformServices& conversions) {
-  record.Begin(t, "read");
-  record.AddNumber("handle", HandleNumber(device));
-  record.AddNumber("capacity", capacity);
-  AddCodePageText(record, "text", bytes, conversions);
-  record.AddNumber("count", count);
+  NewOperation operation(record, t, kOpRead);
+  operation.Number(HandleNumber(device));
+  operation.Number(capacity);
+  AddCodePageText(operation, bytes, conversions);
+  operation.Number(count);
 }
 
 void RecordCloseDevice(TraceRecord& record, TraceTime t, DeviceHandle device) {
-  record.Begin(t, "close_device");
-  record.AddNumber("handle", HandleNumber(device));
+  NewOperation(record, t, kOpCloseDevice).Number(HandleNumber(device));
 }
 
 void RecordSleep(TraceRecord& record, TraceTime t, unsigned int milliseconds) {
-  record.Begin(t, "sleep");
-  record.AddNumber("ms", milliseconds);
+  NewOperation(record, t, kOpSleep).Number(milliseconds);
 }
 
 void RecordFindWindow(TraceRecord& record, TraceTime t, const std::wstring& className,
                       WindowHandle window) {
-  record.Begin(t, "find_window");
-  record.AddWideText("class", className);
-  record.AddBoolean("found", window != 0);
-  record.AddNumber("window", HandleNumber(window));
+  NewOperation operation(record, t, kOpFindWindow);
+  operation.WideText(className);
+  operation.Boolean(window != 0);
+  operation.Number(HandleNumber(window));
 }
 
 void RecordForeground(TraceRecord& record, TraceTime t, WindowHandle window) {
-  record.Begin(t, "foreground");
-  record.AddNumber("window", HandleNumber(window));
+  NewOperation(record, t, kOpForeground).Number(HandleNumber(window));
 }
 
 void RecordPostMessage(TraceRecord& record, TraceTime t, WindowHandle window, unsigned int message,
                        size_t wParam, ptrdiff_t lParam, bool ok) {
-  record.Begin(t, "post_message");
-  record.AddNumber("window", HandleNumber(window));
-  record.AddNumber("message", message);
-  record.AddNumber("wparam", HandleNumber(wParam));
-  record.AddNumber("lparam", lParam);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpPostMessage);
+  operation.Number(HandleNumber(window));
+  operation.Number(message);
+  operation.Number(HandleNumber(wParam));
+  operation.Number(lParam);
+  operation.Boolean(ok);
 }
 
 void RecordCreateProcess(TraceRecord& record, TraceTime t, const std::wstring& executable,
                          const std::wstring& commandLine, bool ok, unsigned int error) {
-  record.Begin(t, "create_process");
-  record.AddWideText("exe", executable);
-  record.AddWideText("cmdline", commandLine);
-  AddOutcome(record, ok, error);
+  NewOperation operation(record, t, kOpCreateProcess);
+  operation.WideText(executable);
+  operation.WideText(commandLine);
+  AddOutcome(operation, ok, error);
 }
 
 void RecordKey(TraceRecord& record, TraceTime t, unsigned char virtualKey, bool keyUp) {
-  record.Begin(t, "key");
-  record.AddNumber("vk", virtualKey);
-  record.AddBoolean("down", !keyUp);
+  NewOperation operation(record, t, kOpKey);
+  operation.Number(virtualKey);
+  operation.Boolean(!keyUp);
 }
 
-void RecordPreKey(TraceRecord& record, TraceTime t) { record.Begin(t, "pre_key"); }
+void RecordPreKey(TraceRecord& record, TraceTime t) { record.Begin(t, kOpPreKey); }
 
-void RecordPostKey(TraceRecord& record, TraceTime t) { record.Begin(t, "post_key"); }
+void RecordPostKey(TraceRecord& record, TraceTime t) { record.Begin(t, kOpPostKey); }
 
 void RecordRegistryOpen(TraceRecord& record, TraceTime t, const std::wstring& path, bool ok,
                         unsigned int error) {
-  record.Begin(t, "registry_open");
-  record.AddWideText("path", path);
-  AddOutcome(record, ok, error);
+  NewOperation operation(record, t, kOpRegistryOpen);
+  operation.WideText(path);
+  AddOutcome(operation, ok, error);
 }
 
 void RecordRegistrySet(TraceRecord& record, TraceTime t, const std::wstring& name,
                        unsigned int value, bool ok) {
-  record.Begin(t, "registry_set");
-  record.AddWideText("name", name);
-  record.AddNumber("value", value);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpRegistrySet);
+  operation.WideText(name);
+  operation.Number(value);
+  operation.Boolean(ok);
 }
 
-void RecordRegistryClose(TraceRecord& record, TraceTime t) { record.Begin(t, "registry_close"); }
+void RecordRegistryClose(TraceRecord& record, TraceTime t) { record.Begin(t, kOpRegistryClose); }
 
 void RecordLoadLibrary(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok,
                        unsigned int error) {
-  record.Begin(t, "load_library");
-  record.AddWideText("name", name);
-  AddOutcome(record, ok, error);
+  NewOperation operation(record, t, kOpLoadLibrary);
+  operation.WideText(name);
+  AddOutcome(operation, ok, error);
 }
 
 void RecordFindFunction(TraceRecord& record, TraceTime t, const std::wstring& name, bool ok) {
-  record.Begin(t, "find_function");
-  record.AddWideText("name", name);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpFindFunction);
+  operation.WideText(name);
+  operation.Boolean(ok);
 }
 
-void RecordReleaseLibrary(TraceRecord& record, TraceTime t) { record.Begin(t, "release_library"); }
+void RecordReleaseLibrary(TraceRecord& record, TraceTime t) { record.Begin(t, kOpReleaseLibrary); }
 
 void RecordRasEnumerate(TraceRecord& record, TraceTime t, unsigned int recordSize,
                         unsigned int bufferBytes, unsigned int count, unsigned int result) {
-  record.Begin(t, "ras_enumerate");
-  record.AddNumber("size", recordSize);
-  record.AddNumber("buffer", bufferBytes);
-  record.AddNumber("count", count);
-  record.AddNumber("result", result);
+  NewOperation operation(record, t, kOpRasEnumerate);
+  operation.Number(recordSize);
+  operation.Number(bufferBytes);
+  operation.Number(count);
+  operation.Number(result);
 }
 
 void RecordRasConnection(TraceRecord& record, TraceTime t, const std::string& entryUtf8,
                          unsigned int handle) {
-  record.Begin(t, "ras_connection");
-  record.AddText("entry", entryUtf8);
-  record.AddNumber("handle", handle);
+  NewOperation operation(record, t, kOpRasConnection);
+  operation.Text(entryUtf8);
+  operation.Number(handle);
 }
 
 void RecordRasHangUp(TraceRecord& record, TraceTime t, const std::string& entryUtf8,
                      unsigned int handle, unsigned int result) {
-  record.Begin(t, "ras_hang_up");
-  record.AddText("entry", entryUtf8);
-  record.AddNumber("handle", handle);
-  AddOutcome(record, result == 0, result);
+  NewOperation operation(record, t, kOpRasHangUp);
+  operation.Text(entryUtf8);
+  operation.Number(handle);
+  AddOutcome(operation, result == 0, result);
 }
 
 void RecordInternetOpen(TraceRecord& record, TraceTime t, const std::wstring& agent,
                         unsigned int accessType, InternetHandle handle, unsigned int error) {
-  record.Begin(t, "internet_open");
-  record.AddWideText("agent", agent);
-  record.AddNumber("access", accessType);
-  AddOutcome(record, handle != 0, error);
-  record.AddNumber("handle", HandleNumber(handle));
+  NewOperation operation(record, t, kOpInternetOpen);
+  operation.WideText(agent);
+  operation.Number(accessType);
+  AddOutcome(operation, handle != 0, error);
+  operation.Number(HandleNumber(handle));
 }
 
 void RecordInternetSetOption(TraceRecord& record, TraceTime t, InternetHandle handle,
                              unsigned int option, const void* value, unsigned int size, bool ok) {
   unsigned int four = 0;
   if (value && size == sizeof four) memcpy(&four, value, sizeof four);
-  record.Begin(t, "internet_set_option");
-  record.AddNumber("handle", HandleNumber(handle));
-  record.AddNumber("option", option);
-  record.AddNumber("value", four);
-  record.AddNumber("size", size);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpInternetSetOption);
+  operation.Number(HandleNumber(handle));
+  operation.Number(option);
+  operation.Number(four);
+  operation.Number(size);
+  operation.Boolean(ok);
 }
 
 void RecordOpenUrl(TraceRecord& record, TraceTime t, InternetHandle internet,
                    const std::wstring& url, InternetHandle handle, unsigned int error) {
-  record.Begin(t, "open_url");
-  record.AddNumber("internet", HandleNumber(internet));
-  record.AddWideText("url", url);
-  AddOutcome(record, handle != 0, error);
-  record.AddNumber("handle", HandleNumber(handle));
+  NewOperation operation(record, t, kOpOpenUrl);
+  operation.Number(HandleNumber(internet));
+  operation.WideText(url);
+  AddOutcome(operation, handle != 0, error);
+  operation.Number(HandleNumber(handle));
 }
 
 void RecordInternetRead(TraceRecord& record, TraceTime t, InternetHandle handle,
                         unsigned int toRead, unsigned int bytesRead, bool ok) {
-  record.Begin(t, "internet_read");
-  record.AddNumber("handle", HandleNumber(handle));
-  record.AddNumber("asked", toRead);
-  record.AddNumber("bytes", bytesRead);
-  record.AddBoolean("ok", ok);
+  NewOperation operation(record, t, kOpInternetRead);
+  operation.Number(HandleNumber(handle));
+  operation.Number(toRead);
+  operation.Number(bytesRead);
+  operation.Boolean(ok);
 }
 
 void RecordInternetClose(TraceRecord& record, TraceTime t, InternetHandle handle) {
-  record.Begin(t, "internet_close");
-  record.AddNumber("handle", HandleNumber(handle));
+  NewOperation(record, t, kOpInternetClose).Number(HandleNumber(handle));
 }
 
 void RecordMessage(TraceRecord& record, TraceTime t, const std::wstring& title,
                    const std::wstring& text) {
-  record.Begin(t, "message");
-  record.AddWideText("title", title);
-  record.AddWideText("text", text);
+  NewOperation operation(record, t, kOpMessage);
+  operation.WideText(title);
+  operation.WideText(text);
 }
 
 void RecordQuit(TraceRecord& record, TraceTime t, int exitCode) {
-  record.Begin(t, "quit");
-  record.AddNumber("code", exitCode);
+  NewOperation(record, t, kOpQuit).Number(exitCode);
 }
 
 void RecordEnd(TraceRecord& record, TraceTime t, bool messageShown, bool positionKnown,
                double latitude, double longitude) {
-  record.Begin(t, "end");
-  record.AddText("outcome", messageShown ? "message" : "shown");
+  NewOperation operation(record, t, kOpEnd);
+  operation.Text(messageShown ? kTraceOutcomeMessage : kTraceOutcomeShown);
   if (!positionKnown) return;
-  record.AddReal("latitude", latitude);
-  record.AddReal("longitude", longitude);
+  operation.Real(latitude);
+  operation.Real(longitude);
 }
 
 void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes, TraceNumber skipped) {
-  record.Begin(t, "cut");
-  record.AddNumber("limit", limitBytes);
-  record.AddNumber("skipped", skipped);
+  NewOperation operation(record, t, kOpCut);
+  operation.Number(limitBytes);
+  operation.Number(skipped);
 }
 
 namespace {
@@ -362,47 +402,92 @@ const TraceFieldShape kCutFields[] = {{"limit", kTraceNumber, kTraceResult, fals
 // clang-format on
 
 #define POSRELAY_TRACE_FIELDS(fields) (fields), sizeof(fields) / sizeof((fields)[0])
+#define POSRELAY_NO_FIELDS 0, 0
 
+// Each operation in TraceOp's order: its name in the file, its fields, the
+// version that brought it, its phase before and from the data connection's
+// phase on, and its lane on the chart. A pause, the message and the quit
+// belong to the phase they come in; the close request comes before the
+// position, the clear command after it.
 const TraceOperationShape kOperations[] = {
-    {"executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields)},
-    {"open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields)},
-    {"read_line", POSRELAY_TRACE_FIELDS(kReadLineFields)},
-    {"close_file", 0, 0},
-    {"open_device", POSRELAY_TRACE_FIELDS(kOpenDeviceFields)},
-    {"write", POSRELAY_TRACE_FIELDS(kWriteFields)},
-    {"read", POSRELAY_TRACE_FIELDS(kReadFields)},
-    {"close_device", POSRELAY_TRACE_FIELDS(kCloseDeviceFields)},
-    {"sleep", POSRELAY_TRACE_FIELDS(kSleepFields)},
-    {"find_window", POSRELAY_TRACE_FIELDS(kFindWindowFields)},
-    {"foreground", POSRELAY_TRACE_FIELDS(kForegroundFields)},
-    {"post_message", POSRELAY_TRACE_FIELDS(kPostMessageFields)},
-    {"create_process", POSRELAY_TRACE_FIELDS(kCreateProcessFields)},
-    {"key", POSRELAY_TRACE_FIELDS(kKeyFields)},
-    {"pre_key", 0, 0},
-    {"post_key", 0, 0},
-    {"registry_open", POSRELAY_TRACE_FIELDS(kRegistryOpenFields)},
-    {"registry_set", POSRELAY_TRACE_FIELDS(kRegistrySetFields)},
-    {"registry_close", 0, 0},
-    {"load_library", POSRELAY_TRACE_FIELDS(kLoadLibraryFields)},
-    {"find_function", POSRELAY_TRACE_FIELDS(kFindFunctionFields)},
-    {"release_library", 0, 0},
-    {"ras_enumerate", POSRELAY_TRACE_FIELDS(kRasEnumerateFields)},
-    {"ras_connection", POSRELAY_TRACE_FIELDS(kRasConnectionFields)},
-    {"ras_hang_up", POSRELAY_TRACE_FIELDS(kRasHangUpFields)},
-    {"internet_open", POSRELAY_TRACE_FIELDS(kInternetOpenFields)},
-    {"internet_set_option", POSRELAY_TRACE_FIELDS(kInternetSetOptionFields)},
-    {"open_url", POSRELAY_TRACE_FIELDS(kOpenUrlFields)},
-    {"internet_read", POSRELAY_TRACE_FIELDS(kInternetReadFields)},
-    {"internet_close", POSRELAY_TRACE_FIELDS(kInternetCloseFields)},
-    {"message", POSRELAY_TRACE_FIELDS(kMessageFields)},
-    {"quit", POSRELAY_TRACE_FIELDS(kQuitFields)},
-    {"end", POSRELAY_TRACE_FIELDS(kEndFields)},
-    {"cut", POSRELAY_TRACE_FIELDS(kCutFields)},
+    {kOpExecutablePath, "executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields), 1,
+     kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpOpenFile, "open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields), 1, kPhaseSettings,
+     kPhaseSettings, kNoLane},
+    {kOpReadLine, "read_line", POSRELAY_TRACE_FIELDS(kReadLineFields), 1, kPhaseSettings,
+     kPhaseSettings, kNoLane},
+    {kOpCloseFile, "close_file", POSRELAY_NO_FIELDS, 1, kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpOpenDevice, "open_device", POSRELAY_TRACE_FIELDS(kOpenDeviceFields), 1, kPhaseModule,
+     kPhaseModule, kLaneModule},
+    {kOpWrite, "write", POSRELAY_TRACE_FIELDS(kWriteFields), 1, kPhaseModule, kPhaseModule,
+     kLaneModule},
+    {kOpRead, "read", POSRELAY_TRACE_FIELDS(kReadFields), 1, kPhaseModule, kPhaseModule,
+     kLaneModule},
+    {kOpCloseDevice, "close_device", POSRELAY_TRACE_FIELDS(kCloseDeviceFields), 1, kPhaseModule,
+     kPhaseModule, kLaneModule},
+    {kOpSleep, "sleep", POSRELAY_TRACE_FIELDS(kSleepFields), 1, kPhaseWhereItComes,
+     kPhaseWhereItComes, kLaneOfPhase},
+    {kOpFindWindow, "find_window", POSRELAY_TRACE_FIELDS(kFindWindowFields), 1, kPhaseMap,
+     kPhaseMapStart, kLaneMap},
+    {kOpForeground, "foreground", POSRELAY_TRACE_FIELDS(kForegroundFields), 1, kPhaseMap,
+     kPhaseMapStart, kLaneMap},
+    {kOpPostMessage, "post_message", POSRELAY_TRACE_FIELDS(kPostMessageFields), 1, kPhaseMap,
+     kPhaseZoomAndClear, kLaneMap},
+    {kOpCreateProcess, "create_process", POSRELAY_TRACE_FIELDS(kCreateProcessFields), 1, kPhaseMap,
+     kPhaseMapStart, kLaneMap},
+    {kOpKey, "key", POSRELAY_TRACE_FIELDS(kKeyFields), 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
+     kLaneInternetAndKeys},
+    {kOpPreKey, "pre_key", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
+     kLaneInternetAndKeys},
+    {kOpPostKey, "post_key", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
+     kLaneInternetAndKeys},
+    {kOpRegistryOpen, "registry_open", POSRELAY_TRACE_FIELDS(kRegistryOpenFields), 1,
+     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpRegistrySet, "registry_set", POSRELAY_TRACE_FIELDS(kRegistrySetFields), 1,
+     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpRegistryClose, "registry_close", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear,
+     kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpLoadLibrary, "load_library", POSRELAY_TRACE_FIELDS(kLoadLibraryFields), 1, kPhaseConnection,
+     kPhaseConnection, kLaneConnection},
+    {kOpFindFunction, "find_function", POSRELAY_TRACE_FIELDS(kFindFunctionFields), 1,
+     kPhaseConnection, kPhaseConnection, kLaneConnection},
+    {kOpReleaseLibrary, "release_library", POSRELAY_NO_FIELDS, 1, kPhaseConnection,
+     kPhaseConnection, kLaneConnection},
+    {kOpRasEnumerate, "ras_enumerate", POSRELAY_TRACE_FIELDS(kRasEnumerateFields), 1,
+     kPhaseConnection, kPhaseConnection, kLaneConnection},
+    // What the listing gave, drawn with it.
+    {kOpRasConnection, "ras_connection", POSRELAY_TRACE_FIELDS(kRasConnectionFields), 2,
+     kPhaseWhereItComes, kPhaseWhereItComes, kNoLane},
+    {kOpRasHangUp, "ras_hang_up", POSRELAY_TRACE_FIELDS(kRasHangUpFields), 1, kPhaseConnection,
+     kPhaseConnection, kLaneConnection},
+    {kOpInternetOpen, "internet_open", POSRELAY_TRACE_FIELDS(kInternetOpenFields), 1,
+     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetSetOption, "internet_set_option", POSRELAY_TRACE_FIELDS(kInternetSetOptionFields),
+     1, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpOpenUrl, "open_url", POSRELAY_TRACE_FIELDS(kOpenUrlFields), 1, kPhaseZoomAndClear,
+     kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetRead, "internet_read", POSRELAY_TRACE_FIELDS(kInternetReadFields), 1,
+     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetClose, "internet_close", POSRELAY_TRACE_FIELDS(kInternetCloseFields), 1,
+     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpMessage, "message", POSRELAY_TRACE_FIELDS(kMessageFields), 1, kPhaseWhereItComes,
+     kPhaseWhereItComes, kLaneAcross},
+    {kOpQuit, "quit", POSRELAY_TRACE_FIELDS(kQuitFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
+     kLaneAcross},
+    {kOpEnd, "end", POSRELAY_TRACE_FIELDS(kEndFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
+     kLaneAcross},
+    {kOpCut, "cut", POSRELAY_TRACE_FIELDS(kCutFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
+     kLaneAcross},
 };
 
+#undef POSRELAY_NO_FIELDS
 #undef POSRELAY_TRACE_FIELDS
 
 }  // namespace
+
+const TraceOperationShape& TraceOperationOf(TraceOp op) { return kOperations[op]; }
+
+const char* TraceOpName(TraceOp op) { return kOperations[op].name; }
 
 bool TraceFieldInVersion(const TraceFieldShape& field, int version) {
   return version >= field.firstVersion && (field.lastVersion == 0 || version <= field.lastVersion);
@@ -410,7 +495,7 @@ bool TraceFieldInVersion(const TraceFieldShape& field, int version) {
 
 const TraceOperationShape* FindTraceOperation(const char* op, size_t length) {
   for (size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
-    const char* name = kOperations[i].op;
+    const char* name = kOperations[i].name;
     if (strlen(name) == length && memcmp(name, op, length) == 0) return &kOperations[i];
   }
   return 0;

@@ -12,6 +12,29 @@
 const char kTraceFormatName[] = "posrelay-trace";
 const int kTraceFormatVersion = 2;
 
+// The format's limits. Most bytes a trace takes: a run that reaches the
+// bound keeps its beginning and its last part, so that its message and its
+// end are always there, with a line saying how many operations were left
+// out between.
+const size_t kTraceLimitBytes = static_cast<size_t>(1) << 20;  // 1 MiB
+const size_t kTraceTailBytes = static_cast<size_t>(1) << 18;   // 256 KiB
+// Room kept for the line that says what was left out.
+const size_t kTraceCutLineBytes = 128;
+// Where the beginning ends: the bytes before the cut line are at most this.
+const size_t kTraceHeadBytes = kTraceLimitBytes - kTraceTailBytes - kTraceCutLineBytes;
+// The longest line the recorder writes is a serial read or a settings line
+// of up to 256 bytes, each shown as up to six characters of escaped text
+// and again as two hex digits (about 2 kB), or a path of 260 characters of
+// up to three bytes each: a reader refuses a line four times that long.
+const size_t kLongestTraceLineBytes = 8192;
+// A file several times the recorder's bound is refused before it is read.
+const size_t kLargestTraceFileBytes = static_cast<size_t>(4) << 20;
+// Times beyond this are refused: far longer than any run, and the most that
+// a double, in which the charts place them, holds exactly.
+const TraceTime kLatestTraceMs = static_cast<TraceTime>(1) << 53;
+// Replays read texts in the handset's code page.
+const int kTraceCodePage = 932;
+
 // Each platform operation as a record holds it: its name and its fields in a
 // fixed order. The simulated handset, the recorder of real runs and the
 // replay all record through these functions, so a dry run, a trace and a
@@ -92,17 +115,20 @@ void RecordQuit(TraceRecord& record, TraceTime t, int exitCode);
 
 // The run's outcome, after its last operation: the map shown or a message,
 // with the module's position (decimal degrees) when one was had.
+const char kTraceOutcomeShown[] = "shown";
+const char kTraceOutcomeMessage[] = "message";
 void RecordEnd(TraceRecord& record, TraceTime t, bool messageShown, bool positionKnown,
                double latitude, double longitude);
 // Where a trace that reached its bound of `limitBytes` leaves out the
 // `skipped` operations between its beginning and its last part.
 void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes, TraceNumber skipped);
 
-// The vocabulary as data, for reading traces back: each operation's fields
-// in order. Arguments are what the launcher passes and a replay compares;
-// results are what the system answered and a replay hands back; a build
-// setting is shown but not compared, since it belongs to the build that
-// made the trace rather than to the launcher's behaviour.
+// The vocabulary as data: each operation's fields in order. Arguments are
+// what the launcher passes and a replay compares; results are what the
+// system answered and a replay hands back; a build setting is shown but not
+// compared, since it belongs to the build that made the trace rather than
+// to the launcher's behaviour. The recording functions above take the
+// fields' names from here, and the reader reads lines by it.
 enum TraceFieldRole { kTraceArgument, kTraceResult, kTraceBuildSetting };
 
 struct TraceFieldShape {
@@ -115,11 +141,21 @@ struct TraceFieldShape {
 };
 
 struct TraceOperationShape {
-  const char* op;
+  TraceOp op;
+  const char* name;  // as the file gives it
   const TraceFieldShape* fields;
   unsigned int fieldCount;
+  int firstVersion;  // the trace version that brought the operation
+  // The earliest phase the operation can belong to, before the data
+  // connection's phase is reached and from then on: a look for the map
+  // comes before the position and again when the map is started.
+  RunPhase phase;
+  RunPhase phaseLater;
+  ChartLane lane;
 };
 
+const TraceOperationShape& TraceOperationOf(TraceOp op);
+const char* TraceOpName(TraceOp op);
 // The operation of that name (the end and cut lines included), or 0.
 const TraceOperationShape* FindTraceOperation(const char* op, size_t length);
 // Whether traces of `version` have the field.

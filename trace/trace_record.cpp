@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "trace/trace_operations.h"
 #include "trace/utf8_text.h"
 
 namespace {
@@ -39,7 +40,7 @@ void TraceRecord::Clear() {
   texts_.erase();
 }
 
-void TraceRecord::Begin(TraceTime timeMs, const char* op) {
+void TraceRecord::Begin(TraceTime timeMs, TraceOp op) {
   TraceEvent event;
   event.timeMs = timeMs;
   event.op = op;
@@ -287,7 +288,7 @@ void AppendTraceLine(const TraceRecord& record, const TraceEvent& event, std::st
   line += "{\"t\":";
   AppendJsonTime(event.timeMs, line);
   line += ",\"op\":\"";
-  line += event.op;
+  line += TraceOpName(event.op);
   line += '"';
   AppendTraceFields(record, event, line);
   line += "}\n";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "trace/trace_vocabulary.h"
+
 // Numbers of 64 bits: handles, counts and times. The device's compiler has
 // no <stdint.h> and calls them __int64; clang, which compiles the device's
 // branches on the project's machines, has them built in, and would take
@@ -20,8 +22,6 @@ __extension__ typedef __UINT64_TYPE__ TraceTime;
 typedef int64_t TraceNumber;
 typedef uint64_t TraceTime;
 #endif
-
-enum TraceFieldKind { kTraceNumber, kTraceBoolean, kTraceText, kTraceReal };
 
 // One argument or result of a recorded operation. The name is a string
 // literal; a text is UTF-8 held by the record that holds the field.
@@ -39,13 +39,13 @@ struct TraceField {
 // One platform operation, at the milliseconds since the run began.
 struct TraceEvent {
   TraceTime timeMs;
-  const char* op;
+  TraceOp op;
   unsigned int firstField;
   unsigned int fieldCount;
 };
 
 // Operations in the order they were made. Recording one allocates nothing
-// once the record has room: names are literals and texts share one buffer,
+// once the record has room: field names are literals and texts share one buffer,
 // so a run can be recorded cheaply many times over.
 class TraceRecord {
  public:
@@ -54,7 +54,7 @@ class TraceRecord {
   void Clear();
 
   // Starts an operation; the Add calls give its fields in order.
-  void Begin(TraceTime timeMs, const char* op);
+  void Begin(TraceTime timeMs, TraceOp op);
   void AddNumber(const char* name, TraceNumber value);
   void AddBoolean(const char* name, bool value);
   void AddReal(const char* name, double value);

@@ -58,7 +58,7 @@ void TraceWriter::Take(const TraceRecord& record, const TraceEvent& event) {
     cutTime_ = event.timeMs;
   }
   // The message and the end are where the run's last part is complete.
-  lastPartComplete_ = strcmp(event.op, "message") == 0 || strcmp(event.op, "end") == 0;
+  lastPartComplete_ = event.op == kOpMessage || event.op == kOpEnd;
   if (cut_ && !cutWritten_) {
     KeepInTail(line_);
   } else {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"
 
 // Where a trace's bytes go, such as a file.
@@ -32,16 +33,6 @@ struct TraceOrigin {
   std::string started;          // "2026-12-08T01:20:38", the system's local time
   unsigned int codePage;        // the system's ANSI code page
 };
-
-// Most bytes a trace takes. A run that reaches the bound keeps its
-// beginning and its last part, so that its message and its end are always
-// there, with a line saying how many operations were left out between.
-const size_t kTraceLimitBytes = static_cast<size_t>(1) << 20;  // 1 MiB
-const size_t kTraceTailBytes = static_cast<size_t>(1) << 18;   // 256 KiB
-// Room kept for the line that says what was left out.
-const size_t kTraceCutLineBytes = 128;
-// Where the beginning ends: the bytes before the cut line are at most this.
-const size_t kTraceHeadBytes = kTraceLimitBytes - kTraceTailBytes - kTraceCutLineBytes;
 
 // A recorder's operations as a trace: the header, then one JSON line per
 // operation. Lines are written out and flushed only where the launcher

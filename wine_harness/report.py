@@ -5,7 +5,7 @@ runner's exit status."""
 import json
 import os
 
-from plan import run_tool
+from plan import RunnerError, run_tool
 from services import INTERNET_LOG, MAP_LOG, MODULE_LOG
 
 
@@ -64,7 +64,17 @@ def merge_logs(logs, result, record):
     return events
 
 
-def read_trace(path):
+def read_vocabulary(sim):
+    """The trace's operations by their keys ("CreateProcess"), as posrelay-sim
+    gives them, each with its name in the trace ("op") and its fields."""
+    status, output, errors = run_tool([sim, "--print-vocabulary"])
+    if status != 0:
+        raise RunnerError(errors or "posrelay-sim --print-vocabulary ended with status %d"
+                          % status)
+    return json.loads(output)["operations"]
+
+
+def read_trace(path, vocabulary):
     """The trace's operations, without its header and its end line. A run
     that was killed leaves no end line, and perhaps a last line cut
     part-way, which is left out."""
@@ -75,38 +85,40 @@ def read_trace(path):
                 operations.append(json.loads(line))
             except ValueError:
                 break
-    return [o for o in operations if o.get("op") not in ("end", "cut")]
+    last_lines = (vocabulary["End"]["op"], vocabulary["Cut"]["op"])
+    return [o for o in operations if o.get("op") not in last_lines]
 
 
-def trace_disagreements(result, operations):
+def trace_disagreements(result, operations, vocabulary):
     """Where what the trace records of the run differs from what the
     simulators saw: the serial commands, the map's command lines, the keys
     and the messages."""
-    def recorded(op, *fields):
+    def recorded(key, *fields):
+        op = vocabulary[key]["op"]
         return [tuple(o[f] for f in fields) if len(fields) > 1 else o[fields[0]]
                 for o in operations if o["op"] == op]
     problems = []
     sent = [e["text"] for e in result.of("module", "command")]
     # A killed run's trace holds what it wrote out before the kill.
     if result.killed_at is not None:
-        sent = sent[:len(recorded("write", "text"))]
-    if recorded("write", "text") != sent:
+        sent = sent[:len(recorded("Write", "text"))]
+    if recorded("Write", "text") != sent:
         problems.append("the trace wrote %r, the module received %r"
-                        % (recorded("write", "text"), sent))
-    started = [o["cmdline"] for o in operations if o["op"] == "create_process" and o["ok"]]
+                        % (recorded("Write", "text"), sent))
+    started = [command for command, ok in recorded("CreateProcess", "cmdline", "ok") if ok]
     seen = result.map_command_lines()
     if len(started) != len(seen) or not all(line.endswith(" " + command)
                                             for command, line in zip(started, seen)):
         problems.append("the trace started the map with %r, the map saw %r" % (started, seen))
     keys = [(e["vk"], e["down"]) for e in result.of("map", "key")]
-    if recorded("key", "vk", "down") != keys:
-        problems.append("the trace pressed %r, the map saw %r" % (recorded("key", "vk", "down"),
+    if recorded("Key", "vk", "down") != keys:
+        problems.append("the trace pressed %r, the map saw %r" % (recorded("Key", "vk", "down"),
                                                                   keys))
     # The trace holds a message's title and text; the watcher also notes its icon.
     boxes = [box[:2] for box in result.messages]
-    if recorded("message", "title", "text") != boxes:
+    if recorded("Message", "title", "text") != boxes:
         problems.append("the trace showed %r, the watcher saw %r"
-                        % (recorded("message", "title", "text"), boxes))
+                        % (recorded("Message", "title", "text"), boxes))
     return problems
 
 
@@ -122,8 +134,9 @@ def check_trace(sim, result):
     result.replay_verdict = errors or output.rstrip("\n").rsplit("\n", 1)[-1]
     if status == 2:
         return
-    result.operations = read_trace(result.trace_path)
-    result.trace_problems = trace_disagreements(result, result.operations)
+    vocabulary = read_vocabulary(sim)
+    result.operations = read_trace(result.trace_path, vocabulary)
+    result.trace_problems = trace_disagreements(result, result.operations, vocabulary)
 
 
 def describe(event):

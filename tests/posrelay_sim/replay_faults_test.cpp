@@ -97,9 +97,9 @@ TEST(ReplayFaults, EachChangeOfTheLauncherDivergesWhereItFirstDiffers) {
     }
     ASSERT_TRUE(player.Diverged());
     ASSERT_LT(player.Played(), trace.operations.Size());
-    EXPECT_STREQ(trace.operations.Event(player.Played()).op, c.divergesAt);
+    EXPECT_STREQ(TraceOpName(trace.operations.Event(player.Played()).op), c.divergesAt);
     ASSERT_EQ(player.DivergentCall().Size(), 1u);
-    EXPECT_STREQ(player.DivergentCall().Event(0).op, c.divergesAt);
+    EXPECT_STREQ(TraceOpName(player.DivergentCall().Event(0).op), c.divergesAt);
     // Unchanged, the same launcher replays the trace to its end.
     TracePlayer again(trace.operations, trace.last, false, trace.version);
     again.PlayLaunchSequence();
@@ -122,7 +122,7 @@ TEST(ReplayFaults, AnEndOneBitAwayDivergesAtTheEndLine) {
   player.PlayLaunchSequence();
   EXPECT_TRUE(player.Diverged());
   EXPECT_EQ(player.Played(), trace.operations.Size());
-  EXPECT_STREQ(player.DivergentCall().Event(0).op, "end");
+  EXPECT_EQ(player.DivergentCall().Event(0).op, kOpEnd);
 }
 
 }  // namespace

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "app/res/version.h"
+#include "tools/posrelay_sim/dry_run_limits.h"
+#include "tools/posrelay_sim/vocabulary_json.h"
+#include "trace/trace_operations.h"
 
 namespace {
 
@@ -336,11 +339,41 @@ TEST(PosrelaySim, HelpShowsBothUsesAndAScenario) {
   EXPECT_NE(shown.find("\"positionReplies\""), std::string::npos);
 }
 
+// The help gives the most loops a dry run takes as the tool applies it.
+// Programs that read traces take the operations' names by their keys: each
+// key names the operation the launcher records, with its fields in order.
+TEST(PosrelaySim, HelpAndVocabularyComeFromTheTablesTheToolRunsBy) {
+  EXPECT_NE(RunTool("--help").out.find("gzoomtime over " + std::to_string(kMostLoops) + " are"),
+            std::string::npos);
+  const ToolResult result = RunTool("--print-vocabulary");
+  ASSERT_EQ(result.status, 0) << result.err;
+  const nlohmann::json vocabulary = nlohmann::json::parse(result.out);
+  EXPECT_EQ(vocabulary["version"], kTraceFormatVersion);
+  EXPECT_EQ(vocabulary["limits"]["traceBytes"], kTraceLimitBytes);
+  EXPECT_EQ(vocabulary["limits"]["largestFileBytes"], kLargestTraceFileBytes);
+  const nlohmann::json& operations = vocabulary["operations"];
+  ASSERT_EQ(operations.size(), static_cast<std::size_t>(kTraceOpCount));
+  EXPECT_EQ(operations["CreateProcess"]["op"], "create_process");
+  EXPECT_EQ(operations["Write"]["lane"], "module");
+  EXPECT_EQ(operations["Sleep"]["phase"], nullptr);
+  for (int i = 0; i < kTraceOpCount; ++i) {
+    const TraceOperationShape& shape = TraceOperationOf(static_cast<TraceOp>(i));
+    const nlohmann::json& op = operations[TraceOpKey(shape.op)];
+    EXPECT_EQ(op["op"], shape.name);
+    ASSERT_EQ(op["fields"].size(), shape.fieldCount) << shape.name;
+    for (unsigned int f = 0; f < shape.fieldCount; ++f) {
+      EXPECT_EQ(op["fields"][f]["name"], shape.fields[f].name) << shape.name;
+      EXPECT_EQ(op["fields"][f]["result"], shape.fields[f].role == kTraceResult) << shape.name;
+    }
+  }
+}
+
 TEST(PosrelaySim, BadUsageIsOneLineAndStatus2) {
   for (const char* arguments :
        {"--frobnicate", "--ini", "--format xml", "--check a --ini b", "--scenario a --scenario b",
         "--replay a --ini b", "--print-scenario --ini a", "--answer-module --format json",
-        "--print-scenario --answer-module", "--answer-module --answer-module"}) {
+        "--print-scenario --answer-module", "--answer-module --answer-module",
+        "--print-vocabulary --scenario a", "--print-vocabulary --print-vocabulary"}) {
     const ToolResult result = RunTool(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
@@ -640,6 +673,9 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "{\"t\":402,\"op\":\"cut\",\"limit\":1048576}\n", true, 2, "line 20: a cut after 1002 bytes",
        ""},
       // What no run records.
+      {"normal_run.trace", "{\"t\":0,\"op\":\"open_file\"",
+       "{\"t\":0,\"op\":\"ras_connection\"}\n{\"t\":0,\"op\":\"open_file\"", false, 2,
+       "line 3: \"ras_connection\" is not in format version 1", ""},
       {"normal_run.trace", "\"text\":\"\\r\\nOK\\r\\n\",\"count\":6",
        "\"text\":\"\\r\\nNG\\r\\n\",\"hex\":\"0d0a4f4b0d0a\",\"count\":6", false, 2,
        "line 22: \"text\" is not what \"hex\" holds in code page 932", ""},

@@ -26,6 +26,7 @@
 #include "tools/posrelay_sim/text_timeline.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_replay.h"
+#include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_writer.h"
 
 namespace {
@@ -37,6 +38,7 @@ const char kUsage[] =
     "       posrelay-sim --replay FILE [--format text|json|svg]\n"
     "       posrelay-sim [--scenario FILE] --print-scenario\n"
     "       posrelay-sim [--scenario FILE] --answer-module\n"
+    "       posrelay-sim --print-vocabulary\n"
     "       posrelay-sim --help\n";
 
 const char kHelp[] =
@@ -58,7 +60,11 @@ const char kHelp[] =
     "                    posrelay.trace, for --replay: traces of any handset\n"
     "Exit status: 0 after a normal end, 1 after one of the launcher's messages,\n"
     "2 for bad usage or a file that cannot be read. Settings with a waitloop or\n"
-    "gzoomtime over 100000 are not run: every loop of the launcher is printed.\n"
+    "gzoomtime over ";
+
+// After the most loops posrelay-sim runs.
+const char kHelpAfterLoops[] =
+    " are not run: every loop of the launcher is printed.\n"
     "\n"
     "  --check FILE      reads FILE as the launcher reads posrelay.ini and prints\n"
     "                    each setting's value and the line that set it, warnings\n"
@@ -93,6 +99,11 @@ const char kHelp[] =
     "                    each command as its carriage return arrives, writes\n"
     "                    {\"command\":...,\"reply\":...,\"hex\":...} and a line end:\n"
     "                    the command and the module's reply, as text and in hex.\n"
+    "  --print-vocabulary  prints the trace's vocabulary as JSON: the format's\n"
+    "                    name, version and limits, and each operation under its\n"
+    "                    key (\"CreateProcess\") with its name in the trace, the\n"
+    "                    version that brought it, its phase, its lane on the\n"
+    "                    chart and its fields.\n"
     "Exit status: 0, or 2 for a scenario that cannot be read (with\n"
     "--answer-module also for a module that has no port).\n"
     "\n"
@@ -125,6 +136,7 @@ struct Options {
   bool help = false;
   bool printScenario = false;
   bool answerModule = false;
+  bool printVocabulary = false;
 };
 
 int Problem(std::string& problem, const std::string& text) {
@@ -137,6 +149,11 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") {
       options.help = true;
+      continue;
+    }
+    if (option == "--print-vocabulary") {
+      if (options.printVocabulary) return Problem(problem, option + " given twice");
+      options.printVocabulary = true;
       continue;
     }
     if (option == "--print-scenario" || option == "--answer-module") {
@@ -175,6 +192,11 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& problem) 
       (options.printScenario == options.answerModule || options.ini || options.check ||
        options.replay || options.record || options.format)) {
     return Problem(problem, "--print-scenario and --answer-module each take --scenario alone");
+  }
+  if (options.printVocabulary &&
+      (options.printScenario || options.answerModule || options.ini || options.scenario ||
+       options.check || options.replay || options.record || options.format)) {
+    return Problem(problem, "--print-vocabulary takes no other option");
   }
   return 1;
 }
@@ -360,7 +382,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help) {
-    std::cout << kUsage << kHelp << Indented(WriteScenario(HandsetScenario())) << kScenarioHelp;
+    std::cout << kUsage << kHelp << kMostLoops << kHelpAfterLoops
+              << Indented(WriteScenario(HandsetScenario())) << kScenarioHelp;
+    return 0;
+  }
+  if (options.printVocabulary) {
+    std::cout << FormatVocabularyJson();
     return 0;
   }
   if (options.printScenario) return PrintScenario(options);

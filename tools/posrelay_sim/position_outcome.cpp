@@ -1,7 +1,6 @@
 #include "tools/posrelay_sim/position_outcome.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
@@ -9,8 +8,6 @@
 #include "trace/run_outcome.h"
 
 namespace {
-
-bool Is(const TraceEvent& event, const char* op) { return std::strcmp(event.op, op) == 0; }
 
 // The text field of the operation, or none.
 const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
@@ -38,18 +35,18 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
     const TraceEvent& event = operations.Event(i);
     NoteRunOperation(run, operations, event);
     const TraceField* text = TextField(operations, event);
-    if (Is(event, "open_device")) {
+    if (event.op == kOpOpenDevice) {
       const TraceField* ok = operations.FindField(event, "ok");
       const TraceField* name = operations.FindField(event, "name");
       outcome.asked = true;
       outcome.portOpened = ok && ok->value.number != 0;
       if (name) outcome.port = operations.Text(*name);
-    } else if (Is(event, "write") && text) {
+    } else if (event.op == kOpWrite && text) {
       identifying = RecordedCommandIs(operations, *text, kIdentifyCommand) != 0;
       if (RecordedCommandIs(operations, *text, kPositionCommand) && !outcome.givingAttempt) {
         ++outcome.attempts;
       }
-    } else if (Is(event, "read") && identifying) {
+    } else if (event.op == kOpRead && identifying) {
       identifying = false;
       std::wstring identification;
       if (text) RecordedReply(operations, *text, identification);

@@ -25,7 +25,7 @@ std::uint64_t RecordedMs(const RecordedTrace& trace) {
 // Whether the run's last part, kept past a cut, reaches its end line.
 bool TailEnds(const RecordedTrace& trace) {
   const TraceRecord& tail = trace.tail;
-  return tail.Size() && std::strcmp(tail.Event(tail.Size() - 1).op, "end") == 0;
+  return tail.Size() && tail.Event(tail.Size() - 1).op == kOpEnd;
 }
 
 // How many operations the recorder left out at its bound.
@@ -49,8 +49,7 @@ std::string Interruption(const RecordedTrace& trace) {
   if (trace.brokenLine) {
     return "its last line, line " + std::to_string(trace.brokenLine) + ", was cut part-way";
   }
-  if (operations.Size() &&
-      std::strcmp(operations.Event(operations.Size() - 1).op, "message") == 0) {
+  if (operations.Size() && operations.Event(operations.Size() - 1).op == kOpMessage) {
     return "the trace ends at the message, as when the handset is reset while the message is "
            "shown";
   }
@@ -95,7 +94,7 @@ Timeline RecordedTimeline(const RecordedTrace& trace) {
   Timeline timeline;
   for (const TraceRecord* part : {&trace.operations, &trace.tail}) {
     for (std::size_t i = 0; i < part->Size(); ++i) {
-      if (std::strcmp(part->Event(i).op, "end") != 0) timeline.Take(*part, part->Event(i));
+      if (part->Event(i).op != kOpEnd) timeline.Take(*part, part->Event(i));
     }
   }
   return timeline;
@@ -178,7 +177,7 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     lines += ",\"pauses\":";
     AppendJsonTime(result.replayed.Event(i).timeMs, lines);
     lines += ",\"op\":";
-    AppendJsonText(recorded.op, std::strlen(recorded.op), lines);
+    AppendJsonText(TraceOpName(recorded.op), std::strlen(TraceOpName(recorded.op)), lines);
     AppendTraceFields(trace.operations, recorded, lines);
     lines += "}\n";
   }
@@ -206,7 +205,7 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
   if (result.divergentCall.Size() == 0) return lines + "null}\n";
   const TraceEvent& call = result.divergentCall.Event(0);
   lines += "{\"op\":";
-  AppendJsonText(call.op, std::strlen(call.op), lines);
+  AppendJsonText(TraceOpName(call.op), std::strlen(TraceOpName(call.op)), lines);
   AppendTraceFields(result.divergentCall, call, lines);
   return lines + "}}\n";
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string_view>
 #include <vector>
 
 #include "simulator/operation_text.h"
@@ -11,13 +10,9 @@
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/seconds_text.h"
+#include "trace/trace_operations.h"
 
 namespace {
-
-enum Lane { kLaneMap, kLaneConnection, kLaneModule, kLaneInternetAndKeys, kLaneCount, kNoLane };
-
-const char* const kLaneNames[kLaneCount] = {"map application", "data connection", "module",
-                                            "internet and keys"};
 
 const double kLabelWidth = 150;
 const double kPixelsPerSecond = 160;
@@ -98,26 +93,15 @@ std::string Number(double value) {
   return text;
 }
 
-Lane LaneOf(std::string_view op, RunPhase phase) {
-  static const char* const kMapOps[] = {"find_window", "foreground", "post_message",
-                                        "create_process"};
-  static const char* const kConnectionOps[] = {"load_library", "find_function", "ras_enumerate",
-                                               "ras_hang_up", "release_library"};
-  static const char* const kModuleOps[] = {"open_device", "write", "read", "close_device"};
+// The operation's lane, as the vocabulary gives it.
+ChartLane LaneOf(TraceOp op, RunPhase phase) {
+  const ChartLane lane = TraceOperationOf(op).lane;
+  if (lane < kLaneCount) return lane;
   // The message and the end are drawn across the lanes.
-  if (op == "message" || op == "quit") return kNoLane;
-  for (const char* lanesOp : kMapOps) {
-    if (op == lanesOp) return kLaneMap;
-  }
-  for (const char* lanesOp : kConnectionOps) {
-    if (op == lanesOp) return kLaneConnection;
-  }
-  for (const char* lanesOp : kModuleOps) {
-    if (op == lanesOp) return kLaneModule;
-  }
+  if (lane == kLaneAcross) return kNoLane;
   if (phase == kPhaseZoomAndClear) return kLaneInternetAndKeys;
   // A pause belongs to the lane of its phase.
-  if (op != "sleep") return kNoLane;
+  if (lane != kLaneOfPhase) return kNoLane;
   if (phase == kPhaseConnection) return kLaneConnection;
   if (phase == kPhaseModule) return kLaneModule;
   return phase == kPhaseSettings ? kNoLane : kLaneMap;
@@ -200,10 +184,10 @@ class SvgWriter {
     WriteEnd();
     // Bars first, so that no mark hides under a pause.
     for (std::size_t i = 0; i < events_.size(); ++i) {
-      if (std::string_view(events_[i].op) == "sleep") WritePause(events_[i], phases_[i]);
+      if (events_[i].op == kOpSleep) WritePause(events_[i], phases_[i]);
     }
     for (std::size_t i = 0; i < events_.size(); ++i) {
-      if (std::string_view(events_[i].op) != "sleep") WriteEvent(events_[i], phases_[i]);
+      if (events_[i].op != kOpSleep) WriteEvent(events_[i], phases_[i]);
     }
     return svg_ + legend + "</svg>\n";
   }
@@ -213,15 +197,17 @@ class SvgWriter {
     return kLabelWidth + plotWidth_ * static_cast<double>(timeMs) / static_cast<double>(totalMs_);
   }
 
-  static double LaneTop(Lane lane) {
+  static double LaneTop(ChartLane lane) {
     return kLanesTop + lane * kLaneHeight + (lane > kLaneModule ? kAttemptStrip : 0);
   }
 
-  static double LaneHeight(Lane lane) {
+  static double LaneHeight(ChartLane lane) {
     return kLaneHeight + (lane == kLaneModule ? kAttemptStrip : 0);
   }
 
-  static double LaneMiddle(Lane lane) { return LaneTop(lane) + LaneHeight(lane) - kLaneHeight / 2; }
+  static double LaneMiddle(ChartLane lane) {
+    return LaneTop(lane) + LaneHeight(lane) - kLaneHeight / 2;
+  }
 
   static std::string Text(double x, double y, const std::string& cssClass, const std::string& text,
                           const char* anchor = nullptr) {
@@ -286,12 +272,12 @@ class SvgWriter {
 
   void WriteLanes() {
     for (int lane = 0; lane < kLaneCount; ++lane) {
-      const Lane which = static_cast<Lane>(lane);
+      const ChartLane which = static_cast<ChartLane>(lane);
       // A little wider than the plot, so that marks at its ends show whole.
       svg_ += "<rect class=\"lane\" x=\"" + Number(kLabelWidth - 8) + "\" y=\"" +
               Number(LaneTop(which) + 2) + "\" width=\"" + Number(plotWidth_ + kSpillWidth + 8) +
               "\" height=\"" + Number(LaneHeight(which) - 4) + "\"/>\n";
-      svg_ += Text(10, LaneMiddle(which) + 4, "", kLaneNames[lane]);
+      svg_ += Text(10, LaneMiddle(which) + 4, "", ChartLaneName(which));
     }
   }
 
@@ -347,7 +333,7 @@ class SvgWriter {
 
   // Marks of one moment in one row stand side by side rather than on top of
   // each other: the map's start, its window and its activation among them.
-  double MarkX(Lane lane, MarkRow row, std::uint64_t timeMs) {
+  double MarkX(ChartLane lane, MarkRow row, std::uint64_t timeMs) {
     Placed& placed = placed_[lane][row];
     const double x = placed.any && placed.timeMs == timeMs ? placed.x + kMarkGap : X(timeMs);
     placed = Placed{true, timeMs, x};
@@ -355,40 +341,40 @@ class SvgWriter {
   }
 
   void WritePause(const TraceEvent& event, RunPhase phase) {
-    const Lane lane = LaneOf(event.op, phase);
+    const ChartLane lane = LaneOf(event.op, phase);
     const TraceNumber ms = NumberField(record_, event, "ms");
     if (lane == kNoLane || ms <= 0) return;
     const double x = X(event.timeMs);
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
     svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
             "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
-            Title("sleep " + std::to_string(ms) + " ms, " + SecondsText(event.timeMs) + " to " +
-                  SecondsText(endMs) + " s") +
+            Title(TraceOpName(kOpSleep) + (" " + std::to_string(ms)) + " ms, " +
+                  SecondsText(event.timeMs) + " to " + SecondsText(endMs) + " s") +
             "</rect>\n";
   }
 
   void WriteEvent(const TraceEvent& event, RunPhase phase) {
-    const std::string_view op = event.op;
-    const Lane lane = LaneOf(op, phase);
+    const TraceOp op = event.op;
+    const ChartLane lane = LaneOf(op, phase);
     if (lane == kNoLane) return;
     const double middle = LaneMiddle(lane);
     const std::string details =
         SecondsText(event.timeMs) + " s  " + OperationText(record_, event, kReadableQuoting);
-    if (op == "write") {
+    if (op == kOpWrite) {
       svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
-    } else if (op == "read") {
+    } else if (op == kOpRead) {
       svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty",
                    MarkX(lane, kRowBelow, event.timeMs), middle + 11, details);
-    } else if (op == "key") {
+    } else if (op == kOpKey) {
       if (NumberField(record_, event, "down")) {
         svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
       }
     } else {
       const double x = MarkX(lane, kRowMiddle, event.timeMs);
-      if (op == "find_window") {
+      if (op == kOpFindWindow) {
         svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
                      details);
-      } else if (op == "create_process" || op == "post_message") {
+      } else if (op == kOpCreateProcess || op == kOpPostMessage) {
         svg_ += Mark("diamond", Succeeded(record_, event) ? "act" : "failed", x, middle, details);
       } else {
         svg_ += Mark("square", Succeeded(record_, event) ? "call" : "failed", x, middle, details);
@@ -399,8 +385,7 @@ class SvgWriter {
   // The message and the end, drawn before the marks so as to hide none.
   void WriteEnd() {
     for (const TraceEvent& event : events_) {
-      const TraceField* text =
-          std::string_view(event.op) == "message" ? record_.FindField(event, "text") : nullptr;
+      const TraceField* text = event.op == kOpMessage ? record_.FindField(event, "text") : nullptr;
       if (!text) continue;
       const double x = X(event.timeMs);
       svg_ +=
@@ -465,6 +450,12 @@ class SvgWriter {
 };
 
 }  // namespace
+
+const char* ChartLaneName(ChartLane lane) {
+  static const char* const kNames[kLaneCount] = {"map application", "data connection", "module",
+                                                 "internet and keys"};
+  return kNames[lane];
+}
 
 std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary) {
   return SvgWriter(timeline, summary).Write();

@@ -5,6 +5,7 @@
 
 #include "simulator/timeline.h"
 #include "tools/posrelay_sim/run_report.h"
+#include "trace/trace_vocabulary.h"
 
 // The run as a timeline chart, an SVG document without a fixed size (a
 // viewBox, the width of its container): the outcome and the position above,
@@ -15,5 +16,8 @@
 // one moment side by side, the message and the end as lines across, and a
 // legend of every mark below.
 std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary);
+
+// A lane's name, as the chart labels it.
+const char* ChartLaneName(ChartLane lane);
 
 #endif

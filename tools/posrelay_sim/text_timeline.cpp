@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 #include <vector>
 
 #include "simulator/operation_text.h"
@@ -10,6 +9,7 @@
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/seconds_text.h"
+#include "trace/trace_operations.h"
 
 namespace {
 
@@ -17,8 +17,6 @@ long long NumberField(const TraceRecord& record, const TraceEvent& event, const 
   const TraceField* field = record.FindField(event, name);
   return field ? field->value.number : -1;
 }
-
-bool Is(const TraceEvent& event, std::string_view op) { return op == event.op; }
 
 // One key press: an optional pause, then the key down and up. Sets the
 // events it takes (0 when there is no press at `at`), its key and its pause.
@@ -32,11 +30,11 @@ KeyPress PressAt(const TraceRecord& record, std::size_t at) {
   const std::vector<TraceEvent>& events = record.Events();
   KeyPress press;
   std::size_t next = at;
-  if (next < events.size() && Is(events[next], "sleep")) {
+  if (next < events.size() && events[next].op == kOpSleep) {
     press.pauseMs = NumberField(record, events[next], "ms");
     ++next;
   }
-  if (next + 1 >= events.size() || !Is(events[next], "key") || !Is(events[next + 1], "key")) {
+  if (next + 1 >= events.size() || events[next].op != kOpKey || events[next + 1].op != kOpKey) {
     return KeyPress();
   }
   press.key = NumberField(record, events[next], "vk");
@@ -65,7 +63,9 @@ class TextWriter {
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
         timeWidth_(SecondsText(summary.totalMs).size()) {
-    for (const TraceEvent& event : events_) opWidth_ = std::max(opWidth_, std::strlen(event.op));
+    for (const TraceEvent& event : events_) {
+      opWidth_ = std::max(opWidth_, std::strlen(TraceOpName(event.op)));
+    }
   }
 
   std::string Write() {
@@ -91,9 +91,9 @@ class TextWriter {
   }
 
   void WriteEvent(const TraceEvent& event) {
-    std::string line = Start(event.timeMs, event.op);
+    std::string line = Start(event.timeMs, TraceOpName(event.op));
     line += OperationText(record_, event, kReadableQuoting)
-                .substr(std::strlen(event.op) + (event.fieldCount ? 1 : 0));
+                .substr(std::strlen(TraceOpName(event.op)) + (event.fieldCount ? 1 : 0));
     // No trailing blanks after an operation without fields.
     line.erase(line.find_last_not_of(' ') + 1);
     text_ += line + "\n";
@@ -116,9 +116,12 @@ class TextWriter {
     if (count < 2) return 0;
     folded_ = true;
     const std::string each =
-        first.pauseMs < 0 ? "down, up" : "sleep " + std::to_string(first.pauseMs) + " ms, down, up";
-    text_ += Start(events_[at].timeMs, "key") + std::to_string(count) + " × " + KeyName(first.key) +
-             " (each: " + each + "), the last at " + SecondsText(events_[next - 1].timeMs) + " s\n";
+        first.pauseMs < 0
+            ? "down, up"
+            : TraceOpName(kOpSleep) + (" " + std::to_string(first.pauseMs)) + " ms, down, up";
+    text_ += Start(events_[at].timeMs, TraceOpName(kOpKey)) + std::to_string(count) + " × " +
+             KeyName(first.key) + " (each: " + each + "), the last at " +
+             SecondsText(events_[next - 1].timeMs) + " s\n";
     return next - at;
   }
 

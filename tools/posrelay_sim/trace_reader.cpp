@@ -1,7 +1,6 @@
 #include "tools/posrelay_sim/trace_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "mapctl/connectivity_probe.h"
 #include "position/serial_channel.h"
@@ -235,14 +234,13 @@ std::string Named(const char* name, TraceNumber value) {
 
 // Counts and bytes within what the launcher asked and what it passed.
 int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
-  const std::string op = event.op;
   const TraceField* count = record.FindField(event, "count");
-  if (op == "write") {
+  if (event.op == kOpWrite) {
     const TraceNumber given = static_cast<TraceNumber>(RecordedBytes(record, event).size());
     return Within(Named("count", count->value.number), count->value.number, given, " bytes written",
                   problem);
   }
-  if (op == "read") {
+  if (event.op == kOpRead) {
     const TraceNumber asked = AskedBytes(record, event, kChannelBufferBytes);
     if (!Within(Named("count", count->value.number), count->value.number, asked, " bytes asked",
                 problem)) {
@@ -254,12 +252,12 @@ int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string&
               std::to_string(count->value.number);
     return 0;
   }
-  if (op == "read_line" && record.FindField(event, "text")) {
+  if (event.op == kOpReadLine && record.FindField(event, "text")) {
     const TraceNumber held = static_cast<TraceNumber>(RecordedBytes(record, event).size());
     return Within("a line of " + std::to_string(held) + " bytes", held,
                   AskedBytes(record, event, kSettingsPieceBytes), " bytes asked", problem);
   }
-  if (op == "internet_read") {
+  if (event.op == kOpInternetRead) {
     const TraceNumber read = record.FindField(event, "bytes")->value.number;
     return Within(Named("bytes", read), read, AskedBytes(record, event, kProbeBytes),
                   " bytes asked", problem);
@@ -269,34 +267,35 @@ int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string&
 
 // Fields whose values depend on each other.
 int CheckConsistency(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
-  const std::string op = event.op;
-  if (op == "read_line" || op == "read" || op == "write") {
+  const TraceOp op = event.op;
+  if (op == kOpReadLine || op == kOpRead || op == kOpWrite) {
     if (!CheckCodePageText(record, event, problem)) return 0;
   }
   if (!CheckCounts(record, event, problem)) return 0;
-  if (op == "read_line") {
+  if (op == kOpReadLine) {
     const bool ok = record.FindField(event, "ok")->value.number != 0;
     if (ok != (record.FindField(event, "text") != nullptr)) {
       problem = "a line read has \"text\" and \"ok\":true, the end of the file neither";
       return 0;
     }
   }
-  if (op == "find_window") {
+  if (op == kOpFindWindow) {
     const bool found = record.FindField(event, "found")->value.number != 0;
     if (found != (record.FindField(event, "window")->value.number != 0)) {
       problem = "\"found\" must say whether \"window\" is non-zero";
       return 0;
     }
   }
-  if (op == "end") {
+  if (op == kOpEnd) {
     if ((record.FindField(event, "latitude") == nullptr) !=
         (record.FindField(event, "longitude") == nullptr)) {
       problem = "\"latitude\" and \"longitude\" come together";
       return 0;
     }
     const std::string outcome = record.Text(*record.FindField(event, "outcome"));
-    if (outcome != "shown" && outcome != "message") {
-      problem = "\"outcome\" is neither \"shown\" nor \"message\"";
+    if (outcome != kTraceOutcomeShown && outcome != kTraceOutcomeMessage) {
+      problem = "\"outcome\" is neither \"" + std::string(kTraceOutcomeShown) + "\" nor \"" +
+                kTraceOutcomeMessage + "\"";
       return 0;
     }
   }
@@ -322,6 +321,10 @@ int ReadOperation(const std::vector<JsonMember>& members, int version, TraceReco
   const TraceOperationShape* shape = FindTraceOperation(op->text.data(), op->text.size());
   if (!shape) {
     problem = "unknown operation " + Quoted(op->text);
+    return 0;
+  }
+  if (version < shape->firstVersion) {
+    problem = Quoted(op->text) + " is not in format version " + std::to_string(version);
     return 0;
   }
   for (std::size_t i = 0; i < members.size(); ++i) {
@@ -355,8 +358,8 @@ int ReadOperation(const std::vector<JsonMember>& members, int version, TraceReco
 }
 
 bool IsLastLine(const TraceRecord& record) {
-  const char* op = record.Event(record.Size() - 1).op;
-  return std::strcmp(op, "end") == 0 || std::strcmp(op, "cut") == 0;
+  const TraceOp op = record.Event(record.Size() - 1).op;
+  return op == kOpEnd || op == kOpCut;
 }
 
 // The cut line where the recorder writes it: at its bound, after more
@@ -437,10 +440,10 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
     }
     previousMs = event.timeMs;
     if (trace.cut) {
-      if (std::strcmp(event.op, "cut") == 0) {
+      if (event.op == kOpCut) {
         return Fail(error, lineNumber, "a second cut: the recorder cuts a trace once");
       }
-      ended = std::strcmp(event.op, "end") == 0;
+      ended = event.op == kOpEnd;
       continue;
     }
     if (!IsLastLine(record)) {
@@ -454,7 +457,7 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
     for (std::size_t i = 0; i + 1 < record.Size(); ++i) operations.Copy(record, record.Event(i));
     trace.operations = std::move(operations);
     trace.lastLine = lineNumber;
-    trace.cut = std::strcmp(last.op, "cut") == 0;
+    trace.cut = last.op == kOpCut;
     if (trace.cut && !CheckCut(trace.last, trace.version, lineStart, problem)) {
       return Fail(error, lineNumber, problem);
     }

@@ -2,7 +2,6 @@
 #define POSRELAY_TOOLS_POSRELAY_SIM_TRACE_READER_H
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,24 +33,11 @@ struct RecordedTrace {
   std::size_t brokenLine = 0;  // an interrupted trace's last line, cut part-way; 0: none
 };
 
-// Times beyond this are refused: far longer than any run, and the most that
-// a double, in which the charts place them, holds exactly.
-inline constexpr std::uint64_t kLatestTraceMs = std::uint64_t(1) << 53;
-// Replays read texts in the handset's code page.
-inline constexpr int kTraceCodePage = 932;
-// The longest line the recorder writes is a serial read or a settings line
-// of up to 256 bytes, each shown as up to six characters of escaped text
-// and again as two hex digits (about 2 kB), or a path of 260 characters of
-// up to three bytes each: a line four times that long is none of its.
-inline constexpr std::size_t kLongestTraceLineBytes = 8192;
-// The recorder stops at 1 MiB; a file several times that is refused
-// before it is read.
-inline constexpr std::size_t kLargestTraceFileBytes = std::size_t(4) << 20;
-
 // Reads a whole trace. Returns 1 with `trace` filled, or 0 with `error` as
 // "line N: what is wrong", for a file that is not a trace, is of another
 // version, is malformed or holds what no run records; or with what is wrong
-// with the file as a whole, for one larger than kLargestTraceFileBytes.
+// with the file as a whole, for one larger than kLargestTraceFileBytes (trace/trace_operations.h,
+// with the format's other limits).
 int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error);
 
 #endif

@@ -1,7 +1,5 @@
 #include "tools/posrelay_sim/trace_replay.h"
 
-#include <cstring>
-
 #include "settings/settings_file.h"
 #include "simulator/trace_player.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
@@ -61,13 +59,13 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   result.replayed = player.Replayed();
   result.divergentCall = player.DivergentCall();
   result.endDiffers = result.diverged && result.divergentCall.Size() > 0 &&
-                      std::strcmp(result.divergentCall.Event(0).op, "end") == 0;
+                      result.divergentCall.Event(0).op == kOpEnd;
   // The pauses of the calls that matched, up to a cut or a divergence; of
   // an interrupted trace, up to its last operation, where its time stops.
   result.pausesMs = 0;
   for (std::size_t i = 0; i < result.replayed.Size(); ++i) {
     const TraceEvent& call = result.replayed.Event(i);
-    if (std::strcmp(call.op, "sleep") == 0) {
+    if (call.op == kOpSleep) {
       result.pausesMs += static_cast<std::uint64_t>(result.replayed.Field(call, 0).value.number);
     }
   }
