@@ -319,4 +319,44 @@ TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
   }
 }
 
+// The beginning may take up to kTraceHeadBytes and the last part up to
+// kTraceTailBytes: lines that fill either to the byte are all kept.
+TEST(TraceWriter, FillsItsBeginningAndItsLastPartToTheByte) {
+  struct Sink : TraceOutput {
+    int Append(const char* bytes, std::size_t count) override {
+      text.append(bytes, count);
+      return 1;
+    }
+    int Flush() override { return 1; }
+    std::string text;
+  };
+  const std::size_t kLine = 64;  // divides both bounds
+  // A header of whole lines' length, so that whole lines fill the beginning.
+  TraceOrigin origin = {"simulated", "1.5.0.0", "test", "", "2026-12-08T01:20:38", 932};
+  std::string header;
+  AppendTraceHeader(origin, header);
+  const std::size_t headerBytes = (header.size() / kLine + 1) * kLine;
+  origin.os.assign(headerBytes - header.size(), 'o');
+  const std::size_t headLines = (kTraceHeadBytes - headerBytes) / kLine;
+  const std::size_t tailLines = kTraceTailBytes / kLine;
+  Sink sink;
+  TraceWriter writer(sink, origin);
+  const std::size_t lines = headLines + 100 + tailLines;
+  for (std::size_t i = 0; i < lines; ++i) {
+    TraceRecord record;
+    record.Begin(i, i + 1 == lines ? "message" : "sleep");
+    std::string line;
+    AppendTraceLine(record, record.Event(0), line);
+    record.AddText("pad", std::string(kLine - line.size() - 9, 'x'));  // ,"pad":""
+    writer.Take(record, record.Event(0));
+  }
+  writer.WriteOut();
+  const std::string cutLine = "{\"t\":" + std::to_string(headLines) +
+                              ",\"op\":\"cut\",\"limit\":1048576,\"skipped\":100}\n";
+  ASSERT_GT(sink.text.size(), kTraceHeadBytes);
+  EXPECT_EQ(sink.text.compare(kTraceHeadBytes, cutLine.size(), cutLine), 0)
+      << sink.text.substr(kTraceHeadBytes - kLine, 2 * kLine);
+  EXPECT_EQ(sink.text.size(), kTraceHeadBytes + cutLine.size() + kTraceTailBytes);
+}
+
 }  // namespace
