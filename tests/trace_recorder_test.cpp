@@ -181,6 +181,7 @@ TEST(TraceRecorder, EachFailedCallCarriesItsErrorAndNoOtherDoes) {
        },
        "open_url", " ok=false error=12029 handle=0"},
       {"probe page opened", probed, "open_url", " ok=true handle=276"},
+      {"probe page read", probed, "internet_read", " bytes=10 ok=true"},
       {"status key missing",
        [](auto& s) {
          s.settingsFile = "gzoomtime=2\n";
@@ -205,6 +206,31 @@ TEST(TraceRecorder, EachFailedCallCarriesItsErrorAndNoOtherDoes) {
     EXPECT_TRUE(line.size() >= outcome.size() &&
                 line.compare(line.size() - outcome.size(), outcome.size(), outcome) == 0)
         << line;
+  }
+}
+
+// An option's value is recorded when it is the four bytes of a number, the
+// only kind the launcher sets; no more bytes are read than the call was given.
+TEST(TraceRecorder, AnOptionsValueIsReadOnlyWhenItIsFourBytes) {
+  const unsigned char bytes[8] = {0x30, 0x75, 0, 0, 0x11, 0x22, 0x33, 0x44};
+  const struct {
+    const void* value;
+    unsigned int size;
+    const char* recorded;
+  } cases[] = {
+      {bytes, 4, "value=30000 size=4"}, {bytes, 2, "value=0 size=2"},
+      {bytes, 3, "value=0 size=3"},     {bytes, 8, "value=0 size=8"},
+      {nullptr, 4, "value=0 size=4"},
+  };
+  for (const auto& c : cases) {
+    SimulatedHandset handset;
+    const InternetHandle internet = handset.OpenInternet(L"posrelay", 1);
+    handset.SetInternetOption(internet, 6, c.value, c.size);
+    handset.CloseInternetHandle(internet);
+    EXPECT_EQ(handset.GetTimeline().Lines({"internet_set_option"}),
+              std::vector<std::string>{"0 internet_set_option handle=260 option=6 " +
+                                       std::string(c.recorded) + " ok=true"})
+        << c.size;
   }
 }
 
