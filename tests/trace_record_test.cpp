@@ -76,9 +76,10 @@ TEST(TraceRecord, TextsKeepEveryCharacterAndEscapeOnlyWhatJsonMust) {
 }
 
 // Each character at the edges of UTF-8's one- to four-byte forms, as the
-// recorder writes it and the reader takes it back. Code page 932 gives
-// characters of one to three bytes (its byte 0x80 is U+0080, 0xA0 U+F8F0);
-// only a name of a dial-up entry can hold a surrogate pair.
+// recorder writes it and the reader takes it back. Windows' code page 932
+// makes a reply's or a settings line's bytes into characters of one to three
+// bytes (0x80 into U+0080, 0xA0 into U+F8F0); only texts the system gives in
+// UTF-16, such as a dial-up entry's name, can hold a surrogate pair.
 TEST(TraceRecord, EachCharacterTakesItsOwnUtf8FormBothWays) {
   const struct {
     std::vector<unsigned short> utf16;
