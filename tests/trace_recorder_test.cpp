@@ -271,7 +271,15 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
   }
   ASSERT_GT(shortPauses, 0u);
 
-  for (const unsigned int flushMs : {30u, 300u}) {
+  // The pauses the launcher asked of no time.
+  const auto zeroPauses = [](const SimulatedHandset& h) {
+    const std::vector<std::string> sleeps = h.GetTimeline().Lines({"sleep"});
+    return std::count_if(sleeps.begin(), sleeps.end(), [](const std::string& line) {
+      return line.size() > 5 && line.compare(line.size() - 5, 5, " ms=0") == 0;
+    });
+  };
+  // 50 ms: a write that takes the whole of the zoom's pauses.
+  for (const unsigned int flushMs : {30u, 50u, 300u}) {
     SCOPED_TRACE(flushMs);
     SimulatedHandset handset(scenario);
     SlowStorage storage(handset, flushMs);
@@ -281,8 +289,10 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
     // A write within the pause leaves every operation at the time of the
     // untraced run; a longer one stretches each shorter pause to its own
     // length, and the trace shows where.
-    const std::uint64_t endsAt = unrecorded.NowMs() + (flushMs == 30 ? 0 : shortPauses);
+    const std::uint64_t endsAt = unrecorded.NowMs() + (flushMs == 300 ? shortPauses : 0);
     EXPECT_EQ(end.rfind("{\"t\":" + std::to_string(endsAt) + ",\"op\":\"end\"", 0), 0u) << end;
+    // A pause the write took whole is not asked of the system again as one of no time.
+    EXPECT_EQ(zeroPauses(handset), zeroPauses(unrecorded));
     if (flushMs == 30) {
       EXPECT_EQ(lines.substr(0, lines.size() - end.size()), JsonLines(unrecorded));
     }
