@@ -68,6 +68,10 @@ TEST(ReadResponse, TurnsOneReadIntoText) {
     int count;
   } cases[] = {
       {"nothing arrived", "", L"", 0},
+      {"one byte", "K", L"K", 1},
+      // U+0080 in Windows' code page 932, no character in the host's: either way
+      // the trace gives back what the launcher read.
+      {"byte 0x80", "\x80", Cp932ToWide("\x80"), 1},
       {"plain reply", "\r\nRX410\r\n", L"\r\nRX410\r\n", 9},
       {"zero byte ends the text", std::string("AB\0CD", 5), L"AB", 5},
       {"double-byte characters", sjis, L"位置", 4},

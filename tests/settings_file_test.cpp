@@ -54,6 +54,11 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
   // The longest path a 255-byte piece can carry after "gpath=" and before its line feed.
   const std::string gpath248(248, 'p');
   const std::string sjisPath = WideToCp932(L"\\表示\\地図.exe");  // 表 ends in byte 0x5C
+  // A path ended by a zero byte, on a line of the given length before its line feed.
+  const auto zeroEndedPath = [](std::size_t characters) {
+    const std::string text = std::string("gpath=\\a.exe", 12) + '\0';
+    return text + std::string(characters - text.size(), 'z') + "\n";
+  };
   const SettingsCase cases[] = {
       {"no file", std::nullopt, Unchanged},
       {"empty file", "", Unchanged},
@@ -102,6 +107,14 @@ TEST(ReadSettings, AppliesEachLineAsTheLauncherDoes) {
       {"storage card path taken",
        "gpath=\\Storage Card\\Program Files\\GoogleMaps\\GoogleMaps.exe\n",
        [](auto& s) { s.gpath = L"\\Storage Card\\Program Files\\GoogleMaps\\GoogleMaps.exe"; }},
+      // 254 characters and the line feed fill the piece exactly: the line is
+      // whole, so its path, ended by a zero byte, is taken; at 255 characters
+      // the piece ends before the line feed, and a path is never taken cut.
+      {"zero-ended path on a 253-character line", zeroEndedPath(253),
+       [](auto& s) { s.gpath = L"\\a.exe"; }},
+      {"zero-ended path on a 254-character line", zeroEndedPath(254),
+       [](auto& s) { s.gpath = L"\\a.exe"; }},
+      {"zero-ended path on a 255-character line", zeroEndedPath(255), Unchanged},
       // One more character and the piece ends inside the path: never taken cut.
       {"path cut by a piece boundary left alone", "gpath=" + gpath248 + "q\n", Unchanged},
       {"value ended by = before the boundary", "gpath=\\a.exe=" + std::string(300, 'x') + "\n",

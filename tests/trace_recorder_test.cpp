@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,101 @@ TEST(TraceRecorder, NeverChangesTheRunAndKeepsItsTraceWithinItsBound) {
   }
 }
 
+// A failed call carries the system's code for why; one that succeeded
+// carries none. The simulated handset's own timeline is recorded by the
+// recorder, so its lines are what a trace says.
+TEST(TraceRecorder, EachFailedCallCarriesItsErrorAndNoOtherDoes) {
+  const auto probed = [](HandsetScenario& s) { s.settingsFile = "gclear=1\n"; };
+  const struct {
+    const char* name;
+    std::function<void(HandsetScenario&)> setUp;
+    const char* op;
+    const char* outcome;  // the end of the operation's first line
+  } cases[] = {
+      {"settings file missing", [](auto&) {}, "open_file", " ok=false error=2"},
+      {"settings file there", [](auto& s) { s.settingsFile = ""; }, "open_file", " ok=true"},
+      {"port missing", [](auto& s) { s.module.portExists = false; }, "open_device",
+       " ok=false error=2 handle=0"},
+      {"port opened", [](auto&) {}, "open_device", " ok=true handle=264"},
+      {"map missing", [](auto& s) { s.map.executableExists = false; }, "create_process",
+       " ok=false error=2"},
+      {"map path no file can have", [](auto& s) { s.settingsFile = "gpath=\\Map?.exe\n"; },
+       "create_process", " ok=false error=123"},
+      {"map started", [](auto&) {}, "create_process", " ok=true"},
+      {"dial-up library missing", [](auto& s) { s.rasLibrary = false; }, "load_library",
+       " ok=false error=126"},
+      {"dial-up library loaded", [](auto&) {}, "load_library", " ok=true"},
+      {"hang-up refused", [](auto& s) { s.connections[0].hangUpSucceeds = false; }, "ras_hang_up",
+       " ok=false error=668"},
+      {"hung up", [](auto& s) { s.connections[0].handle = 77; }, "ras_hang_up",
+       " handle=77 ok=true"},
+      {"no internet handle",
+       [&](auto& s) {
+         probed(s);
+         s.internet.opens = false;
+       },
+       "internet_open", " ok=false error=12004 handle=0"},
+      {"internet handle", probed, "internet_open", " ok=true handle=272"},
+      {"probe page unreachable",
+       [&](auto& s) {
+         probed(s);
+         s.internet.reachable = false;
+       },
+       "open_url", " ok=false error=12029 handle=0"},
+      {"probe page opened", probed, "open_url", " ok=true handle=276"},
+      {"probe page read", probed, "internet_read", " bytes=10 ok=true"},
+      {"status key missing",
+       [](auto& s) {
+         s.settingsFile = "gzoomtime=2\n";
+         s.registryKeyExists = false;
+       },
+       "registry_open", " ok=false error=2"},
+      {"status key opened", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, "registry_open",
+       " ok=true"},
+      {"status value written", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, "registry_set",
+       " value=7 ok=true"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HandsetScenario scenario;
+    c.setUp(scenario);
+    SimulatedHandset handset(scenario);
+    RunLaunchSequence(handset);
+    const std::vector<std::string> lines = handset.GetTimeline().Lines({c.op});
+    ASSERT_FALSE(lines.empty());
+    const std::string& line = lines.front();
+    const std::string outcome = c.outcome;
+    EXPECT_TRUE(line.size() >= outcome.size() &&
+                line.compare(line.size() - outcome.size(), outcome.size(), outcome) == 0)
+        << line;
+  }
+}
+
+// An option's value is recorded when it is the four bytes of a number, the
+// only kind the launcher sets; no more bytes are read than the call was given.
+TEST(TraceRecorder, AnOptionsValueIsReadOnlyWhenItIsFourBytes) {
+  const unsigned char bytes[8] = {0x30, 0x75, 0, 0, 0x11, 0x22, 0x33, 0x44};
+  const struct {
+    const void* value;
+    unsigned int size;
+    const char* recorded;
+  } cases[] = {
+      {bytes, 4, "value=30000 size=4"}, {bytes, 2, "value=0 size=2"},
+      {bytes, 3, "value=0 size=3"},     {bytes, 8, "value=0 size=8"},
+      {nullptr, 4, "value=0 size=4"},
+  };
+  for (const auto& c : cases) {
+    SimulatedHandset handset;
+    const InternetHandle internet = handset.OpenInternet(L"posrelay", 1);
+    handset.SetInternetOption(internet, 6, c.value, c.size);
+    handset.CloseInternetHandle(internet);
+    EXPECT_EQ(handset.GetTimeline().Lines({"internet_set_option"}),
+              std::vector<std::string>{"0 internet_set_option handle=260 option=6 " +
+                                       std::string(c.recorded) + " ok=true"})
+        << c.size;
+  }
+}
+
 // Storage whose every write-out takes a fixed time of the handset's clock.
 struct SlowStorage : TraceOutput {
   SlowStorage(SimulatedHandset& handset, unsigned int flushMs)
@@ -175,7 +271,15 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
   }
   ASSERT_GT(shortPauses, 0u);
 
-  for (const unsigned int flushMs : {30u, 300u}) {
+  // The pauses the launcher asked of no time.
+  const auto zeroPauses = [](const SimulatedHandset& h) {
+    const std::vector<std::string> sleeps = h.GetTimeline().Lines({"sleep"});
+    return std::count_if(sleeps.begin(), sleeps.end(), [](const std::string& line) {
+      return line.size() > 5 && line.compare(line.size() - 5, 5, " ms=0") == 0;
+    });
+  };
+  // 50 ms: a write that takes the whole of the zoom's pauses.
+  for (const unsigned int flushMs : {30u, 50u, 300u}) {
     SCOPED_TRACE(flushMs);
     SimulatedHandset handset(scenario);
     SlowStorage storage(handset, flushMs);
@@ -185,8 +289,10 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
     // A write within the pause leaves every operation at the time of the
     // untraced run; a longer one stretches each shorter pause to its own
     // length, and the trace shows where.
-    const std::uint64_t endsAt = unrecorded.NowMs() + (flushMs == 30 ? 0 : shortPauses);
+    const std::uint64_t endsAt = unrecorded.NowMs() + (flushMs == 300 ? shortPauses : 0);
     EXPECT_EQ(end.rfind("{\"t\":" + std::to_string(endsAt) + ",\"op\":\"end\"", 0), 0u) << end;
+    // A pause the write took whole is not asked of the system again as one of no time.
+    EXPECT_EQ(zeroPauses(handset), zeroPauses(unrecorded));
     if (flushMs == 30) {
       EXPECT_EQ(lines.substr(0, lines.size() - end.size()), JsonLines(unrecorded));
     }
@@ -204,7 +310,9 @@ TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
     int Flush() override { return 1; }
     std::string text;
   };
-  for (const int lines : {20000, 60000, 200000}) {
+  // 25000 lines reach the bound and leave none out; each further line
+  // leaves one out once the last part is full.
+  for (const int lines : {20000, 25000, 60000, 200000}) {
     SCOPED_TRACE(lines);
     Sink sink;
     TraceOrigin origin = {"simulated", "1.5.0.0", "test", "os", "2026-12-08T01:20:38", 932};
@@ -237,13 +345,54 @@ TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
     }
     const std::vector<std::string> head(written.begin() + 1, cut);
     const std::vector<std::string> tail(cut + 1, written.end());
-    const std::string skipped =
-        "\"skipped\":" + std::to_string(all.size() - head.size() - tail.size());
-    EXPECT_NE(cut->find(skipped), std::string::npos) << *cut;
+    // At the time of the first line past the beginning.
+    EXPECT_EQ(*cut, "{\"t\":" + std::to_string(head.size()) +
+                        ",\"op\":\"cut\",\"limit\":1048576,\"skipped\":" +
+                        std::to_string(all.size() - head.size() - tail.size()) + "}\n");
     EXPECT_TRUE(std::equal(head.begin(), head.end(), all.begin()));
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), all.end() - static_cast<long>(tail.size())));
     EXPECT_GT(tail.size(), 1000u);
   }
+}
+
+// The beginning may take up to kTraceHeadBytes and the last part up to
+// kTraceTailBytes: lines that fill either to the byte are all kept.
+TEST(TraceWriter, FillsItsBeginningAndItsLastPartToTheByte) {
+  struct Sink : TraceOutput {
+    int Append(const char* bytes, std::size_t count) override {
+      text.append(bytes, count);
+      return 1;
+    }
+    int Flush() override { return 1; }
+    std::string text;
+  };
+  const std::size_t kLine = 64;  // divides both bounds
+  // A header of whole lines' length, so that whole lines fill the beginning.
+  TraceOrigin origin = {"simulated", "1.5.0.0", "test", "", "2026-12-08T01:20:38", 932};
+  std::string header;
+  AppendTraceHeader(origin, header);
+  const std::size_t headerBytes = (header.size() / kLine + 1) * kLine;
+  origin.os.assign(headerBytes - header.size(), 'o');
+  const std::size_t headLines = (kTraceHeadBytes - headerBytes) / kLine;
+  const std::size_t tailLines = kTraceTailBytes / kLine;
+  Sink sink;
+  TraceWriter writer(sink, origin);
+  const std::size_t lines = headLines + 100 + tailLines;
+  for (std::size_t i = 0; i < lines; ++i) {
+    TraceRecord record;
+    record.Begin(i, i + 1 == lines ? "message" : "sleep");
+    std::string line;
+    AppendTraceLine(record, record.Event(0), line);
+    record.AddText("pad", std::string(kLine - line.size() - 9, 'x'));  // ,"pad":""
+    writer.Take(record, record.Event(0));
+  }
+  writer.WriteOut();
+  const std::string cutLine = "{\"t\":" + std::to_string(headLines) +
+                              ",\"op\":\"cut\",\"limit\":1048576,\"skipped\":100}\n";
+  ASSERT_GT(sink.text.size(), kTraceHeadBytes);
+  EXPECT_EQ(sink.text.compare(kTraceHeadBytes, cutLine.size(), cutLine), 0)
+      << sink.text.substr(kTraceHeadBytes - kLine, 2 * kLine);
+  EXPECT_EQ(sink.text.size(), kTraceHeadBytes + cutLine.size() + kTraceTailBytes);
 }
 
 }  // namespace

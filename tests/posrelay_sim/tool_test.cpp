@@ -433,6 +433,13 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "wait\n"},
       {"lines counted across pieces", longLine + "gclear=1\r\n", 1,
        "  gclear     1                                           line 2\n"},
+      // A line of 254 characters and its line feed fill a piece and end there.
+      {"line of 253 characters", std::string(253, 'x') + "\ngclear=1\n", 0,
+       "  gclear     1                                           line 2\n"},
+      {"line of 254 characters", std::string(254, 'x') + "\ngclear=1\n", 0,
+       "  gclear     1                                           line 2\n"},
+      {"line of 255 characters", std::string(255, 'x') + "\ngclear=1\n", 0,
+       "  gclear     1                                           line 2\n"},
       {"Shift-JIS path", "gpath=\\\x95\x5c\\map.exe\n", 0,
        "  gpath      \"\\表\\map.exe\"  line 1\n"},
       // Padded by display width: 表 takes two columns.
