@@ -192,7 +192,7 @@ TEST(TraceRecord, AnOperationIsDescribedOnceWithItsTextsQuotedEitherWay) {
 // that is true is not the number 1, nor a text the same bytes in another field.
 TEST(TraceRecord, FieldsAreTheSameInNameKindAndValueAlone) {
   TraceRecord a;
-  a.Begin(0, "a");
+  a.Begin(0, kOpWrite);
   a.AddNumber("ok", 1);
   a.AddBoolean("ok", true);
   a.AddText("text", "ab");

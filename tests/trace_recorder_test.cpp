@@ -147,50 +147,50 @@ TEST(TraceRecorder, EachFailedCallCarriesItsErrorAndNoOtherDoes) {
   const struct {
     const char* name;
     std::function<void(HandsetScenario&)> setUp;
-    const char* op;
+    TraceOp op;
     const char* outcome;  // the end of the operation's first line
   } cases[] = {
-      {"settings file missing", [](auto&) {}, "open_file", " ok=false error=2"},
-      {"settings file there", [](auto& s) { s.settingsFile = ""; }, "open_file", " ok=true"},
-      {"port missing", [](auto& s) { s.module.portExists = false; }, "open_device",
+      {"settings file missing", [](auto&) {}, kOpOpenFile, " ok=false error=2"},
+      {"settings file there", [](auto& s) { s.settingsFile = ""; }, kOpOpenFile, " ok=true"},
+      {"port missing", [](auto& s) { s.module.portExists = false; }, kOpOpenDevice,
        " ok=false error=2 handle=0"},
-      {"port opened", [](auto&) {}, "open_device", " ok=true handle=264"},
-      {"map missing", [](auto& s) { s.map.executableExists = false; }, "create_process",
+      {"port opened", [](auto&) {}, kOpOpenDevice, " ok=true handle=264"},
+      {"map missing", [](auto& s) { s.map.executableExists = false; }, kOpCreateProcess,
        " ok=false error=2"},
       {"map path no file can have", [](auto& s) { s.settingsFile = "gpath=\\Map?.exe\n"; },
-       "create_process", " ok=false error=123"},
-      {"map started", [](auto&) {}, "create_process", " ok=true"},
-      {"dial-up library missing", [](auto& s) { s.rasLibrary = false; }, "load_library",
+       kOpCreateProcess, " ok=false error=123"},
+      {"map started", [](auto&) {}, kOpCreateProcess, " ok=true"},
+      {"dial-up library missing", [](auto& s) { s.rasLibrary = false; }, kOpLoadLibrary,
        " ok=false error=126"},
-      {"dial-up library loaded", [](auto&) {}, "load_library", " ok=true"},
-      {"hang-up refused", [](auto& s) { s.connections[0].hangUpSucceeds = false; }, "ras_hang_up",
+      {"dial-up library loaded", [](auto&) {}, kOpLoadLibrary, " ok=true"},
+      {"hang-up refused", [](auto& s) { s.connections[0].hangUpSucceeds = false; }, kOpRasHangUp,
        " ok=false error=668"},
-      {"hung up", [](auto& s) { s.connections[0].handle = 77; }, "ras_hang_up",
+      {"hung up", [](auto& s) { s.connections[0].handle = 77; }, kOpRasHangUp,
        " handle=77 ok=true"},
       {"no internet handle",
        [&](auto& s) {
          probed(s);
          s.internet.opens = false;
        },
-       "internet_open", " ok=false error=12004 handle=0"},
-      {"internet handle", probed, "internet_open", " ok=true handle=272"},
+       kOpInternetOpen, " ok=false error=12004 handle=0"},
+      {"internet handle", probed, kOpInternetOpen, " ok=true handle=272"},
       {"probe page unreachable",
        [&](auto& s) {
          probed(s);
          s.internet.reachable = false;
        },
-       "open_url", " ok=false error=12029 handle=0"},
-      {"probe page opened", probed, "open_url", " ok=true handle=276"},
-      {"probe page read", probed, "internet_read", " bytes=10 ok=true"},
+       kOpOpenUrl, " ok=false error=12029 handle=0"},
+      {"probe page opened", probed, kOpOpenUrl, " ok=true handle=276"},
+      {"probe page read", probed, kOpInternetRead, " bytes=10 ok=true"},
       {"status key missing",
        [](auto& s) {
          s.settingsFile = "gzoomtime=2\n";
          s.registryKeyExists = false;
        },
-       "registry_open", " ok=false error=2"},
-      {"status key opened", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, "registry_open",
+       kOpRegistryOpen, " ok=false error=2"},
+      {"status key opened", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, kOpRegistryOpen,
        " ok=true"},
-      {"status value written", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, "registry_set",
+      {"status value written", [](auto& s) { s.settingsFile = "gzoomtime=2\n"; }, kOpRegistrySet,
        " value=7 ok=true"},
   };
   for (const auto& c : cases) {
@@ -227,7 +227,7 @@ TEST(TraceRecorder, AnOptionsValueIsReadOnlyWhenItIsFourBytes) {
     const InternetHandle internet = handset.OpenInternet(L"posrelay", 1);
     handset.SetInternetOption(internet, 6, c.value, c.size);
     handset.CloseInternetHandle(internet);
-    EXPECT_EQ(handset.GetTimeline().Lines({"internet_set_option"}),
+    EXPECT_EQ(handset.GetTimeline().Lines({kOpInternetSetOption}),
               std::vector<std::string>{"0 internet_set_option handle=260 option=6 " +
                                        std::string(c.recorded) + " ok=true"})
         << c.size;
@@ -273,7 +273,7 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
 
   // The pauses the launcher asked of no time.
   const auto zeroPauses = [](const SimulatedHandset& h) {
-    const std::vector<std::string> sleeps = h.GetTimeline().Lines({"sleep"});
+    const std::vector<std::string> sleeps = h.GetTimeline().Lines({kOpSleep});
     return std::count_if(sleeps.begin(), sleeps.end(), [](const std::string& line) {
       return line.size() > 5 && line.compare(line.size() - 5, 5, " ms=0") == 0;
     });
@@ -380,7 +380,7 @@ TEST(TraceWriter, FillsItsBeginningAndItsLastPartToTheByte) {
   const std::size_t lines = headLines + 100 + tailLines;
   for (std::size_t i = 0; i < lines; ++i) {
     TraceRecord record;
-    record.Begin(i, i + 1 == lines ? "message" : "sleep");
+    record.Begin(i, i + 1 == lines ? kOpMessage : kOpSleep);
     std::string line;
     AppendTraceLine(record, record.Event(0), line);
     record.AddText("pad", std::string(kLine - line.size() - 9, 'x'));  // ,"pad":""
