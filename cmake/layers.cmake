@@ -55,7 +55,8 @@ function(posrelay_layer library)
     file(GLOB arg_HEADERS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/${arg_FOLDER}
          ${PROJECT_SOURCE_DIR}/${arg_FOLDER}/*.h)
   endif()
-  if(NOT CMAKE_CROSSCOMPILING AND arg_HEADERS)
+  # Once per machine is enough: the host preset, which runs the static checks.
+  if(POSRELAY_STATIC_CHECKS AND NOT CMAKE_CROSSCOMPILING AND arg_HEADERS)
     posrelay_layer_header_check(${library} ${arg_FOLDER} "${arg_HEADERS}" ${arg_PRODUCTION})
   endif()
 endfunction()

@@ -60,7 +60,8 @@ def main():
     shutil.copytree(args.source, top, symlinks=True,
                     ignore=shutil.ignore_patterns("build", ".git"))
     configure = run([args.cmake, "-S", top, "-B", build, "-G", args.generator,
-                     f"-DCMAKE_CXX_COMPILER={args.cxx}", "-DPOSRELAY_WARNINGS_AS_ERRORS=ON"])
+                     f"-DCMAKE_CXX_COMPILER={args.cxx}", "-DPOSRELAY_WARNINGS_AS_ERRORS=ON",
+                     "-DPOSRELAY_STATIC_CHECKS=ON"])
     if configure.returncode != 0:
         print(configure.stdout)
         print("FAIL: the copy does not configure")
