@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -101,11 +102,14 @@ TEST(TraceRecord, EachCharacterTakesItsOwnUtf8FormBothWays) {
     std::string fromUtf16;
     AppendUtf16AsUtf8(c.utf16.data(), c.utf16.size(), fromUtf16);
     EXPECT_EQ(fromUtf16, c.utf8) << std::hex << c.utf16[0];
-    // This system's wchar_t holds the whole code point.
+    // A wchar_t of 16 bits (Windows) holds the UTF-16 units, one of 32 bits
+    // the whole code point.
     const unsigned long codePoint =
         c.utf16.size() == 2 ? 0x10000 + ((c.utf16[0] - 0xD800ul) << 10) + (c.utf16[1] - 0xDC00ul)
                             : c.utf16[0];
-    const std::wstring wide(1, static_cast<wchar_t>(codePoint));
+    const std::wstring wide = sizeof(wchar_t) == 2
+                                  ? std::wstring(c.utf16.begin(), c.utf16.end())
+                                  : std::wstring(1, static_cast<wchar_t>(codePoint));
     std::string fromWide;
     AppendUtf8(wide, fromWide);
     EXPECT_EQ(fromWide, c.utf8) << std::hex << codePoint;
@@ -132,7 +136,9 @@ TEST(TraceRecord, EachCharacterTakesItsOwnUtf8FormBothWays) {
     AppendUtf16AsUtf8(c.utf16.data(), c.utf16.size(), utf8);
     EXPECT_EQ(utf8, c.utf8) << std::hex << c.utf16[0];
   }
+  // Beyond U+10FFFF only where a wchar_t can hold it.
   for (const unsigned long value : {0xD800ul, 0xDFFFul, 0x110000ul}) {
+    if (value > WCHAR_MAX) continue;
     std::string utf8;
     AppendUtf8(std::wstring(1, static_cast<wchar_t>(value)), utf8);
     EXPECT_EQ(utf8, "?") << std::hex << value;
