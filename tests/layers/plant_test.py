@@ -66,7 +66,7 @@ def main():
         print(configure.stdout)
         print("FAIL: the copy does not configure")
         return 1
-    build_command = [args.cmake, "--build", build, "--target", TARGET]
+    build_command = [args.cmake, "--build", build, "--target", TARGET, TARGET + "_headers"]
     clean = run(build_command)
     if clean.returncode != 0:
         print(clean.stdout)
