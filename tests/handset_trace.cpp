@@ -83,15 +83,6 @@ std::size_t Repeats(const std::vector<std::string>& words, std::size_t start, st
   return repeats;
 }
 
-struct TextOutput : TraceOutput {
-  std::string text;
-  int Append(const char* bytes, std::size_t count) override {
-    text.append(bytes, count);
-    return 1;
-  }
-  int Flush() override { return 1; }
-};
-
 // The fields an operation has, in the vocabulary's order and kinds.
 bool FollowsVocabulary(const TraceRecord& record, const TraceEvent& event) {
   const TraceOperationShape* shape = &TraceOperationOf(event.op);

@@ -31,6 +31,16 @@ void ExpectLedgerClean(const SimulatedHandset& handset);
 // operations are identical.
 void ExpectTraceAgrees(const SimulatedHandset& handset);
 
+// Trace storage that keeps every byte written to it.
+struct TextOutput : TraceOutput {
+  int Append(const char* bytes, std::size_t count) override {
+    text.append(bytes, count);
+    return 1;
+  }
+  int Flush() override { return 1; }
+  std::string text;
+};
+
 // The header of the tests' traces: a handset's.
 extern const TraceOrigin kHandsetOrigin;
 

@@ -235,20 +235,15 @@ TEST(TraceRecorder, AnOptionsValueIsReadOnlyWhenItIsFourBytes) {
 }
 
 // Storage whose every write-out takes a fixed time of the handset's clock.
-struct SlowStorage : TraceOutput {
+struct SlowStorage : TextOutput {
   SlowStorage(SimulatedHandset& handset, unsigned int flushMs)
       : handset(handset), flushMs(flushMs) {}
-  int Append(const char* bytes, std::size_t count) override {
-    text.append(bytes, count);
-    return 1;
-  }
   int Flush() override {
     handset.Spend(flushMs);
     return 1;
   }
   SimulatedHandset& handset;
   unsigned int flushMs;
-  std::string text;
 };
 
 TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
@@ -302,19 +297,11 @@ TEST(TraceRecorder, AWriteOutCountsAgainstThePauseItPrecedes) {
 // Past the bound the writer keeps the first lines and the last ones, in
 // order, and counts exactly those it let go between them.
 TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
-  struct Sink : TraceOutput {
-    int Append(const char* bytes, std::size_t count) override {
-      text.append(bytes, count);
-      return 1;
-    }
-    int Flush() override { return 1; }
-    std::string text;
-  };
   // 25000 lines reach the bound and leave none out; each further line
   // leaves one out once the last part is full.
   for (const int lines : {20000, 25000, 60000, 200000}) {
     SCOPED_TRACE(lines);
-    Sink sink;
+    TextOutput sink;
     TraceOrigin origin = {"simulated", "1.5.0.0", "test", "os", "2026-12-08T01:20:38", 932};
     TraceWriter writer(sink, origin);
     std::vector<std::string> all;
@@ -358,14 +345,6 @@ TEST(TraceWriter, KeepsTheFirstAndLastLinesAndCountsThoseLeftOut) {
 // The beginning may take up to kTraceHeadBytes and the last part up to
 // kTraceTailBytes: lines that fill either to the byte are all kept.
 TEST(TraceWriter, FillsItsBeginningAndItsLastPartToTheByte) {
-  struct Sink : TraceOutput {
-    int Append(const char* bytes, std::size_t count) override {
-      text.append(bytes, count);
-      return 1;
-    }
-    int Flush() override { return 1; }
-    std::string text;
-  };
   const std::size_t kLine = 64;  // divides both bounds
   // A header of whole lines' length, so that whole lines fill the beginning.
   TraceOrigin origin = {"simulated", "1.5.0.0", "test", "", "2026-12-08T01:20:38", 932};
@@ -375,7 +354,7 @@ TEST(TraceWriter, FillsItsBeginningAndItsLastPartToTheByte) {
   origin.os.assign(headerBytes - header.size(), 'o');
   const std::size_t headLines = (kTraceHeadBytes - headerBytes) / kLine;
   const std::size_t tailLines = kTraceTailBytes / kLine;
-  Sink sink;
+  TextOutput sink;
   TraceWriter writer(sink, origin);
   const std::size_t lines = headLines + 100 + tailLines;
   for (std::size_t i = 0; i < lines; ++i) {

@@ -67,9 +67,6 @@ class Report:
                 print("\n".join(lines))
             elif step.status != 0:
                 print("\n".join(lines[-FAILED_LINES_SHOWN:]))
-            else:
-                # The probe's answer on 32-bit programs, where configuring asked it.
-                print("\n".join(line for line in lines if "32-bit Windows programs" in line))
             sys.stdout.flush()
 
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "simulator/simulated_handset.h"
+#include "tests/handset_trace.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
@@ -182,14 +183,7 @@ TEST(TraceVocabulary, TheReaderAcceptsExactlyWhatTheRecorderWritesForEachOperati
     }
   }
   // The cut line comes only where a trace reaches its bound.
-  struct Output : TraceOutput {
-    int Append(const char* bytes, std::size_t count) override {
-      text.append(bytes, count);
-      return 1;
-    }
-    int Flush() override { return 1; }
-    std::string text;
-  } output;
+  TextOutput output;
   TraceWriter writer(output, origin);
   TraceRecord operations;
   for (int i = 0; i < 40000; ++i) {
