@@ -17,8 +17,9 @@ import sys
 JAPANESE = re.compile("[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]")
 # What a reader sees of a line's text: code spans and link targets left out.
 HIDDEN = re.compile(r"`[^`]*`|\]\([^)]*\)")
-# Lines that begin a block of their own rather than go on with the one above;
-# a heading is also never continued.
+# A line that begins a block of its own (heading, list item, table row, quote,
+# code fence) rather than go on with the one above; nothing goes on from a
+# heading.
 HEADING = re.compile(r"\s*#")
 BLOCK_START = re.compile(r"\s*(#|[-*+]\s|\d+\.\s|\||>|```|$)")
 
