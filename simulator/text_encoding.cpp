@@ -64,7 +64,8 @@ namespace {
 
 const wchar_t kUndecodable = 0x30FB;
 
-// One converter per direction and thread, kept for the life of the program:
+// UTF-8 goes through iconv. One converter per direction and thread, kept for
+// the life of the program:
 // opening one costs far more than a conversion, and the simulated handset
 // converts every line and every reply.
 class Converter {
@@ -129,6 +130,7 @@ std::string_view AsBytes(std::wstring_view text) {
                           text.size() * sizeof(wchar_t));
 }
 
+// A reading from the tables, where 0 is no character.
 wchar_t Reading(unsigned short character) { return character ? character : kUndecodable; }
 
 // What a lead byte of `row` and the byte after it read as: a pair whatever
