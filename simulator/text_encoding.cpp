@@ -5,8 +5,12 @@
 #else
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <type_traits>
+#include <vector>
+
+#include "simulator/cp932_table.h"
 #endif
 
 #ifdef _WIN32
@@ -60,17 +64,8 @@ namespace {
 
 const wchar_t kUndecodable = 0x30FB;
 
-// The handset's code page 932 by its name in glibc. The C library of the
-// owner's page (WebAssembly) knows only Shift_JIS, which differs from it in
-// seven symbols (such as U+301C for U+FF5E) and lacks its NEC and IBM
-// extensions (such as the circled digits).
-#ifdef __EMSCRIPTEN__
-const char kCp932[] = "SHIFT_JIS";
-#else
-const char kCp932[] = "CP932";
-#endif
-
-// One converter per direction and thread, kept for the life of the program:
+// UTF-8 goes through iconv. One converter per direction and thread, kept for
+// the life of the program:
 // opening one costs far more than a conversion, and the simulated handset
 // converts every line and every reply.
 class Converter {
@@ -121,8 +116,8 @@ void Convert(const Converter& converter, std::string_view input, std::size_t uni
 
 // Every code page the handset uses, and UTF-8, reads ASCII as itself; most
 // of what the handset converts (AT traffic, settings lines) is ASCII, so it
-// is copied without iconv, with exactly the result iconv gives. One pass
-// over all units, without a branch for each, decides.
+// is copied without a table or iconv, with exactly the result they give. One
+// pass over all units, without a branch for each, decides.
 template <typename Unit>
 bool IsAscii(std::basic_string_view<Unit> text) {
   std::make_unsigned_t<Unit> any = 0;
@@ -135,21 +130,98 @@ std::string_view AsBytes(std::wstring_view text) {
                           text.size() * sizeof(wchar_t));
 }
 
+// A reading from the tables, where 0 is no character.
+wchar_t Reading(unsigned short character) { return character ? character : kUndecodable; }
+
+// What a lead byte of `row` and the byte after it read as: a pair whatever
+// that byte, as Windows reads them (its table has an entry for each), and
+// U+30FB where the code page has no character.
+wchar_t PairReading(int row, unsigned char trail) {
+  const unsigned int column = trail - kCp932FirstTrail;
+  return column < kCp932TrailCount ? Reading(kCp932Pairs[row][column]) : kUndecodable;
+}
+
+// Every character Windows writes in code page 932 with its bytes, by
+// character: the tables read backwards, the first code in byte order where
+// several read as one character, unless Windows prefers another.
+std::vector<Cp932Code> ListCodes() {
+  std::vector<Cp932Code> codes(kCp932PreferredCodes,
+                               kCp932PreferredCodes + kCp932PreferredCodeCount);
+  for (unsigned int byte = 0x80; byte <= 0xFF; ++byte) {
+    const unsigned short character = kCp932HighBytes[byte - 0x80];
+    if (character) codes.push_back({character, static_cast<unsigned short>(byte)});
+  }
+  for (unsigned int lead = 0x80; lead <= 0xFF; ++lead) {
+    const int row = kCp932LeadRows[lead - 0x80];
+    for (unsigned int column = 0; row >= 0 && column < kCp932TrailCount; ++column) {
+      const unsigned short character = kCp932Pairs[row][column];
+      const unsigned int code = lead << 8 | (kCp932FirstTrail + column);
+      if (character) codes.push_back({character, static_cast<unsigned short>(code)});
+    }
+  }
+  const auto byCharacter = [](const Cp932Code& a, const Cp932Code& b) {
+    return a.character < b.character;
+  };
+  std::stable_sort(codes.begin(), codes.end(), byCharacter);
+  const auto sameCharacter = [](const Cp932Code& a, const Cp932Code& b) {
+    return a.character == b.character;
+  };
+  codes.erase(std::unique(codes.begin(), codes.end(), sameCharacter), codes.end());
+  return codes;
+}
+
+// Appends the bytes Windows writes for `character`, '?' for one it has none for.
+void AppendCode(wchar_t character, std::string& bytes) {
+  static const std::vector<Cp932Code> codes = ListCodes();
+  const auto found =
+      std::lower_bound(codes.begin(), codes.end(), character,
+                       [](const Cp932Code& code, wchar_t c) { return code.character < c; });
+  if (found == codes.end() || found->character != character) {
+    bytes += '?';
+  } else if (found->bytes > 0xFF) {
+    bytes += static_cast<char>(found->bytes >> 8);
+    bytes += static_cast<char>(found->bytes & 0xFF);
+  } else {
+    bytes += static_cast<char>(found->bytes);
+  }
+}
+
 }  // namespace
 
+// A lead byte that ends the text, or stands before a zero byte, reads as
+// U+30FB alone, the zero byte as itself (Windows since Vista).
 std::wstring Cp932ToWide(std::string_view bytes) {
   if (IsAscii(bytes)) return std::wstring(bytes.begin(), bytes.end());
-  thread_local const Converter converter("WCHAR_T", kCp932);
   std::wstring text;
-  Convert(converter, bytes, 1, kUndecodable, text);
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    const int row = byte < 0x80 ? -1 : kCp932LeadRows[byte - 0x80];
+    if (byte < 0x80) {
+      text += static_cast<wchar_t>(byte);
+    } else if (row < 0) {
+      text += kCp932HighBytes[byte - 0x80];
+    } else if (i + 1 == bytes.size() || bytes[i + 1] == '\0') {
+      text += kUndecodable;
+    } else {
+      ++i;
+      text += PairReading(row, static_cast<unsigned char>(bytes[i]));
+    }
+  }
   return text;
 }
 
 std::string WideToCp932(std::wstring_view text) {
   if (IsAscii(text)) return std::string(text.begin(), text.end());
-  thread_local const Converter converter(kCp932, "WCHAR_T");
   std::string bytes;
-  Convert(converter, AsBytes(text), sizeof(wchar_t), '?', bytes);
+  bytes.reserve(text.size() * 2);
+  for (wchar_t character : text) {
+    if (static_cast<std::make_unsigned_t<wchar_t> >(character) < 0x80) {
+      bytes += static_cast<char>(character);
+    } else {
+      AppendCode(character, bytes);
+    }
+  }
   return bytes;
 }
 

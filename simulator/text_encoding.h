@@ -4,9 +4,10 @@
 #include <string>
 #include <string_view>
 
-// The handset's ANSI code page is Japanese Shift-JIS (932). Bytes it cannot
-// decode become U+30FB, characters it cannot encode become '?', as the
-// system's own conversions do by default.
+// The handset's ANSI code page is 932, Windows' Japanese Shift-JIS with the
+// NEC and IBM extensions. Bytes it cannot decode become U+30FB (a lead byte
+// and any byte but zero after it are one character), characters it cannot
+// encode become '?', as the system's own conversions do by default.
 std::wstring Cp932ToWide(std::string_view bytes);
 std::string WideToCp932(std::wstring_view text);
 

@@ -201,9 +201,10 @@ TEST(SimulatedHandset, InternetYieldsAtMostWhatThePageHas) {
   EXPECT_TRUE(handset.Ledger().Faults().empty());
 }
 
-// ASCII is converted without iconv; beside a Japanese character the same
-// byte or character goes through iconv, and must come out alike.
-TEST(TextEncoding, AsciiComesOutAsIconvGivesIt) {
+// ASCII is copied as it is; beside a Japanese character the same byte or
+// character goes through the code page's table or iconv, and must come out
+// alike.
+TEST(TextEncoding, AsciiComesOutAsTheConversionsGiveIt) {
   for (int c = 0; c < 0x80; ++c) {
     const std::string ascii(1, static_cast<char>(c));
     const std::wstring wide(1, static_cast<wchar_t>(c));
@@ -214,6 +215,55 @@ TEST(TextEncoding, AsciiComesOutAsIconvGivesIt) {
     EXPECT_TRUE(Utf8ToWide(ascii + "\xE3\x81\x82", throughIconv) && Utf8ToWide(ascii, alone));
     EXPECT_EQ(throughIconv, alone + L"\x3042") << c;
   }
+}
+
+// Code page 932 as Windows has it: the NEC and IBM extensions, the symbols
+// it reads otherwise than JIS (0x8160 is U+FF5E, not U+301C), Windows' bytes
+// where several read as one character, and bytes that are no character.
+// Every code is compared with Python's codec by cp932/readings.
+TEST(TextEncoding, Cp932ReadsAndWritesAsWindows) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::wstring text;
+  } readings[] = {
+      {"circled digit one, NEC row 13", "\x87\x40", L"\x2460"},
+      {"wave dash", "\x81\x60", L"\xFF5E"},
+      {"minus sign", "\x81\x7C", L"\xFF0D"},
+      {"parallel to", "\x81\x61", L"\x2225"},
+      {"not sign", "\x81\xCA", L"\xFFE2"},
+      {"parenthesised kabu", "\x87\x8A", L"\x3231"},
+      {"small roman numeral one, IBM extensions", "\xFA\x40", L"\x2170"},
+      {"the same, NEC-selected IBM extensions", "\xEE\xEF", L"\x2170"},
+      {"user-defined area", "\xF0\x40\xF9\xFC", L"\xE000\xE757"},
+      {"halfwidth katakana", "\xB1", L"\xFF71"},
+      {"single bytes no other code page reads", "\x80\xA0\xFD\xFF", L"\x0080\xF8F0\xF8F1\xF8F3"},
+      {"a pair the code page leaves unassigned is one character", "\x85\x40", L"\x30FB"},
+      {"a lead byte and a byte no pair ends with are one character",
+       "\x81\x20"
+       "A",
+       L"\x30FB"
+       L"A"},
+      {"a lead byte at the end", "A\x81", L"A\x30FB"},
+      {"a lead byte before a zero byte", std::string("\x81\0A", 3), std::wstring(L"\x30FB\0A", 3)},
+  };
+  for (const auto& c : readings) {
+    EXPECT_EQ(WideToUtf8(Cp932ToWide(c.bytes)), WideToUtf8(c.text)) << c.name;
+  }
+  const struct {
+    const char* name;
+    std::wstring text;
+    std::string bytes;
+  } writings[] = {
+      {"JIS X 0208 before NEC row 13 and the IBM extensions", L"\xFFE2\x2235", "\x81\xCA\x81\xE6"},
+      {"NEC row 13 before the IBM extensions", L"\x2160\x3231", "\x87\x54\x87\x8A"},
+      {"IBM extensions before the NEC-selected ones", L"\x2170\x5FB7", "\xFA\x40\xFA\xBA"},
+      {"JIS's cent sign, as its fullwidth form", L"\x00A2", "\x81\x91"},
+      {"JIS's wave dash, double vertical line and minus sign", L"\x301C\x2016\x2212", "???"},
+      {"user-defined area", L"\xE000\xE757", "\xF0\x40\xF9\xFC"},
+      {"no character of the code page", L"\xAC00", "?"},
+  };
+  for (const auto& c : writings) EXPECT_EQ(WideToCp932(c.text), c.bytes) << c.name;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/launch_sequence.h"
+#include "simulator/cp932_readings.h"
 #include "simulator/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
@@ -108,5 +109,11 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size) {
   replay["summary"] = FormatReplaySummary(trace);
   replay["report"] = FormatReplayText(trace, result);
   return Answer(replay);
+}
+
+// Code page 932 as the page reads and writes it, every code on a line of
+// its own: {"readings"}, for the page's test to compare with Python's codec.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_cp932_readings() {
+  return Answer(Json{{"readings", ListCp932Readings()}});
 }
 }

@@ -131,6 +131,25 @@ test('English is one click away, and Japanese one more', async () => {
   assert.equal(await textOf('#language'), 'English');
 });
 
+test('code page 932: the page reads and writes every code as posrelay-sim and Windows do', async () => {
+  const {execFileSync} = await import('node:child_process');
+  const python = execFileSync('python3', [path.join(sourceDir, 'simulator', 'cp932_table.py'), '--readings'],
+                              {encoding: 'utf8'}).split('\n');
+  const shown = (await page.evaluate(async () => {
+    const module = await PosrelayModule();
+    return JSON.parse(module.ccall('posrelay_cp932_readings', 'string', [], [])).readings;
+  })).split('\n');
+  assert.equal(shown.length, python.length);
+  const different = shown.filter((line, i) => line !== python[i]);
+  assert.deepEqual(different.slice(0, 20), [], `${different.length} codes read otherwise than Python reads them`);
+  // Bytes, the character they read as, the bytes it is written back in:
+  // ①, ～, －, ∥, ￢ and ㈱ of Windows, not of JIS, and its IBM extensions.
+  for (const line of ['8740 2460 8740', '8160 FF5E 8160', '817C FF0D 817C', '8161 2225 8161',
+                      '81CA FFE2 81CA', '878A 3231 878A', 'FA40 2170 FA40', 'EEEF 2170 FA40']) {
+    assert.ok(shown.includes(line), line);
+  }
+});
+
 test('no script error and no request beyond the page itself', () => {
   assert.deepEqual(faults, []);
 });

@@ -133,19 +133,19 @@ int AddField(TraceRecord& record, const TraceFieldShape& shape, const JsonMember
   return 0;
 }
 
-// The bytes that may begin and end a character of two bytes in code page 932.
+// The bytes that begin a character of two bytes in code page 932.
 bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
-bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
 // Whether `text` is what a system shows for `bytes` in code page 932: each
 // character of the code page as itself, and each byte that is none as any
-// one character, since systems differ on what they show for those (Windows
-// shows 0x81 0xFF as two U+30FB). A pair of lead and trail bytes that the
-// code page leaves unassigned may show as one character or as two, so both
-// are tried: reach[j] says that the bytes so far can show as the first j
-// characters.
+// one character, since systems differ on what they show for those. Windows
+// reads a lead byte and any byte but zero after it as one character (0x81
+// 0xFF as one U+30FB), and the bytes 0xA0 and 0xFD-0xFF, no character
+// elsewhere, as U+F8F0-U+F8F3; other systems read such a pair as two, so
+// both are tried: reach[j] says that the bytes so far can show as the first
+// j characters.
 bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
   const std::size_t n = bytes.size();
   const std::size_t m = text.size();
@@ -155,7 +155,8 @@ bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
   // The character `unit` decodes to; 0 with `none` set when it is no character.
   auto decode = [&](std::string_view unit, bool& none) {
     const std::wstring wide = Cp932ToWide(unit);
-    none = wide.size() != 1 || (wide[0] == kUndecodable && unit != undecodableBytes);
+    none = wide.size() != 1 || (wide[0] == kUndecodable && unit != undecodableBytes) ||
+           (wide[0] >= 0xF8F0 && wide[0] <= 0xF8F3);
     return none ? L'\0' : wide[0];
   };
   std::vector<char> rows[3] = {std::vector<char>(m + 1), std::vector<char>(m + 1),
@@ -166,8 +167,8 @@ bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
     std::vector<char>& next = rows[(i + 1) % 3];
     std::vector<char>& afterNext = rows[(i + 2) % 3];
     std::fill(afterNext.begin(), afterNext.end(), 0);
-    const bool pair = i + 1 < n && IsLeadByte(static_cast<unsigned char>(bytes[i])) &&
-                      IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    const bool pair =
+        i + 1 < n && IsLeadByte(static_cast<unsigned char>(bytes[i])) && bytes[i + 1] != '\0';
     bool oneNone = false;
     bool pairNone = false;
     const wchar_t one = decode(std::string_view(bytes).substr(i, 1), oneNone);
