@@ -505,6 +505,8 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
       {"unit", "wait=4\x95\x62\r\n", 1,
        "warning: line 1: wait value \"4秒\" has the unit \"秒\" after its digits, which is not "
        "read: read as 4, that is 4 ms; wait counts milliseconds, so for 4 s write wait=4000\n"},
+      {"unit after a carriage return", "wsimcon= \r2\x95\x62\n", 1,
+       "wsimcon value \"2秒\" has the unit \"秒\" after its digits"},
       {"text after digits", "waitloop=10 times\r\n", 1,
        "warning: line 1: waitloop value \"10 times\" has \"times\" after its digits, which is "
        "not read: read as 10; write waitloop=10\n"},

@@ -227,7 +227,7 @@ bool IsThousandsSeparator(wchar_t c) { return c == L',' || c == kFullWidthComma;
 int CheckUnit(const std::wstring& value, int read, std::size_t digits, int key, int line,
               Warnings& warnings) {
   if (!IsPauseKey(key) || read < 0) return 0;
-  const std::wstring half = HalfWidth(value.substr(0, value.find(L'\r')));
+  const std::wstring half = HalfWidth(value);
   std::wstring::size_type end = std::min(half.size(), half.find_first_not_of(kDigits, digits));
   if (end < half.size() && half[end] == L'.') {
     const std::wstring::size_type fraction =
@@ -235,13 +235,16 @@ int CheckUnit(const std::wstring& value, int read, std::size_t digits, int key, 
     if (fraction > end + 1) end = fraction;
   }
   const std::wstring number = half.substr(digits, end - digits);
-  const std::wstring unit = AsciiLowerCase(Trimmed(half.substr(end), kBlanksAndLineFeed));
+  // A carriage return ends what its author wrote on the line.
+  const std::wstring::size_type lineEnd = std::min(half.size(), half.find(L'\r', end));
+  const std::wstring unit =
+      AsciiLowerCase(Trimmed(half.substr(end, lineEnd - end), kBlanksAndLineFeed));
   for (const UnitOfTime& known : kUnitsOfTime) {
     if (unit != known.name) continue;
     const double meant = std::wcstod(number.c_str(), nullptr) * known.ms;
     // Milliseconds written with their unit read as meant.
     if (meant == read || meant > kLargestPauseMs) return 1;
-    const std::wstring written = Trimmed(value.substr(end), kBlanksAndLineFeed);
+    const std::wstring written = Trimmed(value.substr(end, lineEnd - end), kBlanksAndLineFeed);
     warnings.Add(
         line, key, kWarnUnit,
         {KeyName(key), warnings.Shown(Trimmed(value, kBlanksAndLineFeed)), warnings.Shown(written),
