@@ -1,6 +1,7 @@
 #include "tools/posrelay_sim/settings_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <nlohmann/json.hpp>
