@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/res/version.h"
+#include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
+#include "tools/posrelay_sim/settings_check.h"
 #include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
 
@@ -315,13 +317,20 @@ TEST(PosrelaySim, BadScenarioOrSettingsFileIsStatus2WithTheFieldNamed) {
     EXPECT_EQ(result.err.rfind(path + ": " + c.error, 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   }
-  const std::string endless = WriteTemp("waitloop=2000000000\n");
+  // Refused in the owner's words, in the language of the messages locale.
+  const std::string endless = WriteTemp("waitloop=2000000000\ngzoomtime=100001\n");
   const ToolResult tooLong = RunTool("--ini '" + endless + "'");
+  const ToolResult tooLongInJapanese = RunTool("--ini '" + endless + "'", "LANG=ja_JP.UTF-8");
   std::remove(endless.c_str());
   EXPECT_EQ(tooLong.status, 2);
   EXPECT_EQ(tooLong.err, endless +
-                             ": waitloop 2000000000 and gzoomtime 0: posrelay-sim runs at "
-                             "most 100000 of each\n");
+                             ": waitloop is 2000000000, over the 100000 checks or key presses a "
+                             "dry run shows one by one; gzoomtime is 100001, over the 100000 "
+                             "checks or key presses a dry run shows one by one\n");
+  EXPECT_EQ(tooLongInJapanese.err,
+            endless +
+                ": waitloop が 2000000000 で、試運転で 1 つずつ表示できる 100000 回を超えています。"
+                "gzoomtime が 100001 で、試運転で 1 つずつ表示できる 100000 回を超えています\n");
   const ToolResult noIni = RunTool("--ini /nonexistent/posrelay.ini");
   EXPECT_EQ(noIni.status, 2);
   EXPECT_EQ(noIni.err, "/nonexistent/posrelay.ini: cannot be read: No such file or directory\n");
@@ -410,13 +419,24 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
     const char* expected;  // a line of the report
     const char* locale = "LANG=C";
   } cases[] = {
-      {"notes and blank lines", "# Milliseconds between checks\n\nwait=100\n", 0,
-       "  wait       100                                         line 3\n"},
+      {"notes and blank lines", "# Milliseconds between checks\n\nwait=1000\n", 0,
+       "  wait       1000                                        line 3\n"},
       {"key tried first", "waitloop=5 wait=3\n", 1,
        "warning: line 1: \"waitloop=5 wait=3\" sets wait, not waitloop: \"wait=\" is tried "
        "first\n"},
-      {"no key", "# notes\nWait=100\n", 1,
-       "warning: line 2: \"Wait=100\" matches no key and is ignored\n"},
+      {"no key", "# notes\nZoom=4\n", 1,
+       "warning: line 2: \"Zoom=4\" matches no key and is ignored\n"},
+      {"key in another case", "# notes\nWait=1000\n", 1,
+       "warning: line 2: \"Wait=1000\" matches no key and is ignored: keys are written in lower "
+       "case, as wait; write wait=1000\n"},
+      {"blank before the equals sign", "wait =1000\n", 1,
+       "warning: line 1: \"wait =1000\" matches no key and is ignored: the launcher looks for "
+       "\"wait=\", with nothing between the key and \"=\"; write wait=1000\n"},
+      {"full-width key",
+       "\x82\x97\x82\x81\x82\x89\x82\x94\x81\x81\x82\x53\x82\x4f\x82\x4f\x82\x4f\r\n", 1,
+       "warning: line 1: \"ｗａｉｔ＝４０００\" is written in full-width characters, which the "
+       "launcher does not read as a key: the line is ignored; write it in half-width characters: "
+       "wait=4000\n"},
       {"set twice", "wait=1\ngclear=1\nwait=2\n", 1,
        "warning: line 3: wait set more than once (lines 1, 3); the last one holds\n"},
       {"negative pause", "wsimcon=-20\n", 1,
@@ -447,24 +467,33 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "  greset     1              default\n"},
       {"blank after a port", "comport=COM1: \r\n", 1,
        "warning: line 1: comport value \"COM1: \" has a blank at its end, which the launcher "
-       "keeps as part of the port name\n"},
+       "keeps as part of the port name; write comport=COM1:\n"},
+      {"port without its colon", "comport=COM1\r\n", 1,
+       "warning: line 1: comport value \"COM1\" has no colon at its end: the handset's port names "
+       "end in \":\", so the module's port does not open and the run ends with the message that "
+       "no position came; write comport=COM1:\n"},
+      {"equals sign in a path", "gpath=\\Maps\\a=b.exe\r\n", 1,
+       "warning: line 1: gpath value \"\\Maps\\a=b.exe\" holds \"=\", where the launcher ends the "
+       "value: gpath becomes \"\\Maps\\a\", since a path in posrelay.ini cannot hold \"=\": move "
+       "or rename the map so that its path has none\n"},
       {"no digits", "wait=abc\n", 1,
        "warning: line 1: wait value \"abc\" has no digits; read as 0\n"},
       {"full-width digits", "wait=\x82\x51\x82\x4f\x82\x4f\n", 1,
        "warning: line 1: wait value \"２００\" has full-width digits, which are not read as "
-       "digits; read as 0\n"},
+       "digits: read as 0; write wait=200\n"},
       {"full-width equals sign",
        "wait\x81\x81"
        "200\n",
        1,
        "warning: line 1: \"wait＝200\" has a full-width equals sign (＝), so it matches no key "
-       "and is ignored\n"},
+       "and is ignored; write wait=200\n"},
       {"comment that sets a key", "gclear=1\n  // wait=100\n", 1,
        "warning: line 2: \"  // wait=100\" looks like a comment, yet sets wait: the file has no "
        "comment syntax\n"},
-      {"UTF-8 file", "wait=100\ngpath=\\地図\\map.exe\n", 1,
-       "warning: line 2: the file is UTF-8, not Shift-JIS: text other than ASCII reads garbled; "
-       "save it as Shift-JIS\n"},
+      {"UTF-8 file", "# 待ち時間\nwait=1000\ngpath=\\地図\\map.exe\n", 1,
+       "warning: line 3: the file is UTF-8, not Shift-JIS, and the launcher reads this line "
+       "otherwise than it is written: as \"gpath=\\蝨ｰ蝗ｳ\\map.exe\"; save the file as "
+       "Shift-JIS\n"},
       {"UTF-16 file",
        std::string("\xFF\xFEw\0a\0i\0t\0=\0"
                    "5\0\n\0",
@@ -474,8 +503,21 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "settings; save it as Shift-JIS\n"},
       // What owners write, and how the launcher reads it.
       {"unit", "wait=4\x95\x62\r\n", 1,
-       "warning: line 1: wait value \"4秒\" has \"秒\" after its digits, which is not read: read "
-       "as 4\n"},
+       "warning: line 1: wait value \"4秒\" has the unit \"秒\" after its digits, which is not "
+       "read: read as 4, that is 4 ms; wait counts milliseconds, so for 4 s write wait=4000\n"},
+      {"unit after a carriage return", "wsimcon= \r2\x95\x62\n", 1,
+       "wsimcon value \"2秒\" has the unit \"秒\" after its digits"},
+      {"text after digits", "waitloop=10 times\r\n", 1,
+       "warning: line 1: waitloop value \"10 times\" has \"times\" after its digits, which is "
+       "not read: read as 10; write waitloop=10\n"},
+      {"waits shorter than a handset's map takes", "wait=4\x95\x62\r\n", 1,
+       "warning: line 1: wait 4 and waitloop 10 look for the map's window for only 0.036 s after "
+       "starting the map and 0.040 s after asking it to close, where a handset's map takes about "
+       "5 s: the run would end in a timeout message; write wait=556 or more\n"},
+      {"one check only", "greset=0\r\nwaitloop=1\r\n", 1,
+       "warning: line 2: wait 4000 and waitloop 1 look for the map's window for only 0.000 s after "
+       "starting the map, where a handset's map takes about 5 s: the run would end in a timeout "
+       "message; write waitloop=3 or more\n"},
       {"decimal point", "wsimcon=1.5\n", 1,
        "warning: line 1: wsimcon value \"1.5\" has a decimal point: only whole numbers are read, "
        "so it reads as 1 (pauses are in milliseconds: 1.5 seconds is 1500)\n"},
@@ -489,14 +531,15 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "launcher keeps as part of the path: the map cannot be started; write the path without "
        "quotes\n"},
       {"gpath not from the root", "gpath=Maps\\Map.exe\n", 1,
-       "warning: line 1: gpath value \"Maps\\Map.exe\" does not start with \"\\\": the handset's "
-       "paths start at its root, as in \\Program Files\\GoogleMaps\\GoogleMaps.exe\n"},
+       "warning: line 1: gpath value \"Maps\\Map.exe\" does not start with \"\\\": the handset "
+       "takes it from its root, as \\Maps\\Map.exe; write gpath=\\Maps\\Map.exe\n"},
       {"gpath with a drive", "gpath=C:\\Map.exe\n", 1,
        "warning: line 1: gpath value \"C:\\Map.exe\" starts with a drive (C:), which the handset "
-       "does not have: its paths start with \"\\\"\n"},
+       "does not have: the map cannot be started; its paths start with \"\\\", as in "
+       "gpath=\\Map.exe\n"},
       {"slashes in gpath", "gpath=/Storage Card/Map.exe\n", 1,
        "warning: line 1: gpath value \"/Storage Card/Map.exe\" has \"/\" where the handset's "
-       "paths have \"\\\"\n"},
+       "paths have \"\\\"; write gpath=\\Storage Card\\Map.exe\n"},
       {"no file name holds it", "gpath=\\Maps\\Map?.exe|*\n", 1,
        "warning: line 1: gpath value \"\\Maps\\Map?.exe|*\" holds \"?\", \"|\", \"*\", which no "
        "file name can hold: the map cannot be started\n"},
@@ -504,9 +547,9 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "warning: line 1: wait is 0: no pause between the checks for the map window, so a map "
        "that takes any time to close or to show its window ends the run in a timeout message\n"},
       {"run over 10 minutes", "wait=40000\nwaitloop=100\n", 1,
-       "warning: line 2: the longest run takes 8101.100 s (2 h 15 min 1 s), over 10 minutes, "
-       "with wait 40000 (line 1), waitloop 100 (line 2); the handset shows nothing all that "
-       "time\n"},
+       "warning: line 2: the longest run takes about 2 h 15 min 1 s (8101.100 s), over 10 "
+       "minutes, with wait 40000 (line 1), waitloop 100 (line 2); the handset shows nothing all "
+       "that time\n"},
       {"greset 2", "greset=2\n", 1,
        "warning: line 1: greset is 2: only 1 closes a running map; 2 leaves it running, as 0 "
        "does\n"},
@@ -516,14 +559,22 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "only sets wait to 100 (written on it: wait, waitloop); save the file with CR LF line "
        "ends\n"},
       {"more loops than a dry run makes", "gzoomtime=500000\n", 1,
-       "warning: line 1: gzoomtime is 500000, over 100000: posrelay-sim makes no dry run or "
-       "replay with it, which would print every check or key press\n"},
+       "warning: line 1: gzoomtime is 500000, over 100000: no dry run or replay is made with it, "
+       "since it would show every check or key press one by one\n"},
       {"in Japanese", "wait=4\x95\x62\r\n", 1,
-       "警告: 1 行目: wait の値 \"4秒\" は数字のあとに \"秒\" があり、そこは読まれません。4 と"
-       "読まれます\n",
+       "警告: 1 行目: wait の値「4秒」は数字のあとに単位「秒」があり、そこは読まれません。4 と"
+       "読まれ、4 ミリ秒になります。wait はミリ秒で数えるため、4 秒なら wait=4000 と書いて"
+       "ください\n",
        "LANG=ja_JP.UTF-8"},
-      {"columns in Japanese", "wait=100\n", 0, "  最短で地図が出るまで  2.000 秒\n",
+      {"values in Japanese quotes", "gpath=\"\\Maps\\Map.exe\"\r\n", 1,
+       "警告: 1 行目: gpath の値「\"\\Maps\\Map.exe\"」が「\"」で囲まれています。",
+       "LANG=ja_JP.UTF-8"},
+      {"what the shortest run assumes", "wait=1000\n", 0,
+       "  最短で地図が出るまで  2.000 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し、"
+       "地図アプリの画面がすぐに出るとき）\n",
        "LC_MESSAGES=ja_JP.UTF-8 LANG=C"},
+      {"times as the guide writes them", "wait=1000\n", 0,
+       "  最長の実行            約 1 分 22 秒（82.100 秒）\n", "LANG=ja_JP.UTF-8"},
       {"LC_ALL before LANG", "wait=0\n", 1, "warning: line 1: wait is 0",
        "LC_ALL=C LANG=ja_JP.UTF-8"},
   };
@@ -534,6 +585,78 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
     EXPECT_EQ(result.status, c.status) << c.name << "\n" << result.out;
     EXPECT_NE(result.out.find(c.expected), std::string::npos) << c.name << "\n" << result.out;
   }
+}
+
+// The bytes a table's hex text stands for, such as "77 61 0d 0a".
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  std::istringstream in(hex);
+  for (unsigned int byte = 0; in >> std::hex >> byte;) bytes += static_cast<char>(byte);
+  return bytes;
+}
+
+// The launcher's message that a dry run ends with for a file with warnings
+// of these kinds, on a handset whose map takes as long to start as the check
+// reckons a handset's does; none for a file that shows the map.
+std::string MessageOfWarnings(const nlohmann::json& kinds) {
+  const std::pair<const char*, const char*> messages[] = {
+      {"comportNoColon", "W-SIMからの位置情報取得に失敗しました"},
+      {"gpathQuoted", "モバイル Google マップの起動に失敗しました"},
+      {"gpathDrive", "モバイル Google マップの起動に失敗しました"},
+      {"gpathNoNameCharacter", "モバイル Google マップの起動に失敗しました"},
+      {"mapWaitShort", "モバイル Google マップの起動でタイムアウトしました"},
+      {"waitZero", "モバイル Google マップの起動でタイムアウトしました"}};
+  for (const auto& [kind, message] : messages) {
+    for (const nlohmann::json& onLine : kinds) {
+      for (const nlohmann::json& given : onLine) {
+        if (given == kind) return message;
+      }
+    }
+  }
+  return "";
+}
+
+// The settings lines owners write, from the table that the owner's page is
+// tested with too: each file's warnings, their kinds by line, in either
+// language, each text its line and then its message; and a dry run that
+// agrees with them.
+TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
+  std::ifstream in(POSRELAY_SIM_TEST_DATA "/check/settings_lines.json");
+  const nlohmann::json table = nlohmann::json::parse(in);
+  ASSERT_GT(table["files"].size(), 20u);
+  const std::string slowMap =
+      WriteTemp("{\"map\": {\"appearsAfterMs\": " + std::to_string(kHandsetMapMs) + "}}");
+  for (const nlohmann::json& file : table["files"]) {
+    const std::string bytes = FromHex(file["bytes"]);
+    std::string lines;
+    for (const std::string line : file["lines"]) lines += line + "\r\n";
+    // The bytes are the lines the table shows.
+    EXPECT_EQ(file["encoding"] == "utf-8" ? bytes : WideToUtf8(Cp932ToWide(bytes)), lines);
+    const std::string path = WriteTemp(bytes);
+    for (const auto& [locale, line] :
+         {std::pair<std::string, std::string>{"LANG=C", "line "}, {"LANG=ja_JP.UTF-8", ""}}) {
+      const ToolResult result = RunTool("--check '" + path + "' --format json", locale);
+      const nlohmann::json report = nlohmann::json::parse(result.out);
+      nlohmann::json kinds = nlohmann::json::object();
+      for (const nlohmann::json& warning : report["warnings"]) {
+        const std::string number = std::to_string(warning["line"].get<int>());
+        kinds[number].push_back(warning["kind"]);
+        EXPECT_EQ(warning["text"], line + number + (line.empty() ? " 行目: " : ": ") +
+                                       warning["message"].get<std::string>());
+      }
+      EXPECT_EQ(kinds, file["warnings"]) << lines << locale;
+      EXPECT_EQ(result.status, kinds.empty() ? 0 : 1) << lines << locale;
+    }
+    const ToolResult run =
+        RunTool("--format json --scenario '" + slowMap + "' --ini '" + path + "'");
+    std::string message;
+    for (const nlohmann::json& operation : JsonLines(run.out)) {
+      if (operation.value("op", "") == "message") message = operation["text"];
+    }
+    EXPECT_EQ(message, MessageOfWarnings(file["warnings"])) << lines;
+    std::remove(path.c_str());
+  }
+  std::remove(slowMap.c_str());
 }
 
 TEST(PosrelaySim, CheckAcceptsTheSampleSettings) {
@@ -706,7 +829,9 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
       // Settings whose loops posrelay-sim does not run are refused, those the
       // replayed launcher reads, not lines past where it departs.
       {"normal_run.trace", "\"wsimcon=100\\n\"", "\"waitloop=2000000\\n\"", false, 2,
-       "line 5: waitloop 2000000 and gzoomtime 0: posrelay-sim runs at most 100000 of each", ""},
+       "line 5: waitloop is 2000000, over the 100000 checks or key presses a dry run shows one by "
+       "one",
+       ""},
       {"normal_run.trace",
        "\\\\posrelay.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"wait=200\\n\"",
        "\\\\other.ini\",\"ok\":true}\n{\"t\":0,\"op\":\"read_line\",\"text\":\"waitloop="

@@ -24,10 +24,7 @@ const TEXTS = {
     noWarnings: '注意点はありません。',
     wholeFile: 'ファイル全体',
     runTimeHeading: '1 回の実行にかかる時間（posrelay 自身の待ち時間だけを数えたもの）',
-    shortest: '最短（地図アプリが起動しておらず、W-SIM のポートも開けないとき）',
-    shortestNormalEnd: '正常に終わるときの最短',
-    noNormalEnd: 'なし（この設定では地図アプリを閉じることも起動することもできません）',
-    longest: '最長',
+    quoted: (value) => `「${value}」`,
     dryRunHeading: '試運転',
     dryRunIntro: 'この設定ファイルを置いた仮想の端末で posrelay を 1 回動かした結果です。端末の状態を選び替えることができます。',
     situation: '端末の状態',
@@ -36,6 +33,7 @@ const TEXTS = {
     slowModule: 'W-SIM の応答が遅い',
     noPosition: '位置が取れない',
     mapMissing: '地図アプリが見つからない',
+    slowMap: (seconds) => `地図アプリの起動に ${seconds} 秒かかる（実際の端末と同じ）`,
     summaryHeading: '結果のまとめ',
     chartHeading: '時間の流れ（図の印にマウスを重ねると詳細が出ます）',
     recordedChartHeading: '記録された実行の流れ（図の印にマウスを重ねると詳細が出ます）',
@@ -73,10 +71,7 @@ const TEXTS = {
     noWarnings: 'No warnings.',
     wholeFile: 'whole file',
     runTimeHeading: "Time a run takes (counting only posrelay's own pauses)",
-    shortest: "Shortest (the map is not running and the module's port does not open)",
-    shortestNormalEnd: 'Shortest normal end',
-    noNormalEnd: 'none (with these settings the map can be neither closed nor started)',
-    longest: 'Longest',
+    quoted: (value) => `"${value}"`,
     dryRunHeading: 'Dry run',
     dryRunIntro: 'posrelay run once on a simulated handset with this settings file. Pick another state of the handset to see how the run changes.',
     situation: 'The handset',
@@ -85,6 +80,7 @@ const TEXTS = {
     slowModule: 'a slow module',
     noPosition: 'no position',
     mapMissing: 'the map is missing',
+    slowMap: (seconds) => `the map takes ${seconds} s to start, as on a handset`,
     summaryHeading: 'Summary',
     chartHeading: 'The run over time (hover over a mark for its details)',
     recordedChartHeading: 'The recorded run over time (hover over a mark for its details)',
@@ -106,13 +102,16 @@ const TEXTS = {
 };
 
 // The handset's states for the dry run, as posrelay-sim's scenarios: only
-// what differs from the default handset.
+// what differs from the default handset. The simulated map starts at once;
+// the slow one takes as long as the settings check reckons a handset's map
+// takes, known once the module is loaded.
 const SITUATIONS = [
-  ['normal', {}],
-  ['mapRunning', {map: {running: true}}],
-  ['slowModule', {module: {identification: ''}}],
-  ['noPosition', {module: {positionReplies: ['\r\nERROR\r\n']}}],
-  ['mapMissing', {map: {executableExists: false}}],
+  ['normal', () => ({})],
+  ['mapRunning', () => ({map: {running: true}})],
+  ['slowModule', () => ({module: {identification: ''}})],
+  ['noPosition', () => ({module: {positionReplies: ['\r\nERROR\r\n']}})],
+  ['mapMissing', () => ({map: {executableExists: false}})],
+  ['slowMap', (mapMs) => ({map: {appearsAfterMs: mapMs}})],
 ];
 
 const state = {
@@ -120,11 +119,16 @@ const state = {
   module: null,
   settingsBytes: null,
   situation: 'normal',
+  handsetMapMs: null,
   traceBytes: null,
 };
 
 function text(key) {
   return TEXTS[state.language][key];
+}
+
+function situationLabel(name) {
+  return name === 'slowMap' ? text(name)(state.handsetMapMs / 1000) : text(name);
 }
 
 function element(id) {
@@ -163,7 +167,9 @@ function showSettings(check) {
   for (const [key, setting] of Object.entries(check.settings)) {
     const row = make('tr');
     row.append(make('td', '', key));
-    const value = typeof setting.value === 'string' ? `"${setting.value}"` : String(setting.value);
+    // Texts as the handset reads them, quoted so that blanks at their ends show.
+    const value = typeof setting.value === 'string' ? text('quoted')(setting.value)
+                                                    : String(setting.value);
     row.append(make('td', 'value', value));
     row.append(setting.line ? make('td', '', text('lineNumber')(setting.line))
                             : make('td', 'default', text('defaultValue')));
@@ -174,28 +180,28 @@ function showSettings(check) {
   if (check.warnings.length === 0) warnings.append(make('li', 'none', text('noWarnings')));
   for (const warning of check.warnings) {
     const item = make('li');
+    item.dataset.line = warning.line;
+    item.dataset.kind = warning.kind;
     item.append(make('span', 'where',
                      warning.line ? text('lineNumber')(warning.line) : text('wholeFile')));
-    item.append(warning.text);
+    item.append(warning.message);
     warnings.append(item);
   }
+  // The times and what they assume, as posrelay-sim's check writes them.
   const times = element('run-time');
   times.replaceChildren();
-  // The times as posrelay-sim's check writes them, in the page's language.
-  const runTime = check.runTime;
-  const normalEnd = runTime.shortestNormalEnd === null ? text('noNormalEnd')
-                                                       : runTime.shortestNormalEnd;
-  for (const [label, value] of [['shortest', runTime.shortest],
-                                ['shortestNormalEnd', normalEnd],
-                                ['longest', runTime.longest]]) {
-    times.append(make('dt', '', text(label)), make('dd', '', value));
+  for (const row of check.runTimeRows) {
+    const value = make('dd');
+    value.append(make('span', 'time', row.value));
+    if (row.assumption) value.append(make('span', 'assumption', row.assumption));
+    times.append(make('dt', '', row.label), value);
   }
 }
 
 function showDryRun() {
-  const scenario = SITUATIONS.find(([name]) => name === state.situation)[1];
-  const run = callWithBytes('posrelay_dry_run', state.settingsBytes, ['string'],
-                            [JSON.stringify(scenario)]);
+  const scenario = SITUATIONS.find(([name]) => name === state.situation)[1](state.handsetMapMs);
+  const run = callWithBytes('posrelay_dry_run', state.settingsBytes, ['string', 'string'],
+                            [JSON.stringify(scenario), state.language]);
   element('dry-run-problem').hidden = !run.problem;
   element('dry-run').hidden = Boolean(run.problem);
   if (run.problem) {
@@ -243,6 +249,7 @@ function showSituations() {
   const fieldset = element('situations');
   fieldset.querySelectorAll('label').forEach((label) => label.remove());
   for (const [name] of SITUATIONS) {
+    if (name === 'slowMap' && state.handsetMapMs === null) continue;
     const choice = make('input');
     choice.type = 'radio';
     choice.name = 'situation';
@@ -253,7 +260,7 @@ function showSituations() {
       showDryRun();
     });
     const label = make('label');
-    label.append(choice, ' ' + text(name));
+    label.append(choice, ' ' + situationLabel(name));
     fieldset.append(label);
   }
 }
@@ -305,6 +312,8 @@ function start() {
   });
   PosrelayModule().then((module) => {
     state.module = module;
+    state.handsetMapMs = module.ccall('posrelay_handset_map_ms', 'number', [], []);
+    showSituations();
     element('status').hidden = true;
     element('settings-file').disabled = false;
     element('trace-file').disabled = false;

@@ -39,6 +39,10 @@ const char* Answer(const Json& json) {
 
 const char* Problem(const std::string& problem) { return Answer(Json{{"problem", problem}}); }
 
+ReportLanguage PageLanguage(const char* language) {
+  return std::string(language) == "ja" ? kJapanese : kEnglish;
+}
+
 std::string Bytes(const char* bytes, int size) {
   return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
@@ -49,9 +53,10 @@ extern "C" {
 
 // posrelay-sim --check --format json, its warnings in the page's language,
 // "ja" or "en", with its run times as the check's report writes them:
-// "runTime": {"shortest", "shortestNormalEnd" (null for none), "longest"}.
+// "runTime": {"shortest", "shortestNormalEnd" (null for none), "longest"},
+// and "runTimeRows": [{"label", "value", "assumption"}], the report's lines.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, const char* language) {
-  const ReportLanguage report = std::string(language) == "ja" ? kJapanese : kEnglish;
+  const ReportLanguage report = PageLanguage(language);
   const SettingsCheck check = CheckSettingsFile(Bytes(bytes, size), report);
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
   Json answer = Json::parse(FormatSettingsCheckJson(check));
@@ -61,19 +66,29 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, con
                                      ? Json(DurationText(*bounds.shortestNormalEndMs, report))
                                      : Json(nullptr);
   runTime["longest"] = DurationText(bounds.longestMs, report);
+  for (const RunTimeRow& row : RunTimeRows(check)) {
+    answer["runTimeRows"].push_back(
+        Json{{"label", row.label}, {"value", row.value}, {"assumption", row.assumption}});
+  }
   return Answer(answer);
 }
 
+// How long the check takes a handset's map to start or close, in ms: the
+// page's slow map takes as long.
+EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHandsetMapMs); }
+
 // A dry run of the settings file on the handset a scenario describes:
 // {"svg", "summary", "timeline", "message" (null on a normal end), "totalMs"},
-// or {"problem"} for a scenario or settings posrelay-sim does not run.
+// or {"problem"} for a scenario or settings a dry run does not run, settings
+// said in the page's language.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
-                                                  const char* scenarioJson) {
+                                                  const char* scenarioJson, const char* language) {
   HandsetScenario scenario;
   std::string problem;
   if (!LoadScenario(scenarioJson, scenario, problem)) return Problem("scenario: " + problem);
   scenario.settingsFile = Bytes(bytes, size);
-  if (!DryRunAccepts(CheckSettingsFile(*scenario.settingsFile, kEnglish).settings, problem)) {
+  const ReportLanguage report = PageLanguage(language);
+  if (!DryRunAccepts(CheckSettingsFile(*scenario.settingsFile, report).settings, report, problem)) {
     return Problem(problem);
   }
   SimulatedHandset handset(scenario);

@@ -24,6 +24,15 @@ function sample(name) {
   return readFileSync(path.join(sourceDir, 'samples', name));
 }
 
+// The settings lines owners write, each with the warnings it must give: the
+// table posrelay-sim's check is tested with too.
+const settingsLines =
+    JSON.parse(readFileSync(path.join(sourceDir, 'tests/posrelay_sim/check/settings_lines.json')));
+
+function fileOf(entry) {
+  return Buffer.from(entry.bytes.replaceAll(' ', ''), 'hex');
+}
+
 // Gives the page a file, as an owner picking it, and waits until it is shown.
 async function pick(input, name, buffer) {
   const shown = await page.evaluate(() => Number(document.body.dataset.filesShown || 0));
@@ -76,18 +85,18 @@ test('a key hidden behind another one on its line is warned about, with its line
   // The value is what follows the line's first "=": "5 wait", read as 5.
   assert.deepEqual(settings.wait, ['5', '1 行目']);
   assert.deepEqual(settings.waitloop, ['10', '標準の値（ファイルに指定なし）']);
-  assert.deepEqual(settings.comport, ['"COM3:"', '2 行目']);
+  assert.deepEqual(settings.comport, ['「COM3:」', '2 行目']);
   const warnings = await page.locator('#warnings li').allInnerTexts();
   assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('waitloop ではなく wait を設定します')),
             warnings.join('\n'));
-  assert.match(await textOf('#run-time'), /最長\n61\.205 秒（1 分 1 秒）$/);
+  assert.match(await textOf('#run-time'), /最長の実行\n約 1 分 1 秒（61\.205 秒）$/);
 });
 
 test('the Japanese sample: every setting from its line, no warning, a dry run', async () => {
   await pick('#settings-file', 'posrelay.ini', sample('ja/posrelay.ini'));
   const settings = await settingsShown();
-  assert.deepEqual(settings.gpath, ['"\\Program Files\\GoogleMaps\\GoogleMaps.exe"', '14 行目']);
-  assert.deepEqual(settings.comport, ['"COM1:"', '34 行目']);
+  assert.deepEqual(settings.gpath, ['「\\Program Files\\GoogleMaps\\GoogleMaps.exe」', '14 行目']);
+  assert.deepEqual(settings.comport, ['「COM1:」', '34 行目']);
   assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), ['注意点はありません。']);
   assert.match(await textOf('#dry-run-summary'), /end: map shown at 35\.\d+, 139\.\d+/);
   assert.equal(await page.locator('#dry-run-chart svg').count(), 1);
@@ -148,6 +157,54 @@ test('code page 932: the page reads and writes every code as posrelay-sim and Wi
                       '81CA FFE2 81CA', '878A 3231 878A', 'FA40 2170 FA40', 'EEEF 2170 FA40']) {
     assert.ok(shown.includes(line), line);
   }
+});
+
+test('each line of the settings table gives its warnings, each with its line once', async () => {
+  for (const entry of settingsLines.files) {
+    await pick('#settings-file', 'posrelay.ini', fileOf(entry));
+    const shown = await page.locator('#warnings li[data-kind]').evaluateAll(
+        (items) => items.map((item) => [item.dataset.line, item.dataset.kind, item.textContent]));
+    const kinds = {};
+    for (const [line, kind, text] of shown) {
+      (kinds[line] ??= []).push(kind);
+      assert.equal(text.split('行目').length, 2, text);
+      assert.ok(!text.includes('posrelay-sim') && !text.includes('\\"'), text);
+    }
+    assert.deepEqual(kinds, entry.warnings, entry.lines.join(' / '));
+  }
+});
+
+test('a full-width line is told in Japanese, with what to write instead', async () => {
+  const fullWidth = settingsLines.files.find((entry) => entry.lines[0] === 'ｗａｉｔ＝４０００');
+  await pick('#settings-file', 'posrelay.ini', fileOf(fullWidth));
+  assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), [
+    '1 行目「ｗａｉｔ＝４０００」は全角の文字で書かれています。posrelay は設定の名前を半角の' +
+    '文字でしか読まないため、この行は無視されます。半角で wait=4000 と書いてください']);
+});
+
+test('waits too short for a handset\'s map end in its timeout on the slow map', async () => {
+  await pick('#settings-file', 'posrelay.ini', Buffer.from('wait=4\x95\x62\r\n', 'latin1'));
+  const warnings = await page.locator('#warnings li').allInnerTexts();
+  assert.ok(warnings.some((w) => w.includes('4 秒なら wait=4000 と書いてください')), warnings.join('\n'));
+  assert.match(await textOf('#run-time'),
+               /最短で地図が出るまで\n2\.000 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し/);
+  await page.getByLabel('地図アプリの起動に 5 秒かかる（実際の端末と同じ）').check();
+  assert.match(await textOf('#dry-run-summary'), /モバイル Google マップの起動でタイムアウトしました/);
+  await page.screenshot({path: path.join(path.dirname(pagePath), 'screenshots', 'ja-slow-map.png'),
+                         fullPage: true});
+  await pick('#settings-file', 'posrelay.ini', Buffer.from('wait=4000\r\n'));
+  assert.doesNotMatch(await textOf('#dry-run-summary'), /タイムアウト/);
+  await page.getByLabel('標準（地図アプリは起動していない）').check();
+});
+
+test('settings a dry run does not run are refused in the owner\'s words', async () => {
+  await pick('#settings-file', 'posrelay.ini', Buffer.from('waitloop=200000\r\n'));
+  assert.equal(await textOf('#dry-run-problem'),
+               '試運転できません：waitloop が 200000 で、試運転で 1 つずつ表示できる 100000 回を超えています');
+  await page.click('#language');
+  assert.equal(await textOf('#dry-run-problem'), 'No dry run: waitloop is 200000, over the ' +
+                                                 '100000 checks or key presses a dry run shows one by one');
+  await page.click('#language');
 });
 
 test('no script error and no request beyond the page itself', () => {

@@ -44,6 +44,21 @@ std::string PadToWidth(const std::string& utf8, std::size_t columns) {
 
 std::string DisplayText(std::string_view text) { return QuotedText(text, kReadableQuoting); }
 
+std::string DisplayTextIn(ReportLanguage language, std::string_view text) {
+  if (language != kJapanese) return DisplayText(text);
+  std::string shown = "「";
+  for (std::string_view::size_type at = 0; at < text.size(); ++at) {
+    const unsigned char byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x20 || byte == 0x7f) {
+      const std::string escaped = QuotedText(text.substr(at, 1), kReadableQuoting);
+      shown += escaped.substr(1, escaped.size() - 2);
+    } else {
+      shown += text[at];
+    }
+  }
+  return shown + "」";
+}
+
 std::string DegreesText(const GeoPosition& position) {
   char text[64];
   std::snprintf(text, sizeof text, "%.6f, %.6f", position.latitude, position.longitude);

@@ -5,10 +5,16 @@
 #include <string_view>
 
 #include "position/geo_position.h"
+#include "tools/posrelay_sim/report_language.h"
 
 // UTF-8 text in double quotes for people to read: QuotedText's readable
 // quoting, which leaves backslashes as they stand.
 std::string DisplayText(std::string_view text);
+
+// UTF-8 text quoted for a reader of `language`: in English as DisplayText
+// does; in Japanese in 「」 as the handset reads it, only what cannot be
+// seen (control characters) escaped: 「"\Maps\Map.exe"」.
+std::string DisplayTextIn(ReportLanguage language, std::string_view text);
 
 // The columns UTF-8 text takes on a terminal: two for each East Asian wide
 // or full-width character (kanji, kana, full-width forms), one for others.

@@ -4,18 +4,20 @@
 #include <string>
 
 #include "settings/launcher_settings.h"
+#include "tools/posrelay_sim/report_language.h"
 
 // The launcher loops as often as waitloop and gzoomtime say, and every
-// check and key press is recorded and printed: posrelay-sim runs at most
-// this many of each, in a dry run and in a replay.
+// check and key press is recorded and shown one by one: a dry run and a
+// replay run at most this many of each.
 inline constexpr int kMostLoops = 100000;
 
-// Whether `key` (a SettingsKey) holds a value that posrelay-sim does not run.
+// Whether `key` (a SettingsKey) holds a value that a dry run does not run.
 bool DryRunRefusesKey(const LauncherSettings& settings, int key);
 
-// Returns 1 when posrelay-sim runs the launcher with these settings; 0 with
-// `problem` ("waitloop 2000000000 and gzoomtime 0: posrelay-sim runs at
-// most 100000 of each") when it does not.
-int DryRunAccepts(const LauncherSettings& settings, std::string& problem);
+// Returns 1 when a dry run runs the launcher with these settings; 0 with
+// `problem` in `language` when it does not, in its owner's words: "waitloop
+// is 2000000, over the 100000 checks or key presses a dry run shows one by
+// one".
+int DryRunAccepts(const LauncherSettings& settings, ReportLanguage language, std::string& problem);
 
 #endif

@@ -222,6 +222,11 @@ int Fail(const std::string& line) {
   return 2;
 }
 
+// The language of what is said about a settings file: the messages locale's.
+ReportLanguage LocaleLanguage() {
+  return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
 int CheckSettings(const std::string& path, bool json) {
   std::string bytes;
   std::string problem;
@@ -230,9 +235,7 @@ int CheckSettings(const std::string& path, bool json) {
     std::cout << FormatUnreadableFileJson(path, "cannot be read: " + problem);
     return 2;
   }
-  const ReportLanguage language =
-      LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
-  const SettingsCheck check = CheckSettingsFile(bytes, language);
+  const SettingsCheck check = CheckSettingsFile(bytes, LocaleLanguage());
   std::cout << (json ? FormatSettingsCheckJson(check) : FormatSettingsCheck(check, path));
   return check.warnings.empty() ? 0 : 1;
 }
@@ -352,7 +355,8 @@ int RunOnce(const Options& options) {
       return Fail(*options.ini + ": cannot be read: " + problem);
     }
     const LauncherSettings settings = CheckSettingsFile(bytes, kEnglish).settings;
-    if (!DryRunAccepts(settings, problem)) return Fail(*options.ini + ": " + problem);
+    if (!DryRunAccepts(settings, LocaleLanguage(), problem))
+      return Fail(*options.ini + ": " + problem);
     scenario.settingsFile = bytes;
   }
   SimulatedHandset handset(scenario);

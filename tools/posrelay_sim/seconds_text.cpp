@@ -14,16 +14,22 @@ std::string SecondsText(std::int64_t ms) {
 }
 
 std::string DurationText(std::uint64_t ms, ReportLanguage language) {
-  const std::uint64_t seconds = ms / 1000;
-  std::string duration =
+  const std::string exact =
       CheckTextIn(language, kTextSeconds, {SecondsText(static_cast<std::int64_t>(ms))});
-  if (seconds >= 3600) {
-    duration += CheckTextIn(language, kTextHours,
-                            {std::to_string(seconds / 3600), std::to_string(seconds / 60 % 60),
-                             std::to_string(seconds % 60)});
-  } else if (seconds >= 60) {
-    duration += CheckTextIn(language, kTextMinutes,
-                            {std::to_string(seconds / 60), std::to_string(seconds % 60)});
+  if (ms < 60000) return exact;
+  // To the nearest second: what a person reads off a clock.
+  const std::uint64_t seconds = (ms + 500) / 1000;
+  const struct {
+    std::uint64_t count;
+    CheckText unit;
+  } parts[] = {{seconds / 3600, kTextHoursPart},
+               {seconds / 60 % 60, kTextMinutesPart},
+               {seconds % 60, kTextSecondsPart}};
+  std::string about;
+  for (const auto& part : parts) {
+    if (part.count == 0) continue;
+    about +=
+        (about.empty() ? "" : " ") + CheckTextIn(language, part.unit, {std::to_string(part.count)});
   }
-  return duration;
+  return CheckTextIn(language, kTextAbout, {about, exact});
 }

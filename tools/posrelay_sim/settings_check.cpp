@@ -1,6 +1,7 @@
 #include "tools/posrelay_sim/settings_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <nlohmann/json.hpp>
@@ -24,6 +25,8 @@ const int kTimeKeys[] = {kKeyWait,     kKeyWaitloop, kKeyWaitstart,
 const std::uint64_t kLongRunMs = 10 * 60 * 1000;
 // Characters that a Japanese keyboard gives in full width, where the
 // launcher only knows their ASCII forms.
+const wchar_t kFullWidthFirst = 0xFF01;  // "！", the full-width "!"
+const wchar_t kFullWidthLast = 0xFF5E;   // "～", the full-width "~"
 const wchar_t kFullWidthEquals = 0xFF1D;
 const wchar_t kFullWidthZero = 0xFF10;
 const wchar_t kFullWidthNine = 0xFF19;
@@ -33,6 +36,27 @@ const wchar_t kIdeographicSpace = 0x3000;
 const wchar_t kBlanks[] = {L' ', L'\t', L'\r', kIdeographicSpace, 0};
 const wchar_t kBlanksAndLineFeed[] = {L' ', L'\t', L'\r', L'\n', kIdeographicSpace, 0};
 const wchar_t kDigits[] = L"0123456789";
+// What lies around a value that its author did not mean as part of it.
+const wchar_t kValueEdges[] = {L' ', L'\t', L'\r', L'\n', kIdeographicSpace, L'=', 0};
+// Units of time as owners write them after a pause, and what one is in
+// milliseconds; compared in lower case.
+struct UnitOfTime {
+  const wchar_t* name;
+  int ms;
+  CheckText text;
+};
+const UnitOfTime kUnitsOfTime[] = {
+    {L"ms", 1, kTextMilliseconds},          {L"msec", 1, kTextMilliseconds},
+    {L"millisecond", 1, kTextMilliseconds}, {L"milliseconds", 1, kTextMilliseconds},
+    {L"ミリ秒", 1, kTextMilliseconds},      {L"s", 1000, kTextSecondsPart},
+    {L"sec", 1000, kTextSecondsPart},       {L"secs", 1000, kTextSecondsPart},
+    {L"second", 1000, kTextSecondsPart},    {L"seconds", 1000, kTextSecondsPart},
+    {L"秒", 1000, kTextSecondsPart},        {L"秒間", 1000, kTextSecondsPart},
+    {L"min", 60000, kTextMinutesPart},      {L"mins", 60000, kTextMinutesPart},
+    {L"minute", 60000, kTextMinutesPart},   {L"minutes", 60000, kTextMinutesPart},
+    {L"分", 60000, kTextMinutesPart},       {L"分間", 60000, kTextMinutesPart}};
+// The longest pause a setting holds, in milliseconds.
+const double kLargestPauseMs = 2147483647.0;
 // How other settings files mark comments; this one has no comment syntax.
 const wchar_t* const kCommentMarks[] = {L"#", L";", L"//", L"'"};
 
@@ -51,10 +75,24 @@ class Warnings {
   }
 
   void Add(int line, int key, CheckText kind, std::initializer_list<std::string> arguments) {
-    list_.push_back(
-        SettingsWarning{line, key, WarningKindName(kind),
-                        Text(kTextLine, {std::to_string(line)}) + Text(kind, arguments)});
+    const std::string message = Text(kind, arguments);
+    list_.push_back(SettingsWarning{line, key, WarningKindName(kind),
+                                    Text(kTextLine, {std::to_string(line)}) + message, message});
   }
+
+  // A text of the file quoted for the check's reader.
+  std::string Shown(const std::wstring& text) const {
+    return DisplayTextIn(language_, WideToUtf8(text));
+  }
+
+  // A piece of the file as its author wrote it, without its line feed.
+  std::string Quoted(const std::wstring& piece) const {
+    std::wstring text = piece;
+    if (!text.empty() && text.back() == L'\n') text.pop_back();
+    return Shown(text);
+  }
+
+  ReportLanguage Language() const { return language_; }
 
   std::string Join(const std::vector<std::string>& items) const {
     std::string joined;
@@ -84,13 +122,6 @@ int LeadingKey(const std::wstring& line) {
   return leading;
 }
 
-// The line as its author wrote it, without its line feed.
-std::string Quoted(const std::wstring& piece) {
-  std::wstring text = piece;
-  if (!text.empty() && text.back() == L'\n') text.pop_back();
-  return DisplayText(WideToUtf8(text));
-}
-
 bool IsBlank(wchar_t c) { return c != 0 && std::wcschr(kBlanks, c) != nullptr; }
 
 std::wstring Trimmed(const std::wstring& text, const wchar_t* around) {
@@ -108,17 +139,67 @@ bool LooksLikeComment(const std::wstring& piece) {
   return false;
 }
 
-// A key, perhaps blanks, then the full-width equals sign: meant as a setting.
-bool HasKeyWithFullWidthEquals(const std::wstring& piece) {
-  for (int key = 0; key < kSettingsKeyCount; ++key) {
-    const std::wstring name = SettingsKeyName(key);
-    for (std::wstring::size_type at = piece.find(name); at != std::wstring::npos;
-         at = piece.find(name, at + 1)) {
-      const std::wstring::size_type next = piece.find_first_not_of(kBlanks, at + name.size());
-      if (next != std::wstring::npos && piece[next] == kFullWidthEquals) return true;
+// The full-width forms and the ideographic space that a Japanese keyboard
+// gives, as the half-width characters the launcher knows.
+std::wstring HalfWidth(const std::wstring& text) {
+  std::wstring half = text;
+  for (wchar_t& c : half) {
+    if (c >= kFullWidthFirst && c <= kFullWidthLast) {
+      c = static_cast<wchar_t>(c - kFullWidthFirst + L'!');
+    } else if (c == kIdeographicSpace) {
+      c = L' ';
     }
   }
-  return false;
+  return half;
+}
+
+std::wstring AsciiLowerCase(const std::wstring& text) {
+  std::wstring lower = text;
+  for (wchar_t& c : lower) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return lower;
+}
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+bool IsPauseKey(int key) {
+  return std::find(std::begin(kPauseKeys), std::end(kPauseKeys), key) != std::end(kPauseKeys);
+}
+
+// The key a line that sets none was meant to set, in full-width characters,
+// in another case or with blanks before its "=", and the line as it sets it.
+struct MeantKey {
+  int key;
+  CheckText why;
+  std::wstring line;
+};
+
+int FindMeantKey(const std::wstring& piece, const LauncherSettings& settings, MeantKey& meant) {
+  const std::wstring half = HalfWidth(piece);
+  const std::wstring lower = AsciiLowerCase(half);
+  for (int key = 0; key < kSettingsKeyCount; ++key) {
+    const std::wstring name = SettingsKeyName(key);
+    for (std::wstring::size_type at = lower.find(name); at != std::wstring::npos;
+         at = lower.find(name, at + 1)) {
+      const std::wstring::size_type equals = lower.find_first_not_of(L" \t", at + name.size());
+      if (equals == std::wstring::npos || lower[equals] != L'=') continue;
+      const std::wstring written = piece.substr(at, name.size());
+      meant.key = key;
+      if (written != half.substr(at, name.size())) {
+        meant.why = kWarnFullWidthKey;
+      } else if (piece[equals] == kFullWidthEquals) {
+        meant.why = kWarnFullWidthEquals;
+      } else {
+        meant.why = written != name ? kWarnKeyCase : kWarnBlankBeforeEquals;
+      }
+      // A text as written; a number in the half-width digits it is read in.
+      const std::wstring& value = TextSettingsField(settings, key) ? piece : half;
+      meant.line = name + L"=" + Trimmed(value.substr(equals + 1), kValueEdges);
+      return 1;
+    }
+  }
+  return 0;
 }
 
 bool HasFullWidthDigit(const std::wstring& text) {
@@ -131,15 +212,49 @@ int NumericSetting(const LauncherSettings& settings, int key) {
 }
 
 // As the report shows it: texts quoted, so that blanks at their ends show.
-std::string SettingValue(const LauncherSettings& settings, int key) {
+std::string SettingValue(const LauncherSettings& settings, int key, ReportLanguage language) {
   const std::wstring* text = TextSettingsField(settings, key);
-  if (text) return DisplayText(WideToUtf8(*text));
+  if (text) return DisplayTextIn(language, WideToUtf8(*text));
   return std::to_string(NumericSetting(settings, key));
 }
 
 bool IsDecimalPoint(wchar_t c) { return c == L'.' || c == kFullWidthFullStop; }
 
 bool IsThousandsSeparator(wchar_t c) { return c == L',' || c == kFullWidthComma; }
+
+// A unit of time after a pause's digits, from `digits` on in `value`, as
+// people write durations ("4秒", "1.5 s", "2分"): the launcher reads only
+// the whole number before it, as milliseconds. Returns 1 when there is one.
+int CheckUnit(const std::wstring& value, int read, std::size_t digits, int key, int line,
+              Warnings& warnings) {
+  if (!IsPauseKey(key) || read < 0) return 0;
+  const std::wstring half = HalfWidth(value);
+  std::wstring::size_type end = std::min(half.size(), half.find_first_not_of(kDigits, digits));
+  if (end < half.size() && half[end] == L'.') {
+    const std::wstring::size_type fraction =
+        std::min(half.size(), half.find_first_not_of(kDigits, end + 1));
+    if (fraction > end + 1) end = fraction;
+  }
+  const std::wstring number = half.substr(digits, end - digits);
+  // A carriage return ends what its author wrote on the line.
+  const std::wstring::size_type lineEnd = std::min(half.size(), half.find(L'\r', end));
+  const std::wstring unit =
+      AsciiLowerCase(Trimmed(half.substr(end, lineEnd - end), kBlanksAndLineFeed));
+  for (const UnitOfTime& known : kUnitsOfTime) {
+    if (unit != known.name) continue;
+    const double meant = std::wcstod(number.c_str(), nullptr) * known.ms;
+    // Milliseconds written with their unit read as meant.
+    if (meant == read || meant > kLargestPauseMs) return 1;
+    const std::wstring written = Trimmed(value.substr(end, lineEnd - end), kBlanksAndLineFeed);
+    warnings.Add(
+        line, key, kWarnUnit,
+        {KeyName(key), warnings.Shown(Trimmed(value, kBlanksAndLineFeed)), warnings.Shown(written),
+         std::to_string(read), warnings.Text(known.text, {WideToUtf8(number)}),
+         KeyName(key) + "=" + std::to_string(std::llround(meant))});
+    return 1;
+  }
+  return 0;
+}
 
 // What follows a number's digits, `digits` up to `end` as the launcher read
 // them, that its author meant as part of it: a unit, a decimal point, a
@@ -150,8 +265,9 @@ void CheckAfterDigits(const std::wstring& value, int read, std::size_t digits, s
   if (end == value.size()) return;
   const std::wstring rest =
       Trimmed(value.substr(end, value.find(L'\r', end) - end), kBlanksAndLineFeed);
-  if (rest.empty()) return;
-  const std::string shown = DisplayText(WideToUtf8(Trimmed(value, kBlanksAndLineFeed)));
+  if (rest.empty() || CheckUnit(value, read, digits, key, line, warnings)) return;
+  const std::string shown = warnings.Shown(Trimmed(value, kBlanksAndLineFeed));
+  const std::string readAs = KeyName(key) + "=" + std::to_string(read);
   // A comma before three digits groups them; before others it is a decimal
   // comma, as some locales write it.
   const std::wstring::size_type digitsAfter =
@@ -172,7 +288,7 @@ void CheckAfterDigits(const std::wstring& value, int read, std::size_t digits, s
     warnings.Add(line, key, kWarnDecimalPoint, {KeyName(key), shown, std::to_string(read)});
   } else {
     warnings.Add(line, key, kWarnTextAfterDigits,
-                 {KeyName(key), shown, DisplayText(WideToUtf8(rest)), std::to_string(read)});
+                 {KeyName(key), shown, warnings.Shown(rest), std::to_string(read), readAs});
   }
 }
 
@@ -183,9 +299,11 @@ void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warning
   int read = 0;
   std::size_t end = 0;
   const int digits = ReadInteger(value.c_str(), value.size(), read, end);
-  const std::string shown = Quoted(value);
+  const std::string shown = warnings.Quoted(value);
   if (HasFullWidthDigit(value)) {
-    warnings.Add(line, key, kWarnFullWidthDigits, {KeyName(key), shown, std::to_string(read)});
+    warnings.Add(line, key, kWarnFullWidthDigits,
+                 {KeyName(key), shown, std::to_string(read),
+                  KeyName(key) + "=" + WideToUtf8(Trimmed(HalfWidth(value), kBlanksAndLineFeed))});
   } else if (!digits) {
     warnings.Add(line, key, kWarnNoDigits, {KeyName(key), shown});
   } else if (LeadingKey(piece) == key) {
@@ -201,28 +319,64 @@ void CheckBlanks(const std::wstring& value, int key, int line, Warnings& warning
   if (!atStart && !atEnd) return;
   const CheckText where = atStart && atEnd ? kTextStartAndEnd : atStart ? kTextStart : kTextEnd;
   warnings.Add(line, key, kWarnBlankAtEnds,
-               {KeyName(key), DisplayText(WideToUtf8(value)), warnings.Text(where),
-                warnings.Text(key == kKeyGpath ? kTextPath : kTextPortName)});
+               {KeyName(key), warnings.Shown(value), warnings.Text(where),
+                warnings.Text(key == kKeyGpath ? kTextPath : kTextPortName),
+                KeyName(key) + "=" + WideToUtf8(Trimmed(value, kBlanks))});
 }
 
-bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+// A text value written with "=" in it, where the launcher ends the value.
+void CheckEqualsInValue(const std::wstring& piece, int key, const std::wstring& value, int line,
+                        Warnings& warnings) {
+  const std::wstring keyText = KeyText(key);
+  const std::wstring::size_type start =
+      piece.find_first_not_of(L'=', piece.find(keyText) + keyText.size());
+  if (start == std::wstring::npos) return;
+  const std::wstring written = piece.substr(start, piece.find(L'\n', start) - start);
+  if (written == value || written.find(L'=') == std::wstring::npos) return;
+  const bool path = key == kKeyGpath;
+  warnings.Add(line, key, kWarnEqualsInValue,
+               {KeyName(key), warnings.Shown(written), warnings.Shown(value),
+                warnings.Text(path ? kTextPath : kTextPortName),
+                path ? warnings.Text(kTextRenameWithoutEquals) : ""});
+}
+
+// A port named as "COM1", without the colon that ends the handset's device
+// names.
+void CheckPortName(const std::wstring& comport, int line, Warnings& warnings) {
+  const std::wstring name = Trimmed(comport, kBlanks);
+  const std::wstring::size_type digits = name.find_first_of(kDigits);
+  if (digits == std::wstring::npos || digits == 0 ||
+      name.find_first_not_of(kDigits, digits) != std::wstring::npos ||
+      !std::all_of(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(digits),
+                   IsAsciiLetter)) {
+    return;
+  }
+  warnings.Add(line, kKeyComport, kWarnComportNoColon,
+               {warnings.Shown(comport), WideToUtf8(name + L":")});
+}
 
 // A path the handset cannot start a program from, or not the one meant.
 void CheckPath(const std::wstring& gpath, int line, Warnings& warnings) {
-  const std::string shown = DisplayText(WideToUtf8(gpath));
+  const std::string shown = warnings.Shown(gpath);
   // Blanks at the ends have a warning of their own.
   const std::wstring path = Trimmed(gpath, kBlanks);
   const bool quoted = !path.empty() && (path.front() == L'"' || path.back() == L'"');
   if (quoted) warnings.Add(line, kKeyGpath, kWarnGpathQuoted, {shown});
   const std::wstring bare = quoted ? Trimmed(path, L"\"") : path;
-  const bool drive = bare.size() >= 2 && IsDriveLetter(bare[0]) && bare[1] == L':';
+  const bool drive = bare.size() >= 2 && IsAsciiLetter(bare[0]) && bare[1] == L':';
+  // The path as the handset's paths are written, which each warning offers.
+  std::wstring written = drive ? bare.substr(2) : bare;
+  std::replace(written.begin(), written.end(), L'/', L'\\');
+  if (written.empty() || written[0] != L'\\') written.insert(0, 1, L'\\');
+  const std::string instead = WideToUtf8(written);
   if (drive) {
-    warnings.Add(line, kKeyGpath, kWarnGpathDrive, {shown, WideToUtf8(bare.substr(0, 2))});
+    warnings.Add(line, kKeyGpath, kWarnGpathDrive, {shown, WideToUtf8(bare.substr(0, 2)), instead});
   } else if (!bare.empty() && bare[0] != L'\\' && bare[0] != L'/') {
-    warnings.Add(line, kKeyGpath, kWarnGpathNotFromRoot, {shown});
+    warnings.Add(line, kKeyGpath, kWarnGpathNotFromRoot, {shown, instead});
   }
-  if (bare.find(L'/') != std::wstring::npos)
-    warnings.Add(line, kKeyGpath, kWarnGpathSlash, {shown});
+  if (bare.find(L'/') != std::wstring::npos) {
+    warnings.Add(line, kKeyGpath, kWarnGpathSlash, {shown, instead});
+  }
   std::wstring refused;
   for (std::wstring::size_type at = drive ? 2 : 0; at < bare.size(); ++at) {
     const wchar_t c = bare[at];
@@ -231,7 +385,7 @@ void CheckPath(const std::wstring& gpath, int line, Warnings& warnings) {
     }
   }
   std::vector<std::string> characters;
-  for (wchar_t c : refused) characters.push_back(DisplayText(WideToUtf8(std::wstring(1, c))));
+  for (wchar_t c : refused) characters.push_back(warnings.Shown(std::wstring(1, c)));
   if (!characters.empty()) {
     warnings.Add(line, kKeyGpath, kWarnGpathNoNameCharacter, {shown, warnings.Join(characters)});
   }
@@ -260,7 +414,30 @@ void CheckCarriageReturns(const std::wstring& piece, int key, const LauncherSett
   }
   if (!afterReturn) return;
   warnings.Add(line, key, kWarnCarriageReturnAlone,
-               {Quoted(piece), KeyName(key), SettingValue(settings, key), warnings.Join(written)});
+               {warnings.Quoted(piece), KeyName(key),
+                SettingValue(settings, key, warnings.Language()), warnings.Join(written)});
+}
+
+// A line that sets no key: one with "=" looks like a setting gone wrong;
+// lines without are notes.
+void CheckLineOfNoKey(const std::wstring& piece, const LauncherSettings& settings, int line,
+                      Warnings& warnings) {
+  MeantKey meant;
+  const std::string shown = warnings.Quoted(piece);
+  if (!FindMeantKey(piece, settings, meant)) {
+    if (piece.find(L'=') != std::wstring::npos)
+      warnings.Add(line, kNoSettingsKey, kWarnNoKey, {shown});
+    return;
+  }
+  const std::string instead = WideToUtf8(meant.line);
+  if (meant.why == kWarnFullWidthKey) {
+    warnings.Add(line, kNoSettingsKey, meant.why, {shown, instead});
+  } else if (meant.why == kWarnFullWidthEquals) {
+    warnings.Add(line, kNoSettingsKey, meant.why,
+                 {shown, WideToUtf8(std::wstring(1, kFullWidthEquals)), instead});
+  } else {
+    warnings.Add(line, kNoSettingsKey, meant.why, {shown, KeyName(meant.key), instead});
+  }
 }
 
 // Warnings about one piece of the file; `continued` marks a piece that is
@@ -268,31 +445,28 @@ void CheckCarriageReturns(const std::wstring& piece, int key, const LauncherSett
 void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome outcome, int key,
                 const LauncherSettings& settings, int line, Warnings& warnings) {
   if (outcome == kLineMatchedNoKey) {
-    // Lines without "=" are notes; one with it looks like a setting gone wrong.
-    if (HasKeyWithFullWidthEquals(piece)) {
-      warnings.Add(line, kNoSettingsKey, kWarnFullWidthEquals,
-                   {Quoted(piece), WideToUtf8(std::wstring(1, kFullWidthEquals))});
-    } else if (piece.find(L'=') != std::wstring::npos) {
-      warnings.Add(line, kNoSettingsKey, kWarnNoKey, {Quoted(piece)});
-    }
+    CheckLineOfNoKey(piece, settings, line, warnings);
     return;
   }
   if (!continued && outcome == kLineApplied && LooksLikeComment(piece)) {
-    warnings.Add(line, key, kWarnLooksLikeComment, {Quoted(piece), KeyName(key)});
+    warnings.Add(line, key, kWarnLooksLikeComment, {warnings.Quoted(piece), KeyName(key)});
   }
   CheckCarriageReturns(piece, key, settings, line, warnings);
   const std::wstring* text = TextSettingsField(settings, key);
+  const int leading = LeadingKey(piece);
   if (outcome == kLineApplied && text) {
     CheckBlanks(*text, key, line, warnings);
+    if (leading == key) CheckEqualsInValue(piece, key, *text, line, warnings);
     if (key == kKeyGpath) CheckPath(settings.gpath, line, warnings);
+    if (key == kKeyComport) CheckPortName(settings.comport, line, warnings);
   } else if (outcome == kLineApplied) {
     CheckNumber(piece, key, line, warnings);
   }
   const std::string pieceBytes = std::to_string(kSettingsPieceBytes);
   if (continued) warnings.Add(line, key, kWarnPastFirstPiece, {KeyName(key), pieceBytes});
-  const int leading = LeadingKey(piece);
   if (leading != key) {
-    warnings.Add(line, key, kWarnTriedFirst, {Quoted(piece), KeyName(key), KeyName(leading)});
+    warnings.Add(line, key, kWarnTriedFirst,
+                 {warnings.Quoted(piece), KeyName(key), KeyName(leading)});
   }
   if (outcome == kLineHadNoValue) {
     warnings.Add(line, key, kWarnNoValue, {KeyName(key)});
@@ -334,6 +508,33 @@ std::string Dump(const nlohmann::ordered_json& json) {
   return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
+// Checks for the map window that end before a handset's map has shown its
+// window or closed it. A start looks last one pause before it gives up,
+// wait × (waitloop - 1) after the start; a close one pause later, wait ×
+// waitloop after its request. Either ends the run in a timeout message.
+void CheckMapWait(const SettingsCheck& check, Warnings& warnings) {
+  const LauncherSettings& settings = check.settings;
+  const std::uint64_t wait = static_cast<std::uint64_t>(settings.wait);
+  const std::uint64_t checks = static_cast<std::uint64_t>(settings.waitloop);
+  const std::uint64_t lastStartLook = wait * (checks - 1);
+  if (lastStartLook >= kHandsetMapMs) return;
+  const std::string close =
+      settings.greset == 1
+          ? warnings.Text(kTextMapCloseTime, {DurationText(wait * checks, check.language)})
+          : std::string();
+  // A longer wait, or with one check only, more checks.
+  const std::string instead =
+      checks > 1 ? "wait=" + std::to_string((kHandsetMapMs + checks - 2) / (checks - 1))
+                 : "waitloop=" + std::to_string((kHandsetMapMs + wait - 1) / wait + 1);
+  // On the later of the two lines, the one that made the wait short.
+  const bool onWait = check.setOnLine[kKeyWait] >= check.setOnLine[kKeyWaitloop];
+  const int key = onWait ? kKeyWait : kKeyWaitloop;
+  warnings.Add(check.setOnLine[key], key, kWarnMapWaitShort,
+               {std::to_string(settings.wait), std::to_string(settings.waitloop),
+                DurationText(lastStartLook, check.language), close,
+                warnings.Text(kTextSecondsPart, {std::to_string(kHandsetMapMs / 1000)}), instead});
+}
+
 // Warnings about the outcome of the whole file.
 void CheckOutcome(const SettingsCheck& check,
                   const std::vector<int> (&appliedOn)[kSettingsKeyCount], Warnings& warnings) {
@@ -357,6 +558,8 @@ void CheckOutcome(const SettingsCheck& check,
                  {std::to_string(settings.waitloop)});
   } else if (settings.wait == 0) {
     warnings.Add(check.setOnLine[kKeyWait], kKeyWait, kWarnWaitZero, {});
+  } else if (settings.wait > 0) {
+    CheckMapWait(check, warnings);
   }
   if (settings.greset != 0 && settings.greset != 1) {
     warnings.Add(check.setOnLine[kKeyGreset], kKeyGreset, kWarnGresetOther,
@@ -377,9 +580,9 @@ void CheckOutcome(const SettingsCheck& check,
     int key = kNoSettingsKey;
     for (int timeKey : kTimeKeys) {
       if (!check.setOnLine[timeKey]) continue;
-      given.push_back(
-          warnings.Text(kTextSettingOnLine, {KeyName(timeKey), SettingValue(settings, timeKey),
-                                             std::to_string(check.setOnLine[timeKey])}));
+      given.push_back(warnings.Text(
+          kTextSettingOnLine, {KeyName(timeKey), SettingValue(settings, timeKey, check.language),
+                               std::to_string(check.setOnLine[timeKey])}));
       if (check.setOnLine[timeKey] > line) {
         line = check.setOnLine[timeKey];
         key = timeKey;
@@ -388,6 +591,22 @@ void CheckOutcome(const SettingsCheck& check,
     warnings.Add(line, key, kWarnLongRun,
                  {DurationText(longestMs, check.language), warnings.Join(given)});
   }
+}
+
+// Whether two readings of a line set the same setting to the same value.
+bool ReadAlike(const std::wstring& one, const std::wstring& other) {
+  LauncherSettings first;
+  LauncherSettings second;
+  SetDefaultSettings(first);
+  SetDefaultSettings(second);
+  int firstKey = kNoSettingsKey;
+  int secondKey = kNoSettingsKey;
+  const SettingsLineOutcome outcome = ApplySettingsLine(first, one, false, firstKey);
+  if (ApplySettingsLine(second, other, false, secondKey) != outcome || firstKey != secondKey) {
+    return false;
+  }
+  return outcome != kLineApplied ||
+         SettingValue(first, firstKey, kEnglish) == SettingValue(second, secondKey, kEnglish);
 }
 
 // A file in another encoding than the handset's code page, Shift-JIS.
@@ -400,13 +619,27 @@ void CheckEncoding(const std::string& bytes, Warnings& warnings) {
     warnings.Add(1, kNoSettingsKey, kWarnUtf16, {});
     return;
   }
-  const std::string::const_iterator wide =
-      std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
   std::wstring text;
   // Shift-JIS text other than ASCII is almost never valid UTF-8.
-  if (wide == bytes.end() || !Utf8ToWide(bytes, text)) return;
-  warnings.Add(1 + static_cast<int>(std::count(bytes.begin(), wide, '\n')), kNoSettingsKey,
-               kWarnUtf8, {});
+  if (!wide || !Utf8ToWide(bytes, text)) return;
+  // A UTF-8 file matters only where the launcher reads a line otherwise
+  // than its author wrote it: Japanese in notes changes nothing.
+  int line = 1;
+  for (std::string::size_type at = 0; at < bytes.size(); ++line) {
+    const std::string::size_type lineFeed = bytes.find('\n', at);
+    const std::string::size_type end = lineFeed == std::string::npos ? bytes.size() : lineFeed + 1;
+    std::string written = bytes.substr(at, end - at);
+    at = end;
+    // Read in text mode, where CR LF is LF.
+    const std::string::size_type crlf = written.rfind("\r\n");
+    if (crlf != std::string::npos && crlf + 2 == written.size()) written.erase(crlf, 1);
+    const std::wstring read = Cp932ToWide(written);
+    std::wstring meant;
+    Utf8ToWide(written, meant);
+    if (!ReadAlike(read, meant))
+      warnings.Add(line, kNoSettingsKey, kWarnUtf8, {warnings.Quoted(read)});
+  }
 }
 
 }  // namespace
@@ -439,11 +672,12 @@ std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& f
   std::string report = text(kTextHeading, {fileName}) + "\n";
   std::size_t valueWidth = 0;
   for (int key = 0; key < kSettingsKeyCount; ++key) {
-    valueWidth = std::max(valueWidth, DisplayWidth(SettingValue(check.settings, key)));
+    valueWidth =
+        std::max(valueWidth, DisplayWidth(SettingValue(check.settings, key, check.language)));
   }
   for (int key = 0; key < kSettingsKeyCount; ++key) {
     report += "  " + PadToWidth(KeyName(key), 11) +
-              PadToWidth(SettingValue(check.settings, key), valueWidth + 2) +
+              PadToWidth(SettingValue(check.settings, key, check.language), valueWidth + 2) +
               (check.setOnLine[key] ? text(kTextOrigin, {std::to_string(check.setOnLine[key])})
                                     : text(kTextDefault)) +
               "\n";
@@ -452,22 +686,37 @@ std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& f
     report += text(kTextWarning) + warning.text + "\n";
   }
 
-  const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
-  const CheckText labels[] = {kTextShortestRun, kTextShortestNormalEnd, kTextLongestRun};
+  const std::vector<RunTimeRow> rows = RunTimeRows(check);
   std::size_t labelWidth = 0;
-  for (CheckText label : labels) labelWidth = std::max(labelWidth, DisplayWidth(text(label)));
-  const auto row = [&](CheckText label, const std::string& value) {
-    return "  " + PadToWidth(text(label), labelWidth + 2) + value + "\n";
-  };
+  for (const RunTimeRow& row : rows) labelWidth = std::max(labelWidth, DisplayWidth(row.label));
   report += text(kTextRunTimeHeading) + "\n";
-  report += row(kTextShortestRun,
-                DurationText(bounds.shortestMs, check.language) + text(kTextShortestRunWhen));
-  report +=
-      row(kTextShortestNormalEnd, bounds.shortestNormalEndMs
-                                      ? DurationText(*bounds.shortestNormalEndMs, check.language)
-                                      : text(kTextNoNormalEnd));
-  report += row(kTextLongestRun, DurationText(bounds.longestMs, check.language));
+  for (const RunTimeRow& row : rows) {
+    report += "  " + PadToWidth(row.label, labelWidth + 2) + row.value + row.assumption + "\n";
+  }
   return report;
+}
+
+std::vector<RunTimeRow> RunTimeRows(const SettingsCheck& check) {
+  const auto text = [&check](CheckText id, std::initializer_list<std::string> arguments = {}) {
+    return CheckTextIn(check.language, id, arguments);
+  };
+  const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
+  std::vector<RunTimeRow> rows;
+  rows.push_back(RunTimeRow{text(kTextShortestRun), DurationText(bounds.shortestMs, check.language),
+                            text(kTextShortestRunWhen)});
+  if (bounds.shortestNormalEndMs) {
+    // Its probe finds no internet, so that zoom and clear take no time.
+    const bool closingActions = check.settings.gzoomtime != 0 || check.settings.gclear != 0;
+    rows.push_back(RunTimeRow{
+        text(kTextShortestNormalEnd), DurationText(*bounds.shortestNormalEndMs, check.language),
+        text(kTextShortestNormalEndWhen,
+             {closingActions ? text(kTextWithoutZoomAndClear) : std::string()})});
+  } else {
+    rows.push_back(RunTimeRow{text(kTextShortestNormalEnd), text(kTextNoNormalEnd), ""});
+  }
+  rows.push_back(
+      RunTimeRow{text(kTextLongestRun), DurationText(bounds.longestMs, check.language), ""});
+  return rows;
 }
 
 std::string FormatSettingsCheckJson(const SettingsCheck& check) {
@@ -490,6 +739,7 @@ std::string FormatSettingsCheckJson(const SettingsCheck& check) {
     if (warning.key != kNoSettingsKey) entry["key"] = KeyName(warning.key);
     entry["kind"] = warning.kind;
     entry["text"] = warning.text;
+    entry["message"] = warning.message;
     report["warnings"].push_back(entry);
   }
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);

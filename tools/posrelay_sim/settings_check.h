@@ -1,6 +1,7 @@
 #ifndef POSRELAY_TOOLS_POSRELAY_SIM_SETTINGS_CHECK_H
 #define POSRELAY_TOOLS_POSRELAY_SIM_SETTINGS_CHECK_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,13 @@ struct SettingsWarning {
   int key;           // the key it concerns, or kNoSettingsKey for the whole file
   std::string kind;  // what it is about, a name that stays: "textAfterDigits", "gpathQuoted", ...
   std::string text;  // for people, in the check's language, its line first ("line 3: ...")
+  std::string message;  // the same without its line, for a reader who shows the line apart
 };
+
+// About how long a handset's map takes to show its window after it is
+// started, or to close it after it is asked to: checks for its window that
+// give up sooner end the run in a timeout message (docs/settings.md).
+inline constexpr std::uint64_t kHandsetMapMs = 5000;
 
 // A settings file read line by line with the launcher's own reader, with
 // where each setting came from and what would surprise its author.
@@ -36,9 +43,20 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
 // settings allow. Columns are aligned by display width.
 std::string FormatSettingsCheck(const SettingsCheck& check, const std::string& fileName);
 
+// One line of the run times: what it is, how long, and what it assumes of
+// the handset (empty for nothing), each in the check's language.
+struct RunTimeRow {
+  std::string label;
+  std::string value;
+  std::string assumption;
+};
+
+// The shortest run, the shortest normal end and the longest run.
+std::vector<RunTimeRow> RunTimeRows(const SettingsCheck& check);
+
 // The same as one JSON object for programs, such as the runner under Wine:
 // {"settings":{"gpath":{"value":"...","line":n},...},
-//  "warnings":[{"line":n,"key":"wait"|null,"kind":"...","text":"..."}],
+//  "warnings":[{"line":n,"key":"wait"|null,"kind":"...","text":"...","message":"..."}],
 //  "runTimeMs":{"shortest":ms,"shortestNormalEnd":ms|null,"longest":ms}}
 std::string FormatSettingsCheckJson(const SettingsCheck& check);
 

@@ -17,7 +17,7 @@ class RecordedSettingsCheck : public SettingsReadObserver {
   void PieceTaken(const std::wstring&, bool, SettingsLineOutcome, int,
                   const LauncherSettings& settings) override {
     std::string refusal;
-    if (!problem.empty() || DryRunAccepts(settings, refusal)) return;
+    if (!problem.empty() || DryRunAccepts(settings, kEnglish, refusal)) return;
     // The piece's read is the last operation the player played.
     problem = "line " + std::to_string(trace_.lines[player_.Played() - 1]) + ": " + refusal;
   }
