@@ -725,21 +725,26 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "identical: 39 operations", ""},
       // Interrupted runs replay as far as their traces go.
       {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
-       "interrupted after operation 724, at 50.733 s: the trace ends at the message, as when the "
-       "handset is reset while the message is shown; identical up to there",
-       "end: interrupted after operation 724, at 50.733 s"},
+       "ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when the "
+       "handset is reset while it is shown; identical up to there",
+       "end: ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when "
+       "the handset is reset while it is shown"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 0,
-       "interrupted after operation 37, at 1.411 s: the trace stops without its end line; "
-       "identical up to there; 1.411 s recorded, 1.400 s of them the launcher's pauses",
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: the "
+       "trace stops without its end line; identical up to there; 1.411 s recorded, 1.400 s of "
+       "them the launcher's pauses",
        ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",
        true, 0,
-       "interrupted after operation 37, at 1.411 s: its last line, line 39, was cut part-way; "
-       "identical up to there",
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: its "
+       "last line, line 39, was cut part-way; identical up to there",
        "position  attempt 1 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum "
        "(35.689444, 139.753333); on WGS84 35.692670, 139.750125"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", std::string(9, '\0') + "\n",
-       true, 0, "interrupted after operation 37, at 1.411 s: its last line, line 39", ""},
+       true, 0,
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, "
+       "139.750125: its last line, line 39",
+       ""},
       {"normal_run.trace", "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC\\r",
        "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC1\\r\",\"count\":8}\n", true, 1,
        "divergence at operation 19 (line 20): recorded write text=\"AT@LBC1\\r\" count=8; the "
