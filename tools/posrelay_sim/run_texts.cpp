@@ -25,8 +25,10 @@ const Texts kTexts[kRunTextCount] = {
      "{4} 番目の操作のあとで記録が途切れています（{1}、位置は取れていません）"},
     {"interrupted after operation {4}, at {1}, with the position {2}",
      "{4} 番目の操作のあとで記録が途切れています（{1}、位置は{2}）"},
-    {"cut at the trace's bound after operation {4}, at {1}; the rest of the run is not recorded",
-     "記録が上限に達し、{4} 番目の操作（{1}）より後は残っていません"},
+    {"cut at the trace's bound after operation {4}; the record stops at {1}, short of the run's "
+     "end",
+     "記録が上限に達したため {4} 番目の操作より後は省かれ、実行の終わりまで残っていません（記録は "
+     "{1}まで）"},
     {"{5}; the trace was cut at its bound after operation {4}, its last part kept",
      "{5}。記録は {4} 番目の操作のあとで上限に達し、実行の最後の部分だけが残っています"},
     {"ended at the message {3}, at {1}, as when the handset is reset while it is shown",
