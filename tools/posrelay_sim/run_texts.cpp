@@ -75,7 +75,7 @@ const Texts kTexts[kRunTextCount] = {
     {"attempt of the position query", "位置の問い合わせ（回数）"},
     {"message", "メッセージ"},
     {"end of the run", "実行の終わり"},
-    {"a run of posrelay {1}{2} on the {3}{4}{5}", "posrelay {1}{2}を{3}{4}で実行した記録{5}"},
+    {"a run of posrelay {1}{2} on the {3}{4}{5}", "{3}{4}で実行した posrelay {1}{2} の記録{5}"},
     {" (build {1})", "（ビルド {1}）"},
     {" ({1})", "（{1}）"},
     {", started {1}", "、開始 {1}"},
@@ -167,8 +167,8 @@ std::string PositionIn(ReportLanguage language, const GeoPosition& position) {
 }
 
 std::string PhaseNameIn(ReportLanguage language, RunPhase phase) {
-  static const char* const kJapaneseNames[] = {"設定ファイル", "地図アプリの確認", "データ接続",
-                                               "W-SIM",        "地図アプリの起動", "ズームと消去"};
+  static const char* const kJapaneseNames[] = {"設定ファイル", "地図の確認", "データ接続",
+                                               "W-SIM",        "地図の起動", "ズームと消去"};
   return language == kJapanese ? kJapaneseNames[phase] : RunPhaseName(phase);
 }
 
