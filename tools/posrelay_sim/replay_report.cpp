@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 #include "simulator/operation_text.h"
 #include "tools/posrelay_sim/display_text.h"
