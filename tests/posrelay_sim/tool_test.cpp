@@ -926,30 +926,32 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
     std::string japanese;
     std::string headlineEnglish;  // the page's verdict, before the end
     std::string headlineJapanese;
+    bool reachesEnd;  // the chart's end line is the run's, else where the record stops
+    const char* seconds;
   } cases[] = {
       {"shown", KeptTrace("normal_run.trace"), "shown", kShownEn + "1.560 s", "1.560 秒" + kShownJa,
-       kSameEn, kSameJa},
+       kSameEn, kSameJa, true, "1.560"},
       {"message without a position", KeptTrace("map_never_closes.trace"), "message",
        "message \"モバイル Google マップの停止でタイムアウトしました\", after 2.401 s",
        "2.401 秒でメッセージ「モバイル Google "
        "マップの停止でタイムアウトしました」を表示して終わりました",
-       kSameEn, kSameJa},
+       kSameEn, kSameJa, true, "2.401"},
       {"message with a position", RecordedDryRun("--scenario map_does_not_start.json"), "message",
        "message \"モバイル Google マップの起動に失敗しました\", position 35.692670, 139.750125, "
        "after "
        "3.000 s",
        "3.000 秒でメッセージ「モバイル Google マップの起動に失敗しました」を表示して終わりました"
        "（位置は北緯 35.692670 度、東経 139.750125 度）",
-       kSameEn, kSameJa},
+       kSameEn, kSameJa, true, "3.000"},
       {"interrupted before a position", KeptTrace("interrupted.trace"), "interrupted",
        "interrupted after operation 118, at 7.459 s, before any position",
        "118 番目の操作のあとで記録が途切れています（7.459 秒、位置は取れていません）", kPartEn,
-       kPartJa},
+       kPartJa, false, "7.459"},
       {"interrupted with a position", KeptTrace("normal_run.trace", 2), "interrupted",
        "interrupted after operation 39, at 1.560 s, with the position 35.692670, 139.750125",
        "39 番目の操作のあとで記録が途切れています（1.560 秒、位置は北緯 35.692670 度、東経 "
        "139.750125 度）",
-       kPartEn, kPartJa},
+       kPartEn, kPartJa, false, "1.560"},
       {"ended at the message", KeptTrace("map_never_closes.trace", 2), "endedAtMessage",
        "ended at the message \"モバイル Google マップの停止でタイムアウトしました\", at 2.319 s, "
        "as "
@@ -957,19 +959,19 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
        "メッセージ「モバイル Google "
        "マップの停止でタイムアウトしました」の表示中に記録が終わっています"
        "（2.319 秒。表示中に端末をリセットしたときなど）",
-       kPartEn, kPartJa},
+       kPartEn, kPartJa, false, "2.319"},
       {"cut, its last part to the end", cutToEnd, "cut",
        kShownEn + "1254.000 s; the trace was cut at its bound after operation 19298, its last "
                   "part kept",
        "1254.000 秒" + kShownJa +
            "。記録は 19298 番目の操作のあとで上限に達し、実行の最後の部分だけが残っています",
-       kPartEn, kPartJa},
+       kPartEn, kPartJa, true, "1254.000"},
       {"cut, its last part short of the end", cutShort, "cut",
        "cut at the trace's bound after operation 19298; the record stops at 1254.000 s, short of "
        "the run's end",
        "記録が上限に達したため 19298 番目の操作より後は省かれ、実行の終わりまで残っていません"
        "（記録は 1254.000 秒まで）",
-       kPartEn, kPartJa},
+       kPartEn, kPartJa, false, "1254.000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -988,6 +990,11 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
       const std::string chart = FormatReplaySvg(trace, language);
       EXPECT_NE(chart.find("<title>posrelay: " + XmlEscaped(end) + "</title>"), std::string::npos);
       EXPECT_NE(chart.find("class=\"caption\">" + XmlEscaped(end) + "</text>"), std::string::npos);
+      const std::string runEnd = (english ? ">end " : ">終わり ") + std::string(c.seconds);
+      const std::string recordStops =
+          (english ? ">record stops " : ">記録の終わり ") + std::string(c.seconds);
+      EXPECT_EQ(chart.find(runEnd) != std::string::npos, c.reachesEnd);
+      EXPECT_EQ(chart.find(recordStops) != std::string::npos, !c.reachesEnd);
       EXPECT_EQ(chart.find("map shown") != std::string::npos,
                 english && end.find("map shown") != std::string::npos);
       EXPECT_EQ(FormatReplayHeadline(trace, result, language),

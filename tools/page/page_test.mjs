@@ -62,6 +62,13 @@ async function englishOnPage(what) {
   return findings.map((finding) => `${what}: ${finding}`);
 }
 
+// The whole page as it stands, in build/page/screenshots/, for people to look at.
+async function screenshot(name) {
+  const shots = path.join(path.dirname(pagePath), 'screenshots');
+  mkdirSync(shots, {recursive: true});
+  await page.screenshot({path: path.join(shots, name), fullPage: true});
+}
+
 async function textOf(selector) {
   return page.locator(selector).innerText();
 }
@@ -123,9 +130,7 @@ test('the Japanese sample: every setting from its line, no warning, a dry run', 
   assert.match(await textOf('#dry-run-summary'),
                /終わり: 3\.000 秒で地図を表示して終わりました（北緯 35\.\d+ 度、東経 139\.\d+ 度）/);
   assert.equal(await page.locator('#dry-run-chart svg').count(), 1);
-  const shots = path.join(path.dirname(pagePath), 'screenshots');
-  mkdirSync(shots, {recursive: true});
-  await page.screenshot({path: path.join(shots, 'ja-sample.png'), fullPage: true});
+  await screenshot('ja-sample.png');
 });
 
 test('each situation of the handset runs again; a missing map ends in a message', async () => {
@@ -171,6 +176,7 @@ test('an interrupted trace is told as interrupted, never as a map shown', async 
   assert.equal(await page.locator('#trace-verdict').getAttribute('class'), 'verdict partial');
   assert.ok((await textOf('#trace-summary')).includes(`終わり: ${interrupted}`));
   assert.equal(await page.locator('#trace-chart svg .caption').textContent(), interrupted);
+  await screenshot('ja-interrupted-trace.png');
   await page.click('#language');
   assert.equal(await page.locator('#trace-chart svg .caption').textContent(),
                'interrupted after operation 118, at 7.459 s, before any position');

@@ -141,10 +141,9 @@ std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult&
         language, kHeadlineDivergence,
         {std::to_string(result.played + 1), std::to_string(DivergenceLine(trace, result))});
   }
-  const RunSummary summary = RecordedSummary(trace);
-  const bool whole = summary.end.kind == kRunShown || summary.end.kind == kRunMessage;
+  const bool whole = !trace.cut && !trace.interrupted;
   return RunTextIn(language, whole ? kHeadlineIdentical : kHeadlineAsFarAsItGoes,
-                   {RunEndText(summary, language)});
+                   {RunEndText(RecordedSummary(trace), language)});
 }
 
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result,

@@ -25,6 +25,11 @@ const char* RunEndKindName(RunEndKind kind) {
   return kNames[kind];
 }
 
+bool RecordReachesEnd(const RunEnd& end) {
+  return end.kind == kRunShown || end.kind == kRunMessage ||
+         (end.kind == kRunCut && end.lastPartEnds);
+}
+
 RunEnd EndOfRecordedTrace(const RecordedTrace& trace) {
   RunEnd end;
   const TraceRecord& operations = trace.operations;

@@ -36,6 +36,10 @@ struct RunEnd {
 // "interrupted", "cut", "endedAtMessage".
 const char* RunEndKindName(RunEndKind kind);
 
+// Whether the record reaches the run's end: a whole run's, or a cut one's
+// whose last part reaches its end line.
+bool RecordReachesEnd(const RunEnd& end);
+
 // Where a recorded trace ends, as far as it tells.
 RunEnd EndOfRecordedTrace(const RecordedTrace& trace);
 

@@ -61,6 +61,8 @@ const Texts kTexts[kRunTextCount] = {
     {"message", "メッセージ"},
     {"end, {1} s", "終わり、{1} 秒"},
     {"end {1} s", "終わり {1} 秒"},
+    {"the record stops, {1} s", "記録の終わり、{1} 秒"},
+    {"record stops {1} s", "記録の終わり {1} 秒"},
     {"pause", "待ち"},
     {"command to the module", "W-SIM へのコマンド"},
     {"reply", "応答"},

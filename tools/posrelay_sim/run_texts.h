@@ -52,6 +52,8 @@ enum RunText {
   kMessageLabel,
   kEndTip,
   kEndLabel,
+  kRecordStopsTip,
+  kRecordStopsLabel,
   kLegendPause,
   kLegendCommand,
   kLegendReply,

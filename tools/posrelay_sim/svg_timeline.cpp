@@ -398,8 +398,12 @@ class SvgWriter {
     }
     const double x = X(summary_.totalMs);
     const std::string total = SecondsText(summary_.totalMs);
-    svg_ += Line("end", x, kPhaseTop, x, kAxisTop + 24, RunTextIn(language_, kEndTip, {total}));
-    svg_ += Text(x, kAxisTop + 34, "", RunTextIn(language_, kEndLabel, {total}), "end");
+    // A record that stops short of the run's end shows where it stops.
+    const bool whole = RecordReachesEnd(summary_.end);
+    svg_ += Line("end", x, kPhaseTop, x, kAxisTop + 24,
+                 RunTextIn(language_, whole ? kEndTip : kRecordStopsTip, {total}));
+    svg_ += Text(x, kAxisTop + 34, "",
+                 RunTextIn(language_, whole ? kEndLabel : kRecordStopsLabel, {total}), "end");
   }
 
   // What each mark means, in rows as wide as the chart; sets legendBottom_.
