@@ -1003,13 +1003,16 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
   }
 }
 
-// A file picked as a trace that is none is refused in its owner's words,
-// with its line; the English keeps the reader's detail after them.
+// A file picked as a trace that is none, or a trace whose settings loop
+// more often than a replay runs, is refused in its owner's words, with its
+// line; the English keeps the detail after them.
 TEST(PosrelaySim, RefusedFilesAreToldInTheOwnersWords) {
   std::string newer = KeptTrace("normal_run.trace");
   newer.replace(newer.find("\"version\":2"), 11, "\"version\":3");
   std::string damaged = KeptTrace("normal_run.trace");
   damaged.replace(damaged.find("\"op\":\"sleep\""), 12, "\"op\":\"sleep");
+  std::string loops = KeptTrace("normal_run.trace");
+  loops.replace(loops.find("\"wsimcon=100\\n\""), 15, "\"waitloop=2000000\\n\"");
   const struct {
     const char* name;
     std::string bytes;
@@ -1037,15 +1040,25 @@ TEST(PosrelaySim, RefusedFilesAreToldInTheOwnersWords) {
       {"a damaged line", damaged,
        "Line 10 of the trace is damaged, so it cannot be replayed. (line 10: column ",
        "実行記録の 10 行目が壊れているため、再生できません。"},
+      {"settings that loop too often", loops,
+       "The settings this trace records (line 5) ask for more than 100000 checks of the map "
+       "window or key presses, more than a replay makes. (line 5: waitloop 2000000",
+       "この記録の設定（5 行目）では、地図アプリの画面を確かめる回数かキーを押す回数が 100000 "
+       "を超えるため、再生できません。"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RecordedTrace trace;
+    ReplayResult result;
     std::string error;
-    ASSERT_FALSE(ReadTrace(c.bytes, trace, error));
-    EXPECT_EQ(TraceRefusalText(trace, c.bytes, error, kEnglish).rfind(c.english, 0), 0u)
-        << TraceRefusalText(trace, c.bytes, error, kEnglish);
-    EXPECT_EQ(TraceRefusalText(trace, c.bytes, error, kJapanese), c.japanese);
+    const bool read = ReadTrace(c.bytes, trace, error);
+    ASSERT_FALSE(read && ReplayTrace(trace, result, error));
+    const auto told = [&](ReportLanguage language) {
+      return read ? ReplayRefusalText(result, error, language)
+                  : TraceRefusalText(trace, c.bytes, error, language);
+    };
+    EXPECT_EQ(told(kEnglish).rfind(c.english, 0), 0u) << told(kEnglish);
+    EXPECT_EQ(told(kJapanese), c.japanese);
   }
 }
 

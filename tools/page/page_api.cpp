@@ -113,7 +113,9 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
   if (!ReadTrace(file, trace, problem)) {
     return Problem(TraceRefusalText(trace, file, problem, report));
   }
-  if (!ReplayTrace(trace, result, problem)) return Problem(problem);
+  if (!ReplayTrace(trace, result, problem)) {
+    return Problem(ReplayRefusalText(result, problem, report));
+  }
   const std::string lines = FormatReplayJson(trace, result);
   const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
   Json replay;

@@ -126,6 +126,10 @@ const Texts kTexts[kRunTextCount] = {
      "まで）。"},
     {"Line {1} of the trace is damaged, so it cannot be replayed.",
      "実行記録の {1} 行目が壊れているため、再生できません。"},
+    {"The settings this trace records (line {1}) ask for more than {2} checks of the map window "
+     "or key presses, more than a replay makes.",
+     "この記録の設定（{1} 行目）では、地図アプリの画面を確かめる回数かキーを押す回数が {2} "
+     "を超えるため、再生できません。"},
     {"{1} ({2})", "{1}"},
 };
 

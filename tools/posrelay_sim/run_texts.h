@@ -104,6 +104,7 @@ enum RunText {
   kRefusedSettingsFile,
   kRefusedNewerFormat,
   kRefusedDamagedLine,
+  kRefusedTooManyLoops,
   kRefusedDetail,
   kRunTextCount
 };

@@ -1,5 +1,6 @@
 #include "tools/posrelay_sim/trace_refusal.h"
 
+#include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/run_texts.h"
 #include "tools/posrelay_sim/settings_check.h"
 #include "trace/trace_operations.h"
@@ -36,4 +37,12 @@ std::string Sentence(const RecordedTrace& trace, std::string_view bytes, ReportL
 std::string TraceRefusalText(const RecordedTrace& trace, std::string_view bytes,
                              const std::string& error, ReportLanguage language) {
   return RunTextIn(language, kRefusedDetail, {Sentence(trace, bytes, language), error});
+}
+
+std::string ReplayRefusalText(const ReplayResult& result, const std::string& problem,
+                              ReportLanguage language) {
+  return RunTextIn(language, kRefusedDetail,
+                   {RunTextIn(language, kRefusedTooManyLoops,
+                              {std::to_string(result.refusedLine), std::to_string(kMostLoops)}),
+                    problem});
 }

@@ -6,6 +6,7 @@
 
 #include "tools/posrelay_sim/report_language.h"
 #include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_replay.h"
 
 // Why a file the owner picked is not replayed, in the owner's words and in
 // `language`, naming the line where there is one: an empty file, one too
@@ -15,5 +16,10 @@
 // followed by that detail.
 std::string TraceRefusalText(const RecordedTrace& trace, std::string_view bytes,
                              const std::string& error, ReportLanguage language);
+
+// Why a trace is not replayed (ReplayTrace's `problem`): its settings ask
+// for more loops than a replay runs; told as above.
+std::string ReplayRefusalText(const ReplayResult& result, const std::string& problem,
+                              ReportLanguage language);
 
 #endif
