@@ -66,12 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < result.played; ++i) {
     FUZZ_CHECK(result.replayed.Event(i).op == trace.operations.Event(i).op);
   }
-  const std::string text = FormatReplayText(trace, result);
+  const std::string text = FormatReplayText(trace, result, kEnglish);
   FUZZ_CHECK(!text.empty() && text.back() == '\n');
   const std::string json = FormatReplayJson(trace, result);
   const std::size_t verdict = json.rfind("{\"replay\":\"");
   FUZZ_CHECK(verdict != std::string::npos && json.find('\n', verdict) == json.size() - 1);
-  const std::string chart = FormatReplaySvg(trace);
+  const std::string chart = FormatReplaySvg(trace, kEnglish);
   FUZZ_CHECK(chart.size() > 7 && chart.compare(chart.size() - 7, 7, "</svg>\n") == 0);
   return 0;
 }

@@ -64,10 +64,12 @@ class Plan:
         self.warnings = warnings
 
 
-def run_tool(command):
-    """Runs a host tool to its end; returns (status, output, errors)."""
+def run_tool(command, environment=None):
+    """Runs a host tool to its end, in `environment` or this one; returns
+    (status, output, errors)."""
     try:
-        done = subprocess.run(command, capture_output=True, timeout=TOOL_LIMIT_S)
+        done = subprocess.run(command, capture_output=True, timeout=TOOL_LIMIT_S,
+                              env=environment)
     except OSError as error:
         raise RunnerError("%s cannot start: %s" % (command[0], error.strerror))
     except subprocess.TimeoutExpired:

@@ -129,7 +129,9 @@ def check_trace(sim, result):
         result.replay_status = 2
         result.replay_verdict = "the launcher left no trace"
         return
-    status, output, errors = run_tool([sim, "--replay", result.trace_path])
+    # In English whatever the locale: the verdict is read by its words.
+    english = dict(os.environ, LC_ALL="C")
+    status, output, errors = run_tool([sim, "--replay", result.trace_path], english)
     result.replay_status = status
     result.replay_verdict = errors or output.rstrip("\n").rsplit("\n", 1)[-1]
     if status == 2:

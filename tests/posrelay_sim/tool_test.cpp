@@ -16,7 +16,11 @@
 #include "app/res/version.h"
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
+#include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/settings_check.h"
+#include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_refusal.h"
+#include "tools/posrelay_sim/trace_replay.h"
 #include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
 
@@ -850,21 +854,26 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
        "identical: 39 operations", ""},
       // Interrupted runs replay as far as their traces go.
       {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
-       "interrupted after operation 724, at 50.733 s: the trace ends at the message, as when the "
-       "handset is reset while the message is shown; identical up to there",
-       "end: interrupted after operation 724, at 50.733 s"},
+       "ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when the "
+       "handset is reset while it is shown; identical up to there",
+       "end: ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when "
+       "the handset is reset while it is shown"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 0,
-       "interrupted after operation 37, at 1.411 s: the trace stops without its end line; "
-       "identical up to there; 1.411 s recorded, 1.400 s of them the launcher's pauses",
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: the "
+       "trace stops without its end line; identical up to there; 1.411 s recorded, 1.400 s of "
+       "them the launcher's pauses",
        ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",
        true, 0,
-       "interrupted after operation 37, at 1.411 s: its last line, line 39, was cut part-way; "
-       "identical up to there",
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: its "
+       "last line, line 39, was cut part-way; identical up to there",
        "position  attempt 1 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum "
        "(35.689444, 139.753333); on WGS84 35.692670, 139.750125"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", std::string(9, '\0') + "\n",
-       true, 0, "interrupted after operation 37, at 1.411 s: its last line, line 39", ""},
+       true, 0,
+       "interrupted after operation 37, at 1.411 s, with the position 35.692670, "
+       "139.750125: its last line, line 39",
+       ""},
       {"normal_run.trace", "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC\\r",
        "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC1\\r\",\"count\":8}\n", true, 1,
        "divergence at operation 19 (line 20): recorded write text=\"AT@LBC1\\r\" count=8; the "
@@ -990,6 +999,192 @@ TEST(PosrelaySim, ReplaysATraceCutAtItsBoundAndRefusesWhatNoRecorderWrites) {
       ReplayTrace(older.substr(0, older.find("{\"t\":1411,\"op\":\"quit\"")), " --format json");
   EXPECT_EQ(json.verdict.rfind("{\"replay\":\"interrupted\",\"operations\":38,", 0), 0u)
       << json.verdict;
+}
+
+// A kept trace of the current format, less its last `dropped` lines.
+std::string KeptTrace(const std::string& name, int dropped = 0) {
+  std::string trace = ReadFile(std::string(POSRELAY_SOURCE_DIR "/samples/traces/") + name);
+  for (int i = 0; i < dropped; ++i) trace.resize(trace.rfind('\n', trace.size() - 2) + 1);
+  return trace;
+}
+
+// A dry run recorded as a trace, with `arguments` for its handset.
+std::string RecordedDryRun(const std::string& arguments) {
+  const std::string path = TempPath();
+  RunTool(arguments + " --record '" + path + "'");
+  const std::string trace = ReadFile(path);
+  std::remove(path.c_str());
+  return trace;
+}
+
+std::string LastLine(const std::string& lines) {
+  return lines.substr(lines.rfind('\n', lines.size() - 2) + 1);
+}
+
+std::string XmlEscaped(const std::string& text) {
+  std::string escaped;
+  for (char c : text) escaped += c == '"' ? std::string("&quot;") : std::string(1, c);
+  return escaped;
+}
+
+// Every way a run can end, told alike by the summary's end line, the
+// chart's caption and title, the page's verdict and the replay's JSON, in
+// both languages; the chart never says "map shown" for a map not shown.
+TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
+  const std::string kShownEn = "map shown at 35.692670, 139.750125, after ";
+  const std::string kShownJa =
+      "で地図を表示して終わりました（北緯 35.692670 度、東経 139.750125 度）";
+  const std::string kSameEn = "Replayed exactly as recorded: ";
+  const std::string kSameJa = "記録どおりに再現できました。";
+  const std::string kPartEn = "Identical as far as the trace goes: ";
+  const std::string kPartJa = "記録のあるところまでは記録どおりです。";
+  const std::string zoom = WriteTemp("gzoomtime=25000\n");
+  const std::string cutToEnd = RecordedDryRun("--ini '" + zoom + "'");
+  std::remove(zoom.c_str());
+  std::string cutShort = cutToEnd;
+  for (int i = 0; i < 3; ++i) cutShort.resize(cutShort.rfind('\n', cutShort.size() - 2) + 1);
+  const struct {
+    const char* name;
+    std::string trace;
+    const char* kind;  // the replay's JSON "end"
+    std::string english;
+    std::string japanese;
+    std::string headlineEnglish;  // the page's verdict, before the end
+    std::string headlineJapanese;
+    bool reachesEnd;  // the chart's end line is the run's, else where the record stops
+    const char* seconds;
+  } cases[] = {
+      {"shown", KeptTrace("normal_run.trace"), "shown", kShownEn + "1.560 s", "1.560 秒" + kShownJa,
+       kSameEn, kSameJa, true, "1.560"},
+      {"message without a position", KeptTrace("map_never_closes.trace"), "message",
+       "message \"モバイル Google マップの停止でタイムアウトしました\", after 2.401 s",
+       "2.401 秒でメッセージ「モバイル Google "
+       "マップの停止でタイムアウトしました」を表示して終わりました",
+       kSameEn, kSameJa, true, "2.401"},
+      {"message with a position", RecordedDryRun("--scenario map_does_not_start.json"), "message",
+       "message \"モバイル Google マップの起動に失敗しました\", position 35.692670, 139.750125, "
+       "after "
+       "3.000 s",
+       "3.000 秒でメッセージ「モバイル Google マップの起動に失敗しました」を表示して終わりました"
+       "（位置は北緯 35.692670 度、東経 139.750125 度）",
+       kSameEn, kSameJa, true, "3.000"},
+      {"interrupted before a position", KeptTrace("interrupted.trace"), "interrupted",
+       "interrupted after operation 118, at 7.459 s, before any position",
+       "118 番目の操作のあとで記録が途切れています（7.459 秒、位置は取れていません）", kPartEn,
+       kPartJa, false, "7.459"},
+      {"interrupted with a position", KeptTrace("normal_run.trace", 2), "interrupted",
+       "interrupted after operation 39, at 1.560 s, with the position 35.692670, 139.750125",
+       "39 番目の操作のあとで記録が途切れています（1.560 秒、位置は北緯 35.692670 度、東経 "
+       "139.750125 度）",
+       kPartEn, kPartJa, false, "1.560"},
+      {"ended at the message", KeptTrace("map_never_closes.trace", 2), "endedAtMessage",
+       "ended at the message \"モバイル Google マップの停止でタイムアウトしました\", at 2.319 s, "
+       "as "
+       "when the handset is reset while it is shown",
+       "メッセージ「モバイル Google "
+       "マップの停止でタイムアウトしました」の表示中に記録が終わっています"
+       "（2.319 秒。表示中に端末をリセットしたときなど）",
+       kPartEn, kPartJa, false, "2.319"},
+      {"cut, its last part to the end", cutToEnd, "cut",
+       kShownEn + "1254.000 s; the trace was cut at its bound after operation 19298, its last "
+                  "part kept",
+       "1254.000 秒" + kShownJa +
+           "。記録は 19298 番目の操作のあとで上限に達し、実行の最後の部分だけが残っています",
+       kPartEn, kPartJa, true, "1254.000"},
+      {"cut, its last part short of the end", cutShort, "cut",
+       "cut at the trace's bound after operation 19298; the record stops at 1254.000 s, short of "
+       "the run's end",
+       "記録が上限に達したため 19298 番目の操作より後は省かれ、実行の終わりまで残っていません"
+       "（記録は 1254.000 秒まで）",
+       kPartEn, kPartJa, false, "1254.000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordedTrace trace;
+    ReplayResult result;
+    std::string problem;
+    ASSERT_TRUE(ReadTrace(c.trace, trace, problem)) << problem;
+    ASSERT_TRUE(ReplayTrace(trace, result, problem)) << problem;
+    EXPECT_FALSE(result.diverged);
+    EXPECT_EQ(nlohmann::json::parse(LastLine(FormatReplayJson(trace, result)))["end"], c.kind);
+    for (const ReportLanguage language : {kEnglish, kJapanese}) {
+      const bool english = language == kEnglish;
+      const std::string& end = english ? c.english : c.japanese;
+      EXPECT_EQ(LastLine(FormatReplaySummary(trace, language)),
+                (english ? "end: " : "終わり: ") + end + "\n");
+      const std::string chart = FormatReplaySvg(trace, language);
+      EXPECT_NE(chart.find("<title>posrelay: " + XmlEscaped(end) + "</title>"), std::string::npos);
+      EXPECT_NE(chart.find("class=\"caption\">" + XmlEscaped(end) + "</text>"), std::string::npos);
+      const std::string runEnd = (english ? ">end " : ">終わり ") + std::string(c.seconds);
+      const std::string recordStops =
+          (english ? ">record stops " : ">記録の終わり ") + std::string(c.seconds);
+      EXPECT_EQ(chart.find(runEnd) != std::string::npos, c.reachesEnd);
+      EXPECT_EQ(chart.find(recordStops) != std::string::npos, !c.reachesEnd);
+      EXPECT_EQ(chart.find("map shown") != std::string::npos,
+                english && end.find("map shown") != std::string::npos);
+      EXPECT_EQ(FormatReplayHeadline(trace, result, language),
+                (english ? c.headlineEnglish : c.headlineJapanese) + end + (english ? "." : "。"));
+    }
+  }
+}
+
+// A file picked as a trace that is none, or a trace whose settings loop
+// more often than a replay runs, is refused in its owner's words, with its
+// line; the English keeps the detail after them.
+TEST(PosrelaySim, RefusedFilesAreToldInTheOwnersWords) {
+  std::string newer = KeptTrace("normal_run.trace");
+  newer.replace(newer.find("\"version\":2"), 11, "\"version\":3");
+  std::string damaged = KeptTrace("normal_run.trace");
+  damaged.replace(damaged.find("\"op\":\"sleep\""), 12, "\"op\":\"sleep");
+  std::string loops = KeptTrace("normal_run.trace");
+  loops.replace(loops.find("\"wsimcon=100\\n\""), 15, "\"waitloop=2000000\\n\"");
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string english;  // the start of the English
+    std::string japanese;
+  } cases[] = {
+      {"empty", "", "The file is empty: it is not a posrelay trace. (line 1: the file is empty",
+       "ファイルが空です。posrelay の実行記録ではありません。"},
+      {"too large", std::string((4 << 20) + 1, '\n'),
+       "The file is larger than any trace (more than 4194304 bytes)",
+       "ファイルが大きすぎます（4194304 バイトを超えています）。posrelay "
+       "の実行記録ではありません。"},
+      {"no trace", "{\"hello\":1}\n",
+       "This file is not a posrelay trace: its first line is not a trace's. (line 1: ",
+       "このファイルは posrelay の実行記録ではありません（1 "
+       "行目が実行記録の始まりではありません）。"},
+      {"a settings file", ReadFile(POSRELAY_SOURCE_DIR "/samples/ja/posrelay.ini"),
+       "This is a settings file (posrelay.ini), not a trace: pick posrelay.trace. (line 1: ",
+       "これは設定ファイル（posrelay.ini）で、実行記録ではありません。posrelay.trace "
+       "を選んでください。"},
+      {"a newer format", newer,
+       "This trace is of a newer format (version 3) than this version of posrelay reads (up to 2).",
+       "この実行記録は新しい形式（バージョン 3）のため読めません（読めるのはバージョン 2 "
+       "まで）。"},
+      {"a damaged line", damaged,
+       "Line 10 of the trace is damaged, so it cannot be replayed. (line 10: column ",
+       "実行記録の 10 行目が壊れているため、再生できません。"},
+      {"settings that loop too often", loops,
+       "The settings this trace records (line 5) ask for more than 100000 checks of the map "
+       "window or key presses, more than a replay makes. (line 5: waitloop 2000000",
+       "この記録の設定（5 行目）では、地図アプリの画面を確かめる回数かキーを押す回数が 100000 "
+       "を超えるため、再生できません。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordedTrace trace;
+    ReplayResult result;
+    std::string error;
+    const bool read = ReadTrace(c.bytes, trace, error);
+    ASSERT_FALSE(read && ReplayTrace(trace, result, error));
+    const auto told = [&](ReportLanguage language) {
+      return read ? ReplayRefusalText(result, error, language)
+                  : TraceRefusalText(trace, c.bytes, error, language);
+    };
+    EXPECT_EQ(told(kEnglish).rfind(c.english, 0), 0u) << told(kEnglish);
+    EXPECT_EQ(told(kJapanese), c.japanese);
+  }
 }
 
 // Traces that another version of the launcher recorded in the current

@@ -37,20 +37,15 @@ const TEXTS = {
     summaryHeading: '結果のまとめ',
     chartHeading: '時間の流れ（図の印にマウスを重ねると詳細が出ます）',
     recordedChartHeading: '記録された実行の流れ（図の印にマウスを重ねると詳細が出ます）',
-    allOperations: 'すべての操作を表示（英語）',
+    allOperations: 'すべての操作を表示',
     dryRunRefused: '試運転できません：',
     traceHeading: '実行の記録（posrelay.trace）',
     traceIntro: '端末で記録した posrelay.trace を選ぶと、記録されたとおりに posrelay の処理をもう一度たどり、同じ動きになるかを確かめます。',
     pickTrace: 'posrelay.trace を選ぶ：',
     traceRefused: 'この記録は再生できません：',
-    identical: '記録どおりに再現できました。',
-    cut: '記録が上限に達して途中で終わっています。そこまでは記録どおりです。',
-    unfinished: '記録はメッセージの表示で終わっています（メッセージの表示中に端末をリセットしたときなど）。そこまでは記録どおりです。',
-    divergence: (position, line) =>
-      `記録と違う動きになりました（${position} 番目の操作、記録ファイルの ${line} 行目）。`,
-    inEnglish: '詳細（英語）：',
+    details: '詳細：',
     failed: 'ファイルを読む途中で問題が起きました：',
-    footer: 'このページは posrelay のソースから作られています（make page）。設定の読み方、試運転、記録の再生は posrelay-sim と同じプログラムです。',
+    footer: 'このページは posrelay のソースから作られています。設定の読み方、試運転、記録の再生には、posrelay 本体と同じ処理を使っています。',
   },
   en: {
     otherLanguage: '日本語',
@@ -90,14 +85,9 @@ const TEXTS = {
     traceIntro: 'Pick a posrelay.trace recorded on the handset: posrelay runs again against the recording, which tells whether it does exactly what was recorded.',
     pickTrace: 'Pick posrelay.trace: ',
     traceRefused: 'This trace cannot be replayed: ',
-    identical: 'Replayed exactly as recorded.',
-    cut: 'The trace reached its bound and stops early; identical up to there.',
-    unfinished: 'The trace ends at the message (as when the handset is reset while it is shown); identical up to there.',
-    divergence: (position, line) =>
-      `The run departs from the recording at operation ${position} (line ${line} of the trace).`,
-    inEnglish: 'Details: ',
+    details: 'Details: ',
     failed: 'Something went wrong while reading the file: ',
-    footer: "This page is built from posrelay's sources (make page). It reads settings, runs and replays with the same program as posrelay-sim.",
+    footer: "This page is built from posrelay's sources: it reads settings, makes dry runs and replays traces with the launcher's own code.",
   },
 };
 
@@ -220,14 +210,9 @@ function checkSettings() {
   element('settings-result').hidden = false;
 }
 
-function verdictText(result) {
-  if (result.replay === 'divergence') return text('divergence')(result.position, result.line);
-  return text(result.replay);
-}
-
 function replayTrace() {
   if (!state.traceBytes) return;
-  const replay = callWithBytes('posrelay_replay', state.traceBytes, [], []);
+  const replay = callWithBytes('posrelay_replay', state.traceBytes, ['string'], [state.language]);
   element('trace-problem').hidden = !replay.problem;
   element('trace-result').hidden = Boolean(replay.problem);
   if (replay.problem) {
@@ -235,11 +220,10 @@ function replayTrace() {
     return;
   }
   const verdict = element('trace-verdict');
-  verdict.textContent = verdictText(replay.result);
+  verdict.textContent = replay.headline;
   verdict.className = 'verdict ' + ({identical: 'good', divergence: 'bad'}[replay.result.replay] ||
                                     'partial');
-  element('trace-detail').replaceChildren(make('span', 'english', text('inEnglish')),
-                                          replay.verdict);
+  element('trace-detail').replaceChildren(make('span', 'detail', text('details')), replay.verdict);
   element('trace-summary').textContent = replay.summary;
   showChart(element('trace-chart'), replay.svg);
   element('trace-report').textContent = replay.report;

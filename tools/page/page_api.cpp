@@ -12,6 +12,7 @@
 #include "simulator/simulated_handset.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
+#include "tools/posrelay_sim/run_end.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 #include "tools/posrelay_sim/scenario_loader.h"
@@ -20,11 +21,17 @@
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
 #include "tools/posrelay_sim/trace_reader.h"
+#include "tools/posrelay_sim/trace_refusal.h"
 #include "tools/posrelay_sim/trace_replay.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// The page's language, "ja" or "en".
+ReportLanguage PageLanguage(const char* language) {
+  return std::string(language) == "ja" ? kJapanese : kEnglish;
+}
 
 std::string answer;
 
@@ -77,10 +84,10 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, con
 // page's slow map takes as long.
 EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHandsetMapMs); }
 
-// A dry run of the settings file on the handset a scenario describes:
-// {"svg", "summary", "timeline", "message" (null on a normal end), "totalMs"},
-// or {"problem"} for a scenario or settings a dry run does not run, settings
-// said in the page's language.
+// A dry run of the settings file on the handset a scenario describes, told
+// in the page's language: {"svg", "summary", "timeline", "message" (null on
+// a normal end), "end" (RunEndKindName's), "totalMs"}, or {"problem"} for a
+// scenario or settings a dry run does not run.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
                                                   const char* scenarioJson, const char* language) {
   HandsetScenario scenario;
@@ -96,33 +103,43 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   const RunSummary summary = SummariseRun(handset);
   const Timeline& timeline = handset.GetTimeline();
   Json run;
-  run["svg"] = FormatSvgTimeline(timeline, summary);
-  run["summary"] = FormatSummaryText(timeline, summary);
-  run["timeline"] = FormatTextTimeline(timeline, summary);
+  run["svg"] = FormatSvgTimeline(timeline, summary, report);
+  run["summary"] = FormatSummaryText(timeline, summary, report);
+  run["timeline"] = FormatTextTimeline(timeline, summary, report);
   run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
+  run["end"] = RunEndKindName(summary.end.kind);
   run["totalMs"] = summary.totalMs;
   return Answer(run);
 }
 
-// posrelay-sim --replay: {"verdict", "result" (the last line of --format
-// json, parsed), "svg", "summary", "report"}, or {"problem"} for a file
-// that is not a trace it replays, with its line.
-EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size) {
+// posrelay-sim --replay, told in the page's language: {"headline" (the
+// verdict in a sentence with how the run ended), "verdict" (the report's
+// last line), "result" (the last line of --format json, parsed), "svg",
+// "summary", "report"}, or {"problem"} for a file that is not a trace it
+// replays, in the owner's words with its line.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
+                                                 const char* language) {
+  const ReportLanguage report = PageLanguage(language);
+  const std::string file = Bytes(bytes, size);
   RecordedTrace trace;
   ReplayResult result;
   std::string problem;
-  if (!ReadTrace(Bytes(bytes, size), trace, problem) || !ReplayTrace(trace, result, problem)) {
-    return Problem(problem);
+  if (!ReadTrace(file, trace, problem)) {
+    return Problem(TraceRefusalText(trace, file, problem, report));
+  }
+  if (!ReplayTrace(trace, result, problem)) {
+    return Problem(ReplayRefusalText(result, problem, report));
   }
   const std::string lines = FormatReplayJson(trace, result);
   const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
   Json replay;
-  replay["verdict"] = FormatReplayVerdict(trace, result);
+  replay["headline"] = FormatReplayHeadline(trace, result, report);
+  replay["verdict"] = FormatReplayVerdict(trace, result, report);
   replay["result"] =
       Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
-  replay["svg"] = FormatReplaySvg(trace);
-  replay["summary"] = FormatReplaySummary(trace);
-  replay["report"] = FormatReplayText(trace, result);
+  replay["svg"] = FormatReplaySvg(trace, report);
+  replay["summary"] = FormatReplaySummary(trace, report);
+  replay["report"] = FormatReplayText(trace, result, report);
   return Answer(replay);
 }
 

@@ -4,7 +4,7 @@
 // page's own file, fails the run.
 // POSRELAY_PAGE=build/page/posrelay.html POSRELAY_SOURCE_DIR=. node --test page_test.mjs
 import assert from 'node:assert/strict';
-import {mkdirSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
+import {mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
@@ -38,6 +38,44 @@ async function pick(input, name, buffer) {
   const shown = await page.evaluate(() => Number(document.body.dataset.filesShown || 0));
   await page.setInputFiles(input, {name, mimeType: 'application/octet-stream', buffer});
   await page.waitForFunction((before) => Number(document.body.dataset.filesShown) > before, shown);
+}
+
+// English prose in a text of the Japanese page, one finding a line: three
+// or more English words in a row. Names and values are no prose and are
+// left out first: values quoted with 「」 or "...", tokens with "=", "_",
+// "\\", "/" or "@" (field=value, operation names, paths, AT@ commands),
+// file names and other AT commands.
+function englishProse(text) {
+  const findings = [];
+  for (const line of text.split('\n')) {
+    const prose = line.replace(/「[^」]*」|"(?:[^"\\]|\\.)*"/g, ' ')
+                      .replace(/\S*[=_\\/@]\S*|\S+\.(?:ini|trace|exe|dll)\b|\bAT\w*/g, ' ');
+    const words = prose.match(/[A-Za-z]+(?:[ ,;:]+[A-Za-z]+){2,}/);
+    if (words) findings.push(`"${words[0]}" in: ${line.trim()}`);
+  }
+  return findings;
+}
+
+// Everything the page shows, with every <details> opened, and the chart's
+// texts and tooltips (SVG <title>).
+async function visibleTexts() {
+  return page.evaluate(() => {
+    document.querySelectorAll('details').forEach((details) => { details.open = true; });
+    const chart = [...document.querySelectorAll('svg text, svg title')].map((n) => n.textContent);
+    return [document.title, document.body.innerText, ...chart];
+  });
+}
+
+async function englishOnPage(what) {
+  const findings = (await visibleTexts()).flatMap(englishProse);
+  return findings.map((finding) => `${what}: ${finding}`);
+}
+
+// The whole page as it stands, in build/page/screenshots/, for people to look at.
+async function screenshot(name) {
+  const shots = path.join(path.dirname(pagePath), 'screenshots');
+  mkdirSync(shots, {recursive: true});
+  await page.screenshot({path: path.join(shots, name), fullPage: true});
 }
 
 async function textOf(selector) {
@@ -98,27 +136,28 @@ test('the Japanese sample: every setting from its line, no warning, a dry run', 
   assert.deepEqual(settings.gpath, ['「\\Program Files\\GoogleMaps\\GoogleMaps.exe」', '14 行目']);
   assert.deepEqual(settings.comport, ['「COM1:」', '34 行目']);
   assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), ['注意点はありません。']);
-  assert.match(await textOf('#dry-run-summary'), /end: map shown at 35\.\d+, 139\.\d+/);
+  assert.match(await textOf('#dry-run-summary'),
+               /終わり: 3\.000 秒で地図を表示して終わりました（北緯 35\.\d+ 度、東経 139\.\d+ 度）/);
   assert.equal(await page.locator('#dry-run-chart svg').count(), 1);
-  const shots = path.join(path.dirname(pagePath), 'screenshots');
-  mkdirSync(shots, {recursive: true});
-  await page.screenshot({path: path.join(shots, 'ja-sample.png'), fullPage: true});
+  await screenshot('ja-sample.png');
 });
 
 test('each situation of the handset runs again; a missing map ends in a message', async () => {
   await page.getByLabel('地図アプリが見つからない').check();
-  assert.match(await textOf('#dry-run-summary'), /end: message ".+"/);
+  assert.match(await textOf('#dry-run-summary'),
+               /終わり: [\d.]+ 秒でメッセージ「モバイル Google マップの起動に失敗しました」を表示して終わりました/);
   await page.getByLabel('W-SIM の応答が遅い').check();
-  assert.match(await textOf('#dry-run-summary'), /of at most 50/);
+  assert.match(await textOf('#dry-run-summary'), /最大 50 回/);
   await page.getByLabel('標準（地図アプリは起動していない）').check();
-  assert.match(await textOf('#dry-run-summary'), /end: map shown/);
+  assert.match(await textOf('#dry-run-summary'), /終わり: .*地図を表示して終わりました/);
 });
 
 test('a recorded trace replays identical, with its chart and summary', async () => {
   await pick('#trace-file', 'posrelay.trace', sample('traces/normal_run.trace'));
-  assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。');
-  assert.match(await textOf('#trace-detail'), /identical: \d+ operations/);
-  assert.match(await textOf('#trace-summary'), /end: map shown/);
+  assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。1.560 秒で地図を表示して' +
+               '終わりました（北緯 35.692670 度、東経 139.750125 度）。');
+  assert.match(await textOf('#trace-detail'), /^詳細：記録どおりです（40 個の操作）。/);
+  assert.match(await textOf('#trace-summary'), /終わり: 1\.560 秒で地図を表示して終わりました/);
   assert.equal(await page.locator('#trace-chart svg').count(), 1);
 });
 
@@ -126,9 +165,58 @@ test('a trace the launcher departs from shows where', async () => {
   const edited = sample('traces/normal_run.trace').toString().replace('wsimcon=100', 'wsimcon=500');
   await pick('#trace-file', 'posrelay.trace', Buffer.from(edited));
   assert.match(await textOf('#trace-verdict'), /記録と違う動きになりました（\d+ 番目の操作、記録ファイルの \d+ 行目）/);
-  assert.match(await textOf('#trace-detail'), /divergence at operation \d+ .*sleep ms=500/);
+  assert.match(await textOf('#trace-detail'),
+               /\d+ 番目の操作（記録ファイルの \d+ 行目）で記録と違う動きになりました。.*sleep ms=500/);
   await pick('#trace-file', 'posrelay.trace', Buffer.from('not a trace\n'));
-  assert.match(await textOf('#trace-problem'), /^この記録は再生できません：line 1: /);
+  assert.equal(await textOf('#trace-problem'), 'この記録は再生できません：このファイルは posrelay の' +
+               '実行記録ではありません（1 行目が実行記録の始まりではありません）。');
+  await pick('#trace-file', 'posrelay.ini', sample('ja/posrelay.ini'));
+  assert.equal(await textOf('#trace-problem'), 'この記録は再生できません：これは設定ファイル' +
+               '（posrelay.ini）で、実行記録ではありません。posrelay.trace を選んでください。');
+});
+
+// A run killed before the module gave a position is no success: its verdict,
+// its summary and its chart say where the record stops, in each language.
+test('an interrupted trace is told as interrupted, never as a map shown', async () => {
+  await pick('#trace-file', 'posrelay.trace', sample('traces/interrupted.trace'));
+  const interrupted = '118 番目の操作のあとで記録が途切れています（7.459 秒、位置は取れていません）';
+  assert.equal(await textOf('#trace-verdict'),
+               `記録のあるところまでは記録どおりです。${interrupted}。`);
+  assert.equal(await page.locator('#trace-verdict').getAttribute('class'), 'verdict partial');
+  assert.ok((await textOf('#trace-summary')).includes(`終わり: ${interrupted}`));
+  assert.equal(await page.locator('#trace-chart svg .caption').textContent(), interrupted);
+  await screenshot('ja-interrupted-trace.png');
+  await page.click('#language');
+  assert.equal(await page.locator('#trace-chart svg .caption').textContent(),
+               'interrupted after operation 118, at 7.459 s, before any position');
+  assert.match(await textOf('#trace-verdict'), /^Identical as far as the trace goes: interrupted/);
+  await page.click('#language');
+});
+
+test('the Japanese page holds no English prose, whatever it is given', async () => {
+  const findings = [];
+  for (const settings of ['posrelay.ini', 'ja/posrelay.ini']) {
+    await pick('#settings-file', 'posrelay.ini', sample(settings));
+    const situations = page.locator('#situations input');
+    for (let i = 0; i < await situations.count(); ++i) {
+      await situations.nth(i).check();
+      findings.push(...await englishOnPage(`${settings}, situation ${i + 1}`));
+    }
+    await situations.first().check();
+  }
+  const traces = ['traces', 'traces/v1'].flatMap(
+      (folder) => readdirSync(path.join(sourceDir, 'samples', folder))
+                      .filter((name) => name.endsWith('.trace'))
+                      .map((name) => `${folder}/${name}`));
+  const broken = sample('traces/normal_run.trace').toString().replace('"op":"sleep"', '"op":"sleep');
+  for (const [name, bytes] of [...traces.map((trace) => [trace, sample(trace)]),
+                               ['a damaged trace', Buffer.from(broken)],
+                               ['posrelay.ini picked as a trace', sample('posrelay.ini')]]) {
+    await pick('#trace-file', 'posrelay.trace', bytes);
+    findings.push(...await englishOnPage(name));
+  }
+  assert.ok(traces.length >= 10, traces.join(', '));
+  assert.deepEqual(findings, []);
 });
 
 test('English is one click away, and Japanese one more', async () => {
@@ -136,6 +224,9 @@ test('English is one click away, and Japanese one more', async () => {
   assert.equal(await textOf('h1'), 'posrelay: check the settings file and read a trace');
   assert.equal(await page.locator('html').getAttribute('lang'), 'en');
   assert.match(await textOf('#settings'), /line 14/);
+  assert.match(await textOf('#dry-run-summary'), /^-- summary --\n.*\nmessage   none\nend: map shown at /);
+  assert.match(await textOf('#trace-problem'),
+               /^This trace cannot be replayed: This is a settings file \(posrelay.ini\), not a trace/);
   await page.click('#language');
   assert.equal(await textOf('#language'), 'English');
 });

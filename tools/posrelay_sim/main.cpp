@@ -71,8 +71,6 @@ const char kHelpAfterLoops[] =
     "                    about lines that do not do what they seem to, and the\n"
     "                    shortest and longest time a run can take with it;\n"
     "                    with --format json, all of it as one JSON object.\n"
-    "                    In Japanese when LC_ALL, LC_MESSAGES or LANG (the first\n"
-    "                    one set) starts with \"ja\".\n"
     "Exit status: 0 without warnings, 1 with warnings, 2 when FILE cannot be read\n"
     "(with --format json, then {\"file\":...,\"error\":...} on standard output).\n"
     "\n"
@@ -90,6 +88,10 @@ const char kHelpAfterLoops[] =
     "with its last line cut part-way), 1 for a divergence, 2 for a file that is\n"
     "missing, malformed, of another format version, recorded in a code page\n"
     "other than 932 or holding what no run records, with its line named.\n"
+    "\n"
+    "Texts for people (not JSON) are in Japanese when LC_ALL, LC_MESSAGES or LANG\n"
+    "(the first one set) starts with \"ja\": the dry run's and the replay's text\n"
+    "and chart, and the check's report.\n"
     "\n"
     "  --print-scenario  prints the handset, the default one or FILE's, as a\n"
     "                    scenario with every field given, laid out as below:\n"
@@ -222,8 +224,8 @@ int Fail(const std::string& line) {
   return 2;
 }
 
-// The language of what is said about a settings file: the messages locale's.
-ReportLanguage LocaleLanguage() {
+// The language of what posrelay-sim tells people, by the messages locale.
+ReportLanguage LanguageOfEnvironment() {
   return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
@@ -235,7 +237,7 @@ int CheckSettings(const std::string& path, bool json) {
     std::cout << FormatUnreadableFileJson(path, "cannot be read: " + problem);
     return 2;
   }
-  const SettingsCheck check = CheckSettingsFile(bytes, LocaleLanguage());
+  const SettingsCheck check = CheckSettingsFile(bytes, LanguageOfEnvironment());
   std::cout << (json ? FormatSettingsCheckJson(check) : FormatSettingsCheck(check, path));
   return check.warnings.empty() ? 0 : 1;
 }
@@ -265,9 +267,9 @@ int Replay(const std::string& path, const std::optional<std::string>& format) {
   if (format == "json") {
     std::cout << FormatReplayJson(trace, result);
   } else if (format == "svg") {
-    std::cout << FormatReplaySvg(trace);
+    std::cout << FormatReplaySvg(trace, LanguageOfEnvironment());
   } else {
-    std::cout << FormatReplayText(trace, result);
+    std::cout << FormatReplayText(trace, result, LanguageOfEnvironment());
   }
   return result.diverged ? 1 : 0;
 }
@@ -355,7 +357,7 @@ int RunOnce(const Options& options) {
       return Fail(*options.ini + ": cannot be read: " + problem);
     }
     const LauncherSettings settings = CheckSettingsFile(bytes, kEnglish).settings;
-    if (!DryRunAccepts(settings, LocaleLanguage(), problem))
+    if (!DryRunAccepts(settings, LanguageOfEnvironment(), problem))
       return Fail(*options.ini + ": " + problem);
     scenario.settingsFile = bytes;
   }
@@ -366,9 +368,9 @@ int RunOnce(const Options& options) {
   if (options.format == "json") {
     std::cout << FormatJsonTimeline(timeline, summary);
   } else if (options.format == "svg") {
-    std::cout << FormatSvgTimeline(timeline, summary);
+    std::cout << FormatSvgTimeline(timeline, summary, LanguageOfEnvironment());
   } else {
-    std::cout << FormatTextTimeline(timeline, summary);
+    std::cout << FormatTextTimeline(timeline, summary, LanguageOfEnvironment());
   }
   if (options.record && !RecordTrace(handset, *options.record)) {
     return Fail(*options.record + ": cannot be written");

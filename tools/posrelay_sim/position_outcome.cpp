@@ -5,6 +5,7 @@
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "trace/run_outcome.h"
 
 namespace {
@@ -64,14 +65,17 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
   return outcome;
 }
 
-std::string DescribePositionOutcome(const PositionOutcome& outcome) {
-  if (!outcome.asked) return "not asked: the run ended before the module's turn";
-  if (!outcome.portOpened) return "none: the port " + DisplayText(outcome.port) + " did not open";
+std::string DescribePositionOutcome(const PositionOutcome& outcome, ReportLanguage language) {
+  if (!outcome.asked) return RunTextIn(language, kPositionNotAsked);
+  if (!outcome.portOpened) {
+    return RunTextIn(language, kPositionPortClosed, {QuotedIn(language, outcome.port)});
+  }
   const std::string limit = std::to_string(outcome.attemptLimit);
   if (!outcome.givingAttempt) {
-    return "none in " + std::to_string(outcome.attempts) + " attempts (at most " + limit + ")";
+    return RunTextIn(language, kPositionNone, {std::to_string(outcome.attempts), limit});
   }
-  return "attempt " + std::to_string(outcome.givingAttempt) + " of at most " + limit + " gave " +
-         Dms('N', outcome.latitude) + " " + Dms('E', outcome.longitude) + " on the Tokyo datum (" +
-         DegreesText(outcome.tokyo) + "); on WGS84 " + DegreesText(outcome.wgs84);
+  return RunTextIn(
+      language, kPositionGiven,
+      {std::to_string(outcome.givingAttempt), limit, Dms('N', outcome.latitude),
+       Dms('E', outcome.longitude), DegreesText(outcome.tokyo), DegreesText(outcome.wgs84)});
 }

@@ -6,6 +6,7 @@
 
 #include "position/geo_position.h"
 #include "simulator/timeline.h"
+#include "tools/posrelay_sim/report_language.h"
 
 // What the position query came to, read off a run's timeline.
 struct PositionOutcome {
@@ -25,8 +26,8 @@ struct PositionOutcome {
 // position it accepts, as the launcher does.
 PositionOutcome FindPositionOutcome(const Timeline& timeline);
 
-// One line for people: the attempt, the Tokyo and the WGS84 coordinates, or
-// why there is no position.
-std::string DescribePositionOutcome(const PositionOutcome& outcome);
+// One line for people in `language`: the attempt, the Tokyo and the WGS84
+// coordinates, or why there is no position.
+std::string DescribePositionOutcome(const PositionOutcome& outcome, ReportLanguage language);
 
 #endif

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 #include "simulator/operation_text.h"
+#include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/run_end.h"
 #include "tools/posrelay_sim/run_report.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "tools/posrelay_sim/seconds_text.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/text_timeline.h"
@@ -22,38 +24,18 @@ std::uint64_t RecordedMs(const RecordedTrace& trace) {
   return last.Size() ? last.Event(last.Size() - 1).timeMs : 0;
 }
 
-// Whether the run's last part, kept past a cut, reaches its end line.
-bool TailEnds(const RecordedTrace& trace) {
-  const TraceRecord& tail = trace.tail;
-  return tail.Size() && tail.Event(tail.Size() - 1).op == kOpEnd;
-}
-
 // How many operations the recorder left out at its bound.
 TraceNumber LeftOut(const RecordedTrace& trace) {
   const TraceField* skipped = trace.cut ? trace.last.FindField(trace.last.Event(0), "skipped") : 0;
   return skipped ? skipped->value.number : 0;
 }
 
-// Where the trace stops short of the run's end; none when it holds it, if
-// only past the operations left out at the bound.
-std::optional<std::string> Stopped(const RecordedTrace& trace) {
-  const std::string after = " after operation " + std::to_string(trace.operations.Size());
-  if (trace.interrupted) return "interrupted" + after;
-  if (trace.cut && !TailEnds(trace)) return "cut at the trace's bound" + after;
-  return std::nullopt;
-}
-
 // Why an interrupted trace stops where it does, as far as it tells.
-std::string Interruption(const RecordedTrace& trace) {
-  const TraceRecord& operations = trace.operations;
+std::string Interruption(const RecordedTrace& trace, ReportLanguage language) {
   if (trace.brokenLine) {
-    return "its last line, line " + std::to_string(trace.brokenLine) + ", was cut part-way";
+    return RunTextIn(language, kInterruptedBrokenLine, {std::to_string(trace.brokenLine)});
   }
-  if (operations.Size() && operations.Event(operations.Size() - 1).op == kOpMessage) {
-    return "the trace ends at the message, as when the handset is reset while the message is "
-           "shown";
-  }
-  return "the trace stops without its end line";
+  return RunTextIn(language, kInterruptedNoEnd);
 }
 
 // The recorded line a divergence lies at: an operation, the end line, or
@@ -82,10 +64,11 @@ std::size_t DivergenceLine(const RecordedTrace& trace, const ReplayResult& resul
   return result.played < trace.lines.size() ? trace.lines[result.played] : trace.lastLine;
 }
 
-std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result) {
-  return SecondsText(ComparedMs(trace)) + " s recorded, " + SecondsText(result.pausesMs) +
-         " s of them the launcher's pauses, " + SecondsText(BeyondPausesMs(trace, result)) +
-         " s beyond them";
+std::string TimeAccount(const RecordedTrace& trace, const ReplayResult& result,
+                        ReportLanguage language) {
+  return RunTextIn(language, kTimeAccount,
+                   {SecondsText(ComparedMs(trace)), SecondsText(result.pausesMs),
+                    SecondsText(BeyondPausesMs(trace, result))});
 }
 
 // The recorded operations as a run's timeline, with the run's summary: the
@@ -102,53 +85,87 @@ Timeline RecordedTimeline(const RecordedTrace& trace) {
 
 RunSummary RecordedSummary(const RecordedTrace& trace) {
   RunSummary summary = SummariseOperations(RecordedTimeline(trace).Operations(), RecordedMs(trace));
-  summary.stopped = Stopped(trace);
+  summary.end = EndOfRecordedTrace(trace);
   return summary;
 }
 
 }  // namespace
 
-std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result) {
-  const std::string count = std::to_string(result.played) + " operations";
+std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result,
+                                ReportLanguage language) {
   if (!result.diverged && trace.interrupted) {
-    return *Stopped(trace) + ", at " + SecondsText(RecordedMs(trace)) +
-           " s: " + Interruption(trace) + "; identical up to there; " + TimeAccount(trace, result);
+    const RunSummary summary = RecordedSummary(trace);
+    const std::string end = RunEndText(summary, language);
+    const std::string account = TimeAccount(trace, result, language);
+    if (summary.end.kind == kRunEndedAtMessage) {
+      return RunTextIn(language, kVerdictAtMessage, {end, "", account});
+    }
+    return RunTextIn(language, kVerdictInterrupted, {end, Interruption(trace, language), account});
   }
-  if (!result.diverged && !trace.cut)
-    return "identical: " + count + "; " + TimeAccount(trace, result);
+  if (!result.diverged && !trace.cut) {
+    return RunTextIn(language, kVerdictIdentical,
+                     {std::to_string(result.played), TimeAccount(trace, result, language)});
+  }
   if (!result.diverged) {
-    std::string cut = "cut: the trace reached its bound after " + count +
-                      ", identical up to there; " + TimeAccount(trace, result);
+    std::string cut =
+        RunTextIn(language, kVerdictCut,
+                  {std::to_string(result.played), TimeAccount(trace, result, language)});
     if (trace.tail.Size()) {
-      cut += "; then " + std::to_string(LeftOut(trace)) + " operations left out and " +
-             std::to_string(trace.tail.Size()) + " more of the run's last part" +
-             (TailEnds(trace) ? ", to its end" : "");
+      cut += RunTextIn(
+          language, kVerdictCutLastPart,
+          {std::to_string(LeftOut(trace)), std::to_string(trace.tail.Size()),
+           EndOfRecordedTrace(trace).lastPartEnds ? RunTextIn(language, kLastPartToItsEnd) : ""});
     }
     return cut;
   }
-  const std::string line = "(line " + std::to_string(DivergenceLine(trace, result)) + "): ";
-  std::string text = result.endDiffers ? "divergence at the end line " + line
-                                       : "divergence at operation " +
-                                             std::to_string(result.played + 1) + " " + line;
+  const std::string line = std::to_string(DivergenceLine(trace, result));
+  std::string text = result.endDiffers ? RunTextIn(language, kDivergenceAtEndLine, {line})
+                                       : RunTextIn(language, kDivergenceAtOperation,
+                                                   {std::to_string(result.played + 1), line});
   const TraceEvent* event = nullptr;
   const TraceRecord* recorded = RecordedAt(trace, result, event);
-  text += recorded ? "recorded " + OperationText(*recorded, *event, kExactQuoting) + "; "
-                   : "the trace ends there; ";
-  if (result.divergentCall.Size() == 0) return text + "the launcher made no more calls";
-  return text + (result.endDiffers ? "the replayed calls give " : "the launcher made ") +
-         OperationText(result.divergentCall, result.divergentCall.Event(0), kExactQuoting);
+  text += recorded ? RunTextIn(language, kDivergenceRecorded,
+                               {OperationText(*recorded, *event, kExactQuoting)})
+                   : RunTextIn(language, kDivergenceTraceEnds);
+  if (result.divergentCall.Size() == 0) return text + RunTextIn(language, kDivergenceNoMoreCalls);
+  return text +
+         RunTextIn(
+             language, result.endDiffers ? kDivergenceEndGiven : kDivergenceLauncherMade,
+             {OperationText(result.divergentCall, result.divergentCall.Event(0), kExactQuoting)});
 }
 
-std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result) {
-  const std::size_t width = std::max<std::size_t>(8, SecondsText(RecordedMs(trace)).size());
+std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult& result,
+                                 ReportLanguage language) {
+  if (result.diverged) {
+    return RunTextIn(
+        language, kHeadlineDivergence,
+        {std::to_string(result.played + 1), std::to_string(DivergenceLine(trace, result))});
+  }
+  const bool whole = !trace.cut && !trace.interrupted;
+  return RunTextIn(language, whole ? kHeadlineIdentical : kHeadlineAsFarAsItGoes,
+                   {RunEndText(RecordedSummary(trace), language)});
+}
+
+std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result,
+                             ReportLanguage language) {
+  const std::string recordedHeading = RunTextIn(language, kColumnRecorded);
+  const std::string pausesHeading = RunTextIn(language, kColumnPauses);
+  const std::size_t width =
+      std::max({SecondsText(RecordedMs(trace)).size(), DisplayWidth(recordedHeading),
+                DisplayWidth(pausesHeading), std::size_t(8)});
   auto column = [width](const std::string& text) {
-    return std::string(width - std::min(width, text.size()), ' ') + text;
+    return std::string(width - std::min(width, DisplayWidth(text)), ' ') + text;
   };
-  std::string text = "a run of posrelay " + trace.launcher +
-                     (trace.build.empty() ? "" : " (build " + trace.build + ")") + " on the " +
-                     trace.system + (trace.os.empty() ? "" : " (" + trace.os + ")") +
-                     (trace.started.empty() ? "" : ", started " + trace.started) + "\n" +
-                     column("recorded") + "  " + column("pauses") + "  operation\n";
+  std::string text =
+      RunTextIn(
+          language, kReplayHeader,
+          {trace.launcher,
+           trace.build.empty() ? "" : RunTextIn(language, kReplayBuild, {trace.build}),
+           SystemNameIn(language, trace.system),
+           trace.os.empty() ? "" : RunTextIn(language, kReplayOs, {trace.os}),
+           trace.started.empty() ? "" : RunTextIn(language, kReplayStarted, {trace.started})}) +
+      "\n" + column(recordedHeading) + "  " + column(pausesHeading) + "  " +
+      RunTextIn(language, kColumnOperation) + "\n";
   for (std::size_t i = 0; i < result.played; ++i) {
     const TraceEvent& recorded = trace.operations.Event(i);
     text += column(SecondsText(recorded.timeMs)) + "  " +
@@ -156,7 +173,7 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
             OperationText(trace.operations, recorded, kExactQuoting) + "\n";
   }
   if (trace.tail.Size()) {
-    text += "-- " + std::to_string(LeftOut(trace)) + " operations left out at the bound --\n";
+    text += RunTextIn(language, kLeftOutAtBound, {std::to_string(LeftOut(trace))}) + "\n";
     for (std::size_t i = 0; i < trace.tail.Size(); ++i) {
       const TraceEvent& recorded = trace.tail.Event(i);
       text += column(SecondsText(recorded.timeMs)) + "  " + column("") + "  " +
@@ -164,8 +181,8 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
     }
   }
   // The recorded run summed up as a dry run is, then the verdict.
-  text += FormatReplaySummary(trace);
-  return text + FormatReplayVerdict(trace, result) + "\n";
+  text += FormatReplaySummary(trace, language);
+  return text + FormatReplayVerdict(trace, result, language) + "\n";
 }
 
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result) {
@@ -188,7 +205,8 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     lines += ",\"operations\":" + std::to_string(result.played);
     lines += ",\"t\":" + std::to_string(RecordedMs(trace));
     lines += ",\"pauses\":" + std::to_string(result.pausesMs);
-    lines += ",\"beyondPauses\":" + std::to_string(BeyondPausesMs(trace, result)) + "}\n";
+    lines += ",\"beyondPauses\":" + std::to_string(BeyondPausesMs(trace, result));
+    lines += std::string(",\"end\":\"") + RunEndKindName(EndOfRecordedTrace(trace).kind) + "\"}\n";
     return lines;
   }
   lines += "{\"replay\":\"divergence\",\"position\":" + std::to_string(result.played + 1) +
@@ -202,18 +220,20 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     lines += "null";
   }
   lines += ",\"launcher\":";
-  if (result.divergentCall.Size() == 0) return lines + "null}\n";
+  const std::string end =
+      std::string(",\"end\":\"") + RunEndKindName(EndOfRecordedTrace(trace).kind) + "\"}\n";
+  if (result.divergentCall.Size() == 0) return lines + "null" + end;
   const TraceEvent& call = result.divergentCall.Event(0);
   lines += "{\"op\":";
   AppendJsonText(TraceOpName(call.op), std::strlen(TraceOpName(call.op)), lines);
   AppendTraceFields(result.divergentCall, call, lines);
-  return lines + "}}\n";
+  return lines + "}" + end;
 }
 
-std::string FormatReplaySvg(const RecordedTrace& trace) {
-  return FormatSvgTimeline(RecordedTimeline(trace), RecordedSummary(trace));
+std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language) {
+  return FormatSvgTimeline(RecordedTimeline(trace), RecordedSummary(trace), language);
 }
 
-std::string FormatReplaySummary(const RecordedTrace& trace) {
-  return FormatSummaryText(RecordedTimeline(trace), RecordedSummary(trace));
+std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language) {
+  return FormatSummaryText(RecordedTimeline(trace), RecordedSummary(trace), language);
 }

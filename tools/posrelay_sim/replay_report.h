@@ -3,27 +3,38 @@
 
 #include <string>
 
+#include "tools/posrelay_sim/report_language.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_replay.h"
 
-// The replay for people: each operation with its recorded time beside the
-// time the launcher's pauses account for, then the verdict: identical, with
-// how much of the run's time lay beyond its pauses, cut, or the first
-// divergence with the recorded operation and what the launcher did instead.
-std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result);
+// The replay for people, in `language`: each operation with its recorded
+// time beside the time the launcher's pauses account for, then the
+// verdict: identical, with how much of the run's time lay beyond its
+// pauses, cut, interrupted, or the first divergence with the recorded
+// operation and what the launcher did instead.
+std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result,
+                             ReportLanguage language);
 
 // The last line of that report alone: the verdict.
-std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result);
+std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& result,
+                                ReportLanguage language);
+
+// The verdict in one sentence with how the recorded run ended (run_end.h),
+// or where it departs: "Replayed exactly as recorded: map shown at ...".
+std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult& result,
+                                 ReportLanguage language);
 
 // The same as JSON lines: {"t":recorded,"pauses":ms,"op":...} for each
-// operation, then {"replay":"identical"|"cut"|"divergence",...}.
+// operation, then {"replay":"identical"|"cut"|"interrupted"|"divergence",
+// ...,"end":kind}, the kind of the recorded run's end as RunEndKindName
+// names it.
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
 
 // The recorded run as a dry run's chart, at the times it was recorded.
-std::string FormatReplaySvg(const RecordedTrace& trace);
+std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language);
 
 // The recorded run's summary, as a dry run's: its position, its message and
 // how it ended.
-std::string FormatReplaySummary(const RecordedTrace& trace);
+std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language);
 
 #endif

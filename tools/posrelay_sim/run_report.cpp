@@ -17,6 +17,7 @@ RunSummary SummariseOperations(const TraceRecord& operations, std::uint64_t tota
   summary.totalMs = totalMs;
   if (outcome.messageShown) summary.message = outcome.message;
   if (outcome.positionKnown) summary.position = outcome.position;
+  summary.end.kind = outcome.messageShown ? kRunMessage : kRunShown;
   return summary;
 }
 

@@ -7,15 +7,14 @@
 
 #include "position/geo_position.h"
 #include "simulator/simulated_handset.h"
+#include "tools/posrelay_sim/run_end.h"
 
 // How a run on the simulated handset ended.
 struct RunSummary {
   std::uint64_t totalMs = 0;
   std::optional<std::string> message;   // the message shown, UTF-8; none on a normal end
   std::optional<GeoPosition> position;  // the module's position, when one was obtained
-  // Where a record stops short of the run's end, such as "interrupted after
-  // operation 38"; none for a whole run.
-  std::optional<std::string> stopped;
+  RunEnd end;  // shown or message for a whole run; where a record stops short of it
 };
 
 // Reads the outcome off the handset after the launch sequence has run. The

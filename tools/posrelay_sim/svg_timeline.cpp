@@ -6,9 +6,11 @@
 
 #include "simulator/operation_text.h"
 #include "simulator/text_encoding.h"
+#include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "tools/posrelay_sim/seconds_text.h"
 #include "trace/trace_operations.h"
 
@@ -132,30 +134,36 @@ std::uint64_t TickStep(double pixelsPerMs) {
 struct LegendEntry {
   const char* shape;  // as Mark() takes it, or "pause", "message", "end", "attempt"
   const char* cssClass;
-  const char* meaning;
+  RunText meaning;
 };
 
 const LegendEntry kLegend[] = {
-    {"pause", "pause", "pause"},
-    {"down", "command", "command to the module"},
-    {"up", "reply", "reply"},
-    {"up", "empty", "nothing read"},
-    {"circle", "look", "look for the map window: none"},
-    {"circle", "found", "map window found"},
-    {"diamond", "act", "close request or start of the map"},
-    {"square", "call", "other call"},
-    {"diamond", "failed", "failed close request or start"},
-    {"square", "failed", "failed call"},
-    {"tick", "key", "key press"},
-    {"attempt", "attempt", "attempt of the position query"},
-    {"message", "message", "message"},
-    {"end", "end", "end of the run"},
+    {"pause", "pause", kLegendPause},
+    {"down", "command", kLegendCommand},
+    {"up", "reply", kLegendReply},
+    {"up", "empty", kLegendNothingRead},
+    {"circle", "look", kLegendNoWindow},
+    {"circle", "found", kLegendWindowFound},
+    {"diamond", "act", kLegendCloseOrStart},
+    {"square", "call", kLegendOtherCall},
+    {"diamond", "failed", kLegendFailedCloseOrStart},
+    {"square", "failed", kLegendFailedCall},
+    {"tick", "key", kLegendKey},
+    {"attempt", "attempt", kLegendAttempt},
+    {"message", "message", kLegendMessage},
+    {"end", "end", kLegendEnd},
 };
+
+// The width a label takes, near enough to lay it out: a kanji as two.
+double LabelWidth(const std::string& utf8) {
+  return kCharacterWidth * static_cast<double>(DisplayWidth(utf8));
+}
 
 class SvgWriter {
  public:
-  SvgWriter(const Timeline& timeline, const RunSummary& summary)
-      : record_(timeline.Operations()),
+  SvgWriter(const Timeline& timeline, const RunSummary& summary, ReportLanguage language)
+      : language_(language),
+        record_(timeline.Operations()),
         events_(record_.Events()),
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
@@ -164,7 +172,7 @@ class SvgWriter {
         plotWidth_(std::min(kMostPlotWidth,
                             std::max(kLeastPlotWidth, totalMs_ / 1000.0 * kPixelsPerSecond))),
         width_(kLabelWidth + plotWidth_ + kSpillWidth + kRightMargin),
-        position_(DescribePositionOutcome(FindPositionOutcome(timeline))) {}
+        position_(DescribePositionOutcome(FindPositionOutcome(timeline), language)) {}
 
   std::string Write() {
     std::string legend = Legend();
@@ -173,10 +181,11 @@ class SvgWriter {
     svg_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" viewBox=\"0 0 " +
            Number(width_) + " " + Number(height) +
            "\" preserveAspectRatio=\"xMinYMin meet\">\n<style>" + kStyle + "</style>\n";
-    svg_ += "<title>posrelay: " + XmlText(Outcome()) + "</title>\n";
+    const std::string end = RunEndText(summary_, language_);
+    svg_ += Title(RunTextIn(language_, kChartTitle, {end})) + "\n";
     svg_ += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
-    svg_ += Text(10, 20, "caption", Outcome());
-    svg_ += Text(10, 38, "", "position " + position_);
+    svg_ += Text(10, 20, "caption", end);
+    svg_ += Text(10, 38, "", RunTextIn(language_, kChartPosition, {position_}));
     WritePhases();
     WriteLanes();
     WriteAttempts();
@@ -228,13 +237,6 @@ class SvgWriter {
            (title.empty() ? "/>\n" : ">" + Title(title) + "</line>\n");
   }
 
-  std::string Outcome() const {
-    std::string outcome =
-        summary_.message ? "message " + DisplayText(*summary_.message) : "map shown";
-    if (!summary_.message && summary_.position) outcome += " at " + DegreesText(*summary_.position);
-    return outcome + ", after " + SecondsText(summary_.totalMs) + " s";
-  }
-
   // Each phase as a band along the top, named inside it where the name fits
   // and otherwise on a row above, with a leader to the band's start.
   void WritePhases() {
@@ -246,14 +248,14 @@ class SvgWriter {
       const double x = X(events_[first].timeMs);
       // A phase of no time still shows as a sliver.
       const double width = std::max(2.0, X(endMs) - x);
-      const std::string name = RunPhaseName(phases_[first]);
+      const std::string name = PhaseNameIn(language_, phases_[first]);
       svg_ += "<rect class=\"phase" + std::to_string(phases_[first] % 2) + "\" x=\"" + Number(x) +
               "\" y=\"" + Number(kPhaseTop) + "\" width=\"" + Number(width) + "\" height=\"" +
               Number(kPhaseHeight) + "\">" +
-              Title(name + ", " + SecondsText(events_[first].timeMs) + " to " + SecondsText(endMs) +
-                    " s") +
+              Title(RunTextIn(language_, kPhaseTip,
+                              {name, SecondsText(events_[first].timeMs), SecondsText(endMs)})) +
               "</rect>\n";
-      const double nameWidth = kCharacterWidth * static_cast<double>(name.size());
+      const double nameWidth = LabelWidth(name);
       if (width >= nameWidth + 8) {
         svg_ += Text(x + 3, kPhaseTop + 12, "", name);
       } else {
@@ -277,7 +279,7 @@ class SvgWriter {
       svg_ += "<rect class=\"lane\" x=\"" + Number(kLabelWidth - 8) + "\" y=\"" +
               Number(LaneTop(which) + 2) + "\" width=\"" + Number(plotWidth_ + kSpillWidth + 8) +
               "\" height=\"" + Number(LaneHeight(which) - 4) + "\"/>\n";
-      svg_ += Text(10, LaneMiddle(which) + 4, "", ChartLaneName(which));
+      svg_ += Text(10, LaneMiddle(which) + 4, "", LaneNameIn(language_, which));
     }
   }
 
@@ -291,7 +293,7 @@ class SvgWriter {
       const double x = X(events_[i].timeMs);
       const std::string number = std::to_string(attempts_[i]);
       svg_ += Line("attempt", x, top + 4, x, top + LaneHeight(kLaneModule) - 2,
-                   "attempt " + number + ", from " + SecondsText(events_[i].timeMs) + " s");
+                   RunTextIn(language_, kAttemptTip, {number, SecondsText(events_[i].timeMs)}));
       if (x >= numberEnd + 3) {
         svg_ += Text(x + 2, top + 13, "attemptnumber", number);
         numberEnd = x + 2 + 6 * static_cast<double>(number.size());
@@ -307,9 +309,9 @@ class SvgWriter {
       const std::uint64_t ms = tick * step;
       const double x = X(ms);
       svg_ += Line("axis", x, kAxisTop, x, kAxisTop + 5);
-      char label[32];
-      std::snprintf(label, sizeof label, step < 1000 ? "%.1f s" : "%.0f s", ms / 1000.0);
-      svg_ += Text(x, kAxisTop + 18, "", label, "middle");
+      char seconds[32];
+      std::snprintf(seconds, sizeof seconds, step < 1000 ? "%.1f" : "%.0f", ms / 1000.0);
+      svg_ += Text(x, kAxisTop + 18, "", CheckTextIn(language_, kTextSeconds, {seconds}), "middle");
     }
   }
 
@@ -348,8 +350,9 @@ class SvgWriter {
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
     svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
             "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
-            Title(TraceOpName(kOpSleep) + (" " + std::to_string(ms)) + " ms, " +
-                  SecondsText(event.timeMs) + " to " + SecondsText(endMs) + " s") +
+            Title(RunTextIn(language_, kPauseTip,
+                            {TraceOpName(kOpSleep), std::to_string(ms), SecondsText(event.timeMs),
+                             SecondsText(endMs)})) +
             "</rect>\n";
   }
 
@@ -359,7 +362,8 @@ class SvgWriter {
     if (lane == kNoLane) return;
     const double middle = LaneMiddle(lane);
     const std::string details =
-        SecondsText(event.timeMs) + " s  " + OperationText(record_, event, kReadableQuoting);
+        RunTextIn(language_, kMarkTip,
+                  {SecondsText(event.timeMs), OperationText(record_, event, kReadableQuoting)});
     if (op == kOpWrite) {
       svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
     } else if (op == kOpRead) {
@@ -388,14 +392,18 @@ class SvgWriter {
       const TraceField* text = event.op == kOpMessage ? record_.FindField(event, "text") : nullptr;
       if (!text) continue;
       const double x = X(event.timeMs);
-      svg_ +=
-          Line("message", x, kPhaseTop, x, kAxisTop, "message " + DisplayText(record_.Text(*text)));
-      svg_ += Text(x - 4, kAxisTop - 6, "messagetext", "message", "end");
+      svg_ += Line("message", x, kPhaseTop, x, kAxisTop,
+                   RunTextIn(language_, kMessageTip, {QuotedIn(language_, record_.Text(*text))}));
+      svg_ += Text(x - 4, kAxisTop - 6, "messagetext", RunTextIn(language_, kMessageLabel), "end");
     }
     const double x = X(summary_.totalMs);
-    svg_ +=
-        Line("end", x, kPhaseTop, x, kAxisTop + 24, "end, " + SecondsText(summary_.totalMs) + " s");
-    svg_ += Text(x, kAxisTop + 34, "", "end " + SecondsText(summary_.totalMs) + " s", "end");
+    const std::string total = SecondsText(summary_.totalMs);
+    // A record that stops short of the run's end shows where it stops.
+    const bool whole = RecordReachesEnd(summary_.end);
+    svg_ += Line("end", x, kPhaseTop, x, kAxisTop + 24,
+                 RunTextIn(language_, whole ? kEndTip : kRecordStopsTip, {total}));
+    svg_ += Text(x, kAxisTop + 34, "",
+                 RunTextIn(language_, whole ? kEndLabel : kRecordStopsLabel, {total}), "end");
   }
 
   // What each mark means, in rows as wide as the chart; sets legendBottom_.
@@ -404,7 +412,8 @@ class SvgWriter {
     double x = 10;
     double y = kLegendTop;
     for (const LegendEntry& entry : kLegend) {
-      const double entryWidth = 22 + kCharacterWidth * std::string(entry.meaning).size() + 16;
+      const std::string meaning = RunTextIn(language_, entry.meaning);
+      const double entryWidth = 22 + LabelWidth(meaning) + 16;
       if (x + entryWidth > width_ - 10 && x > 10) {
         x = 10;
         y += kLegendRowHeight;
@@ -413,16 +422,16 @@ class SvgWriter {
       const double middle = y - 4;
       if (shape == "pause") {
         legend += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(middle - 6) +
-                  "\" width=\"16\" height=\"12\">" + Title(entry.meaning) + "</rect>\n";
+                  "\" width=\"16\" height=\"12\">" + Title(meaning) + "</rect>\n";
       } else if (shape == "attempt") {
-        legend += Line(entry.cssClass, x + 4, middle - 8, x + 4, middle + 8, entry.meaning);
+        legend += Line(entry.cssClass, x + 4, middle - 8, x + 4, middle + 8, meaning);
         legend += Text(x + 6, middle - 1, "attemptnumber", "3");
       } else if (shape == "message" || shape == "end") {
-        legend += Line(entry.cssClass, x + 8, middle - 8, x + 8, middle + 8, entry.meaning);
+        legend += Line(entry.cssClass, x + 8, middle - 8, x + 8, middle + 8, meaning);
       } else {
-        legend += Mark(shape, entry.cssClass, x + 8, middle, entry.meaning);
+        legend += Mark(shape, entry.cssClass, x + 8, middle, meaning);
       }
-      legend += Text(x + 22, y, "", entry.meaning);
+      legend += Text(x + 22, y, "", meaning);
       x += entryWidth;
     }
     legendBottom_ = y + 6;
@@ -435,6 +444,7 @@ class SvgWriter {
     double x;
   };
 
+  const ReportLanguage language_;
   const TraceRecord& record_;
   const std::vector<TraceEvent>& events_;
   const std::vector<RunPhase> phases_;
@@ -457,6 +467,7 @@ const char* ChartLaneName(ChartLane lane) {
   return kNames[lane];
 }
 
-std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary) {
-  return SvgWriter(timeline, summary).Write();
+std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary,
+                              ReportLanguage language) {
+  return SvgWriter(timeline, summary, language).Write();
 }

@@ -4,10 +4,11 @@
 #include <string>
 
 #include "simulator/timeline.h"
+#include "tools/posrelay_sim/report_language.h"
 #include "tools/posrelay_sim/run_report.h"
 #include "trace/trace_vocabulary.h"
 
-// The run as a timeline chart, an SVG document without a fixed size (a
+// The run as a timeline chart in `language`, an SVG document without a fixed size (a
 // viewBox, the width of its container): the outcome and the position above,
 // the phases along the top as named bands, one lane each for the map
 // application, the data connection, the module (its attempts numbered) and
@@ -15,9 +16,10 @@
 // whose details show on hover (a serial reply's text among them), marks of
 // one moment side by side, the message and the end as lines across, and a
 // legend of every mark below.
-std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary);
+std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary,
+                              ReportLanguage language);
 
-// A lane's name, as the chart labels it.
+// A lane's name in English, as the chart labels it.
 const char* ChartLaneName(ChartLane lane);
 
 #endif

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "simulator/operation_text.h"
-#include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "tools/posrelay_sim/seconds_text.h"
 #include "trace/trace_operations.h"
 
@@ -57,8 +57,9 @@ std::string KeyName(long long key) {
 
 class TextWriter {
  public:
-  TextWriter(const Timeline& timeline, const RunSummary& summary)
-      : record_(timeline.Operations()),
+  TextWriter(const Timeline& timeline, const RunSummary& summary, ReportLanguage language)
+      : language_(language),
+        record_(timeline.Operations()),
         events_(record_.Events()),
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
@@ -71,9 +72,11 @@ class TextWriter {
   std::string Write() {
     for (std::size_t at = 0; at < events_.size();) {
       if (at == 0 || phases_[at] != phases_[at - 1]) {
-        text_ += std::string("-- ") + RunPhaseName(phases_[at]) + " --\n";
+        text_ += "-- " + PhaseNameIn(language_, phases_[at]) + " --\n";
       }
-      if (attempts_[at]) text_ += "-- attempt " + std::to_string(attempts_[at]) + " --\n";
+      if (attempts_[at]) {
+        text_ += RunTextIn(language_, kAttemptHeading, {std::to_string(attempts_[at])}) + "\n";
+      }
       at += WriteFoldedPresses(at);
       if (at < events_.size() && !folded_) {
         WriteEvent(events_[at]);
@@ -116,15 +119,19 @@ class TextWriter {
     if (count < 2) return 0;
     folded_ = true;
     const std::string each =
-        first.pauseMs < 0
-            ? "down, up"
-            : TraceOpName(kOpSleep) + (" " + std::to_string(first.pauseMs)) + " ms, down, up";
-    text_ += Start(events_[at].timeMs, TraceOpName(kOpKey)) + std::to_string(count) + " × " +
-             KeyName(first.key) + " (each: " + each + "), the last at " +
-             SecondsText(events_[next - 1].timeMs) + " s\n";
+        first.pauseMs < 0 ? RunTextIn(language_, kEachPress)
+                          : RunTextIn(language_, kEachPauseAndPress,
+                                      {TraceOpName(kOpSleep), std::to_string(first.pauseMs)});
+    text_ +=
+        Start(events_[at].timeMs, TraceOpName(kOpKey)) +
+        RunTextIn(language_, kFoldedPresses,
+                  {std::to_string(count), KeyName(first.key), each,
+                   SecondsIn(language_, static_cast<std::int64_t>(events_[next - 1].timeMs))}) +
+        "\n";
     return next - at;
   }
 
+  const ReportLanguage language_;
   const TraceRecord& record_;
   const std::vector<TraceEvent>& events_;
   const std::vector<RunPhase> phases_;
@@ -137,23 +144,19 @@ class TextWriter {
 
 }  // namespace
 
-std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary) {
-  return TextWriter(timeline, summary).Write() + FormatSummaryText(timeline, summary);
+std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summary,
+                               ReportLanguage language) {
+  return TextWriter(timeline, summary, language).Write() +
+         FormatSummaryText(timeline, summary, language);
 }
 
-std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary) {
-  std::string text = "-- summary --\n";
-  text += "position  " + DescribePositionOutcome(FindPositionOutcome(timeline)) + "\n";
-  text += "message   " + (summary.message ? DisplayText(*summary.message) : "none") + "\n";
-  if (summary.stopped)
-    return text + "end: " + *summary.stopped + ", at " + SecondsText(summary.totalMs) + " s\n";
-  std::string end;
-  if (summary.message) {
-    end = "message " + DisplayText(*summary.message);
-    if (summary.position) end += ", position " + DegreesText(*summary.position);
-  } else {
-    end = "map shown";
-    if (summary.position) end += " at " + DegreesText(*summary.position);
-  }
-  return text + "end: " + end + ", after " + SecondsText(summary.totalMs) + " s\n";
+std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary,
+                              ReportLanguage language) {
+  const std::string position = DescribePositionOutcome(FindPositionOutcome(timeline), language);
+  const std::string message = summary.message ? QuotedIn(language, *summary.message)
+                                              : RunTextIn(language, kSummaryNoMessage);
+  return RunTextIn(language, kSummaryHeading) + "\n" +
+         RunTextIn(language, kSummaryPosition, {position}) + "\n" +
+         RunTextIn(language, kSummaryMessage, {message}) + "\n" +
+         RunTextIn(language, kSummaryEnd, {RunEndText(summary, language)}) + "\n";
 }

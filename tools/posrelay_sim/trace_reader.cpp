@@ -1,6 +1,8 @@
 #include "tools/posrelay_sim/trace_reader.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "mapctl/connectivity_probe.h"
 #include "position/serial_channel.h"
@@ -44,6 +46,7 @@ const JsonMember* HeaderText(const std::vector<JsonMember>& members, std::string
 int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std::string& error) {
   const JsonMember* format = Member(members, "format");
   if (!format || format->kind != JsonMember::kText || format->text != kTraceFormatName) {
+    trace.refusal = kTraceNotATrace;
     return Fail(error, 1,
                 "not a posrelay trace: the first line has no \"format\":\"" +
                     std::string(kTraceFormatName) + "\"");
@@ -51,6 +54,10 @@ int ReadHeader(const std::vector<JsonMember>& members, RecordedTrace& trace, std
   const JsonMember* version = Member(members, "version");
   if (!version || version->kind != JsonMember::kInteger) {
     return Fail(error, 1, "the header has no whole \"version\"");
+  }
+  if (!version->negative && version->magnitude > kTraceFormatVersion) {
+    trace.refusal = kTraceNewerFormat;
+    trace.version = static_cast<int>(std::min<std::uint64_t>(version->magnitude, INT_MAX));
   }
   if (version->negative || version->magnitude < 1 || version->magnitude > kTraceFormatVersion) {
     return Fail(error, 1,
@@ -386,18 +393,20 @@ int CheckCut(const TraceRecord& cut, int version, std::size_t bytesBefore, std::
   return 0;
 }
 
-}  // namespace
-
-int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) {
+int ReadTraceLines(std::string_view bytes, RecordedTrace& trace, std::string& error,
+                   std::size_t& lineNumber) {
   if (bytes.size() > kLargestTraceFileBytes) {
+    trace.refusal = kTraceTooLarge;
     error = "more than " + std::to_string(kLargestTraceFileBytes) +
             " bytes: not a posrelay trace, which stops at " + std::to_string(kTraceLimitBytes);
     return 0;
   }
-  if (bytes.empty()) return Fail(error, 1, "the file is empty: not a posrelay trace");
+  if (bytes.empty()) {
+    trace.refusal = kTraceEmpty;
+    return Fail(error, 1, "the file is empty: not a posrelay trace");
+  }
   std::vector<JsonMember> members;
   std::string problem;
-  std::size_t lineNumber = 0;
   bool ended = false;
   TraceTime previousMs = 0;
   for (std::size_t start = 0; start < bytes.size();) {
@@ -422,6 +431,7 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
         trace.brokenLine = lineNumber;
         break;
       }
+      if (lineNumber == 1) trace.refusal = kTraceNotATrace;
       return Fail(error, lineNumber, problem);
     }
     if (lineNumber == 1) {
@@ -469,4 +479,14 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
     trace.lastLine = lineNumber;
   }
   return 1;
+}
+
+}  // namespace
+
+int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) {
+  std::size_t lineNumber = 0;
+  if (ReadTraceLines(bytes, trace, error, lineNumber)) return 1;
+  if (trace.refusal == kTraceNotRefused) trace.refusal = kTraceDamagedLine;
+  trace.refusedLine = lineNumber;
+  return 0;
 }

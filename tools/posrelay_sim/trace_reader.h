@@ -9,6 +9,16 @@
 #include "trace/trace_operations.h"
 #include "trace/trace_record.h"
 
+// Why a file was not read as a trace.
+enum TraceRefusal {
+  kTraceNotRefused,
+  kTraceEmpty,
+  kTraceTooLarge,     // larger than kLargestTraceFileBytes
+  kTraceNotATrace,    // its first line is not a trace's header
+  kTraceNewerFormat,  // a header of a format version this reader does not know
+  kTraceDamagedLine,  // any other line, or the header, is not as the recorder writes it
+};
+
 // A trace as the launcher writes it to posrelay.trace, read back: its
 // header, its operations, and its last line, which is the run's end or
 // says that the trace was cut. A run that was killed, reset or hung leaves
@@ -31,13 +41,17 @@ struct RecordedTrace {
   TraceRecord tail;
   bool interrupted = false;
   std::size_t brokenLine = 0;  // an interrupted trace's last line, cut part-way; 0: none
+  // When ReadTrace refuses the file: why, and the line it names; of a
+  // newer format, `version` is the header's.
+  TraceRefusal refusal = kTraceNotRefused;
+  std::size_t refusedLine = 0;
 };
 
 // Reads a whole trace. Returns 1 with `trace` filled, or 0 with `error` as
 // "line N: what is wrong", for a file that is not a trace, is of another
 // version, is malformed or holds what no run records; or with what is wrong
 // with the file as a whole, for one larger than kLargestTraceFileBytes (trace/trace_operations.h,
-// with the format's other limits).
+// with the format's other limits); `trace.refusal` then says which.
 int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error);
 
 #endif

@@ -19,10 +19,12 @@ class RecordedSettingsCheck : public SettingsReadObserver {
     std::string refusal;
     if (!problem.empty() || DryRunAccepts(settings, kEnglish, refusal)) return;
     // The piece's read is the last operation the player played.
-    problem = "line " + std::to_string(trace_.lines[player_.Played() - 1]) + ": " + refusal;
+    line = trace_.lines[player_.Played() - 1];
+    problem = "line " + std::to_string(line) + ": " + refusal;
   }
 
   std::string problem;
+  std::size_t line = 0;
 
  private:
   const RecordedTrace& trace_;
@@ -33,13 +35,14 @@ class RecordedSettingsCheck : public SettingsReadObserver {
 // reader on a player of the trace of its own, before the replay: as far as
 // the recorded calls answer it, in the code page of the player.
 int CheckRecordedSettings(const RecordedTrace& trace, const TraceRecord& end, bool cut,
-                          std::string& problem) {
+                          std::string& problem, std::size_t& line) {
   TracePlayer player(trace.operations, end, cut, trace.version);
   TraceRecorder recorder(player, player, player);
   RecordedSettingsCheck check(trace, player);
   LauncherSettings settings;
   ReadSettings(recorder, settings, &check);
   problem = check.problem;
+  line = check.line;
   return problem.empty();
 }
 
@@ -51,7 +54,7 @@ int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& p
   const bool complete = !trace.cut && !trace.interrupted;
   const TraceRecord noEnd;
   const TraceRecord& end = complete ? trace.last : noEnd;
-  if (!CheckRecordedSettings(trace, end, !complete, problem)) return 0;
+  if (!CheckRecordedSettings(trace, end, !complete, problem, result.refusedLine)) return 0;
   TracePlayer player(trace.operations, end, !complete, trace.version);
   player.PlayLaunchSequence();
   result.diverged = player.Diverged();

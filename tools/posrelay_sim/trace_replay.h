@@ -16,11 +16,13 @@ struct ReplayResult {
   TraceRecord divergentCall;  // the call that did not match, or the end line the
                               // replayed calls make; empty when none was made
   std::uint64_t pausesMs = 0;
+  std::size_t refusedLine = 0;  // the line whose settings ReplayTrace refuses; 0: none
 };
 
 // Runs the launch sequence once against the trace, and compares its end
 // line, if it has one, with the end the launcher's own record of the
-// replayed calls gives. Returns 0 with `problem` for a trace whose settings
+// replayed calls gives. Returns 0 with `problem` and `result.refusedLine`
+// for a trace whose settings
 // ask for more loops than posrelay-sim runs.
 int ReplayTrace(const RecordedTrace& trace, ReplayResult& result, std::string& problem);
 
