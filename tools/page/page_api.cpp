@@ -46,10 +46,6 @@ const char* Answer(const Json& json) {
 
 const char* Problem(const std::string& problem) { return Answer(Json{{"problem", problem}}); }
 
-ReportLanguage PageLanguage(const char* language) {
-  return std::string(language) == "ja" ? kJapanese : kEnglish;
-}
-
 std::string Bytes(const char* bytes, int size) {
   return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
