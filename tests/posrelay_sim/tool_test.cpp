@@ -1167,7 +1167,7 @@ TEST(PosrelaySim, RefusedFilesAreToldInTheOwnersWords) {
        "実行記録の 10 行目が壊れているため、再生できません。"},
       {"settings that loop too often", loops,
        "The settings this trace records (line 5) ask for more than 100000 checks of the map "
-       "window or key presses, more than a replay makes. (line 5: waitloop 2000000",
+       "window or key presses, more than a replay makes. (line 5: waitloop is 2000000",
        "この記録の設定（5 行目）では、地図アプリの画面を確かめる回数かキーを押す回数が 100000 "
        "を超えるため、再生できません。"},
   };
