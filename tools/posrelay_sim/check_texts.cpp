@@ -1,7 +1,5 @@
 #include "tools/posrelay_sim/check_texts.h"
 
-#include <vector>
-
 namespace {
 
 struct Texts {
@@ -203,19 +201,5 @@ const char* WarningKindName(CheckText text) { return kTexts[text].kind; }
 
 std::string CheckTextIn(ReportLanguage language, CheckText text,
                         std::initializer_list<std::string> arguments) {
-  const std::vector<std::string> values(arguments);
-  const std::string pattern = language == kJapanese ? kTexts[text].japanese : kTexts[text].english;
-  std::string filled;
-  for (std::string::size_type at = 0; at < pattern.size(); ++at) {
-    const bool placeholder = pattern[at] == '{' && at + 2 < pattern.size() &&
-                             pattern[at + 2] == '}' && pattern[at + 1] >= '1' &&
-                             static_cast<std::size_t>(pattern[at + 1] - '1') < values.size();
-    if (placeholder) {
-      filled += values[static_cast<std::size_t>(pattern[at + 1] - '1')];
-      at += 2;
-    } else {
-      filled += pattern[at];
-    }
-  }
-  return filled;
+  return TextIn(language, kTexts[text].english, kTexts[text].japanese, arguments);
 }

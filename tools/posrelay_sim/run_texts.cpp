@@ -1,7 +1,5 @@
 #include "tools/posrelay_sim/run_texts.h"
 
-#include <vector>
-
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_phases.h"
@@ -137,21 +135,7 @@ const Texts kTexts[kRunTextCount] = {
 
 std::string RunTextIn(ReportLanguage language, RunText text,
                       std::initializer_list<std::string> arguments) {
-  const std::vector<std::string> values(arguments);
-  const std::string pattern = language == kJapanese ? kTexts[text].japanese : kTexts[text].english;
-  std::string filled;
-  for (std::string::size_type at = 0; at < pattern.size(); ++at) {
-    const bool placeholder = pattern[at] == '{' && at + 2 < pattern.size() &&
-                             pattern[at + 2] == '}' && pattern[at + 1] >= '1' &&
-                             static_cast<std::size_t>(pattern[at + 1] - '1') < values.size();
-    if (placeholder) {
-      filled += values[static_cast<std::size_t>(pattern[at + 1] - '1')];
-      at += 2;
-    } else {
-      filled += pattern[at];
-    }
-  }
-  return filled;
+  return TextIn(language, kTexts[text].english, kTexts[text].japanese, arguments);
 }
 
 std::string QuotedIn(ReportLanguage language, std::string_view utf8) {
