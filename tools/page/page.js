@@ -54,7 +54,7 @@ const TEXTS = {
     loading: 'Getting ready…',
     loadFailed: 'This page could not start. Open it again in a recent browser.',
     settingsHeading: 'The settings file (posrelay.ini)',
-    settingsIntro: 'Pick posrelay.ini: it is read as the handset reads it (Shift-JIS as Windows' code page 932), and each setting is shown with the line that set it, with warnings, the time a run can take and a dry run on a simulated handset.',
+    settingsIntro: 'Pick posrelay.ini: it is read as the handset reads it (Shift-JIS as Windows code page 932), and each setting is shown with the line that set it, with warnings, the time a run can take and a dry run on a simulated handset.',
     pickSettings: 'Pick posrelay.ini: ',
     settingsTable: 'The settings as read',
     key: 'Setting',

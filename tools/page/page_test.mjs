@@ -250,7 +250,7 @@ test('code page 932: the page reads and writes every code as posrelay-sim and Wi
   }
 });
 
-test('each line of the settings table gives its warnings, each with its line once', async () => {
+test('each line of the settings table gives its warnings in Japanese, each with its line once', async () => {
   for (const entry of settingsLines.files) {
     await pick('#settings-file', 'posrelay.ini', fileOf(entry));
     const shown = await page.locator('#warnings li[data-kind]').evaluateAll(
@@ -260,6 +260,7 @@ test('each line of the settings table gives its warnings, each with its line onc
       (kinds[line] ??= []).push(kind);
       assert.equal(text.split('行目').length, 2, text);
       assert.ok(!text.includes('posrelay-sim') && !text.includes('\\"'), text);
+      assert.deepEqual(englishProse(text), []);
     }
     assert.deepEqual(kinds, entry.warnings, entry.lines.join(' / '));
   }
