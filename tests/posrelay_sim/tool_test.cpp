@@ -517,11 +517,11 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
       {"waits shorter than a handset's map takes", "wait=4\x95\x62\r\n", 1,
        "warning: line 1: wait 4 and waitloop 10 look for the map's window for only 0.036 s after "
        "starting the map and 0.040 s after asking it to close, where a handset's map takes about "
-       "5 s: the run would end in a timeout message; write wait=556 or more\n"},
+       "5 s to start or close: the run would end in a timeout message; write wait=556 or more\n"},
       {"one check only", "greset=0\r\nwaitloop=1\r\n", 1,
        "warning: line 2: wait 4000 and waitloop 1 look for the map's window for only 0.000 s after "
-       "starting the map, where a handset's map takes about 5 s: the run would end in a timeout "
-       "message; write waitloop=3 or more\n"},
+       "starting the map, where a handset's map takes about 5 s to start or close: the run would "
+       "end in a timeout message; write waitloop=3 or more\n"},
       {"decimal point", "wsimcon=1.5\n", 1,
        "warning: line 1: wsimcon value \"1.5\" has a decimal point: only whole numbers are read, "
        "so it reads as 1 (pauses are in milliseconds: 1.5 seconds is 1500)\n"},

@@ -96,10 +96,12 @@ const Texts kTexts[kCheckTextCount] = {
      "表示に少しでも時間がかかると、タイムアウトのメッセージで終わります"},
     {"mapWaitShort",
      "wait {1} and waitloop {2} look for the map's window for only {3} after starting the "
-     "map{4}, where a handset's map takes about {5}: the run would end in a timeout message; "
+     "map{4}, where a handset's map takes about {5} to start or close: the run would end in a "
+     "timeout message; "
      "write {6} or more",
      "wait {1} と waitloop {2} では、地図アプリを起動してから {3}{4}しか画面を確かめません。"
-     "端末の地図アプリはおよそ {5}かかるため、タイムアウトのメッセージで終わります。{6} 以上に"
+     "端末の地図アプリは起動や終了におよそ "
+     "{5}かかるため、タイムアウトのメッセージで終わります。{6} 以上に"
      "してください"},
     {"longRun",
      "the longest run takes {1}, over 10 minutes, with {2}; the handset shows nothing all that "
