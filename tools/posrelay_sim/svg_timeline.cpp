@@ -38,6 +38,8 @@ const double kLegendRowHeight = 20;
 const double kLeastTickSpacing = 60;
 // Width of a character of the 12 px labels, near enough to lay them out.
 const double kCharacterWidth = 7.5;
+// The caption's font size in kStyle, against the labels' 12 px.
+const double kCaptionSize = 14;
 
 const char kStyle[] =
     "text{font-family:sans-serif;font-size:12px;fill:#222}"
@@ -172,7 +174,13 @@ class SvgWriter {
         plotWidth_(std::min(kMostPlotWidth,
                             std::max(kLeastPlotWidth, totalMs_ / 1000.0 * kPixelsPerSecond))),
         width_(kLabelWidth + plotWidth_ + kSpillWidth + kRightMargin),
-        position_(DescribePositionOutcome(FindPositionOutcome(timeline), language)) {}
+        position_(DescribePositionOutcome(FindPositionOutcome(timeline), language)) {
+    // Wide enough for the caption and the position line too, which a run
+    // told in Japanese makes long.
+    const double captionWidth = LabelWidth(RunEndText(summary_, language_)) * kCaptionSize / 12;
+    const double positionWidth = LabelWidth(RunTextIn(language_, kChartPosition, {position_}));
+    width_ = std::max(width_, 10 + std::max(captionWidth, positionWidth) + kRightMargin);
+  }
 
   std::string Write() {
     std::string legend = Legend();
@@ -452,7 +460,7 @@ class SvgWriter {
   const RunSummary& summary_;
   const std::uint64_t totalMs_;
   const double plotWidth_;
-  const double width_;
+  double width_;
   const std::string position_;
   Placed placed_[kLaneCount][kRowCount] = {};
   double legendBottom_ = kLegendTop;
