@@ -5,16 +5,9 @@ Python's cp932 codec does, and writes each character back in Windows' bytes.
   readings_test.py --program print_readings --table simulator/cp932_table.py
 """
 import argparse
-import importlib.util
+import runpy
 import subprocess
 import sys
-
-
-def load_table(path):
-    spec = importlib.util.spec_from_file_location('cp932_table', path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
 
 
 def main():
@@ -22,7 +15,7 @@ def main():
     parser.add_argument('--program', required=True)
     parser.add_argument('--table', required=True)
     arguments = parser.parse_args()
-    expected = load_table(arguments.table).readings().splitlines()
+    expected = runpy.run_path(arguments.table)['readings']().splitlines()
     shown = subprocess.run([arguments.program], check=True, capture_output=True,
                            text=True).stdout.splitlines()
     differences = [(want, got) for want, got in zip(expected, shown) if want != got]
