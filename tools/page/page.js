@@ -224,6 +224,7 @@ function replayTrace() {
   verdict.className = 'verdict ' + ({identical: 'good', divergence: 'bad'}[replay.result.replay] ||
                                     'partial');
   element('trace-detail').replaceChildren(make('span', 'detail', text('details')), replay.verdict);
+  element('trace-origin').textContent = replay.origin;
   element('trace-summary').textContent = replay.summary;
   showChart(element('trace-chart'), replay.svg);
   element('trace-report').textContent = replay.report;
@@ -262,9 +263,14 @@ function showTexts() {
   replayTrace();
 }
 
+// The picked file's bytes as they are on disk now. The input is emptied
+// after each reading, so that picking the same file again, edited or not,
+// reads it again: a browser tells of a pick only when the choice changes.
 async function readPicked(input) {
   const file = input.files[0];
-  return file ? new Uint8Array(await file.arrayBuffer()) : null;
+  const bytes = file ? new Uint8Array(await file.arrayBuffer()) : null;
+  input.value = '';
+  return bytes;
 }
 
 // Shows a picked file, or what went wrong; then counts the files shown, for
@@ -278,6 +284,23 @@ function showPicked(show) {
     element('status').textContent = text('failed') + error;
   }
   document.body.dataset.filesShown = Number(document.body.dataset.filesShown || 0) + 1;
+}
+
+// The settings file or the trace, whichever the dropped file is: the part
+// of the page it lands on says so, else its name. Either way the browser
+// does not open it in place of the page.
+function takeDropped(event) {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (!file || !state.module) return;
+  const section = event.target.closest && event.target.closest('section');
+  const onTrace = section ? section.contains(element('trace-file'))
+                          : /\.trace$/i.test(file.name);
+  const input = element(onTrace ? 'trace-file' : 'settings-file');
+  const picked = new DataTransfer();
+  picked.items.add(file);
+  input.files = picked.files;
+  input.dispatchEvent(new Event('change'));
 }
 
 function start() {
@@ -294,6 +317,8 @@ function start() {
     state.traceBytes = await readPicked(event.target);
     showPicked(replayTrace);
   });
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', takeDropped);
   PosrelayModule().then((module) => {
     state.module = module;
     state.handsetMapMs = module.ccall('posrelay_handset_map_ms', 'number', [], []);

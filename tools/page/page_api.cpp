@@ -46,6 +46,16 @@ const char* Answer(const Json& json) {
 
 const char* Problem(const std::string& problem) { return Answer(Json{{"problem", problem}}); }
 
+// A report's first line alone, and the rest without it: the page gives the
+// summary its own heading, and the replay's first line, which says what
+// recorded the run (the launcher's version among it), a place of its own.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+std::string AfterFirstLine(const std::string& text) {
+  const std::string::size_type end = text.find('\n');
+  return end == std::string::npos ? std::string() : text.substr(end + 1);
+}
+
 std::string Bytes(const char* bytes, int size) {
   return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
@@ -81,9 +91,10 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, con
 EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHandsetMapMs); }
 
 // A dry run of the settings file on the handset a scenario describes, told
-// in the page's language: {"svg", "summary", "timeline", "message" (null on
-// a normal end), "end" (RunEndKindName's), "totalMs"}, or {"problem"} for a
-// scenario or settings a dry run does not run.
+// in the page's language: {"svg", "summary" (without its heading),
+// "timeline", "message" (null on a normal end), "end" (RunEndKindName's),
+// "totalMs"}, or {"problem"} for a scenario or settings a dry run does not
+// run.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
                                                   const char* scenarioJson, const char* language) {
   HandsetScenario scenario;
@@ -100,7 +111,7 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   const Timeline& timeline = handset.GetTimeline();
   Json run;
   run["svg"] = FormatSvgTimeline(timeline, summary, report);
-  run["summary"] = FormatSummaryText(timeline, summary, report);
+  run["summary"] = AfterFirstLine(FormatSummaryText(timeline, summary, report));
   run["timeline"] = FormatTextTimeline(timeline, summary, report);
   run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
   run["end"] = RunEndKindName(summary.end.kind);
@@ -111,8 +122,10 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
 // posrelay-sim --replay, told in the page's language: {"headline" (the
 // verdict in a sentence with how the run ended), "verdict" (the report's
 // last line), "result" (the last line of --format json, parsed), "svg",
-// "summary", "report"}, or {"problem"} for a file that is not a trace it
-// replays, in the owner's words with its line.
+// "summary" (without its heading), "report", "origin" (the report's first
+// line: where and when the run was recorded, by which launcher)}, or
+// {"problem"} for a file that is not a trace it replays, in the owner's
+// words with its line.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
                                                  const char* language) {
   const ReportLanguage report = PageLanguage(language);
@@ -134,8 +147,9 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
   replay["result"] =
       Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
   replay["svg"] = FormatReplaySvg(trace, report);
-  replay["summary"] = FormatReplaySummary(trace, report);
+  replay["summary"] = AfterFirstLine(FormatReplaySummary(trace, report));
   replay["report"] = FormatReplayText(trace, result, report);
+  replay["origin"] = FirstLine(replay["report"].get<std::string>());
   return Answer(replay);
 }
 

@@ -4,7 +4,7 @@
 // page's own file, fails the run.
 // POSRELAY_PAGE=build/page/posrelay.html POSRELAY_SOURCE_DIR=. node --test page_test.mjs
 import assert from 'node:assert/strict';
-import {mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync} from 'node:fs';
+import {mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
@@ -33,11 +33,34 @@ function fileOf(entry) {
   return Buffer.from(entry.bytes.replaceAll(' ', ''), 'hex');
 }
 
+// Does what gives the page a file and waits until the page has shown it.
+async function untilShown(give) {
+  const shown = await page.evaluate(() => Number(document.body.dataset.filesShown || 0));
+  await give();
+  await page.waitForFunction((before) => Number(document.body.dataset.filesShown) > before, shown,
+                             {timeout: 10000})
+      .catch(() => assert.fail('the page did not show the file it was given'));
+}
+
 // Gives the page a file, as an owner picking it, and waits until it is shown.
 async function pick(input, name, buffer) {
-  const shown = await page.evaluate(() => Number(document.body.dataset.filesShown || 0));
-  await page.setInputFiles(input, {name, mimeType: 'application/octet-stream', buffer});
-  await page.waitForFunction((before) => Number(document.body.dataset.filesShown) > before, shown);
+  await untilShown(() => page.setInputFiles(
+      input, {name, mimeType: 'application/octet-stream', buffer}));
+}
+
+// The same with a file on disk, by its path.
+async function pickPath(input, filePath) {
+  await untilShown(() => page.setInputFiles(input, filePath));
+}
+
+// Drops a file on the element `target` finds, as dragged from a folder.
+async function drop(target, name, buffer) {
+  const files = await page.evaluateHandle(([name, bytes]) => {
+    const files = new DataTransfer();
+    files.items.add(new File([new Uint8Array(bytes)], name));
+    return files;
+  }, [name, [...buffer]]);
+  await untilShown(() => page.dispatchEvent(target, 'drop', {dataTransfer: files}));
 }
 
 // English prose in a text of the Japanese page, one finding a line: three
@@ -157,7 +180,10 @@ test('a recorded trace replays identical, with its chart and summary', async () 
   assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。1.560 秒で地図を表示して' +
                '終わりました（北緯 35.692670 度、東経 139.750125 度）。');
   assert.match(await textOf('#trace-detail'), /^詳細：記録どおりです（40 個の操作）。/);
-  assert.match(await textOf('#trace-summary'), /終わり: 1\.560 秒で地図を表示して終わりました/);
+  // The summary under its heading, without a heading of its own.
+  assert.match(await textOf('#trace-summary'), /^位置: .*\n.*\n終わり: 1\.560 秒で地図を表示して終わりました/);
+  // Which posrelay made the record: its version and build.
+  assert.match(await textOf('#trace-origin'), /posrelay 1\.6\.0\.0（ビルド 841ca3b66147）/);
   assert.equal(await page.locator('#trace-chart svg').count(), 1);
 });
 
@@ -224,7 +250,7 @@ test('English is one click away, and Japanese one more', async () => {
   assert.equal(await textOf('h1'), 'posrelay: check the settings file and read a trace');
   assert.equal(await page.locator('html').getAttribute('lang'), 'en');
   assert.match(await textOf('#settings'), /line 14/);
-  assert.match(await textOf('#dry-run-summary'), /^-- summary --\n.*\nmessage   none\nend: map shown at /);
+  assert.match(await textOf('#dry-run-summary'), /^position  .*\nmessage   none\nend: map shown at /);
   assert.match(await textOf('#trace-problem'),
                /^This trace cannot be replayed: This is a settings file \(posrelay.ini\), not a trace/);
   await page.click('#language');
@@ -297,6 +323,143 @@ test('settings a dry run does not run are refused in the owner\'s words', async 
   assert.equal(await textOf('#dry-run-problem'), 'No dry run: waitloop is 200000, over the ' +
                                                  '100000 checks or key presses a dry run shows one by one');
   await page.click('#language');
+});
+
+// The owner's loop: pick, edit in another program, pick the same file again.
+test('picking the same file again reads it again, and a dropped file is a pick', async () => {
+  const folder = mkdtempSync(path.join(tmpdir(), 'posrelay-pick-'));
+  try {
+    const ini = path.join(folder, 'posrelay.ini');
+    for (const wait of ['4000', '1500', '1500']) {
+      writeFileSync(ini, `wait=${wait}\r\n`);
+      await pickPath('#settings-file', ini);
+      assert.deepEqual((await settingsShown()).wait, [wait, '1 行目']);
+    }
+    const trace = path.join(folder, 'posrelay.trace');
+    const recorded = sample('traces/normal_run.trace');
+    for (const [bytes, verdict] of [[recorded, /^記録どおりに再現できました/],
+                                    [Buffer.from(recorded.toString().replace('wsimcon=100', 'wsimcon=500')),
+                                     /^記録と違う動きになりました/],
+                                    [recorded, /^記録どおりに再現できました/]]) {
+      writeFileSync(trace, bytes);
+      await pickPath('#trace-file', trace);
+      assert.match(await textOf('#trace-verdict'), verdict);
+    }
+  } finally {
+    rmSync(folder, {recursive: true, force: true});
+  }
+  // Dropped on a part of the page, a file is that part's; dropped elsewhere,
+  // its name says which.
+  await drop('#settings-result', 'posrelay.ini', Buffer.from('wait=2500\r\n'));
+  assert.deepEqual((await settingsShown()).wait, ['2500', '1 行目']);
+  await drop('#trace-result', 'any name', Buffer.from('not a trace\n'));
+  assert.match(await textOf('#trace-problem'), /^この記録は再生できません/);
+  await drop('h1', 'posrelay.trace', sample('traces/normal_run.trace'));
+  assert.match(await textOf('#trace-verdict'), /^記録どおりに再現できました/);
+  await drop('h1', 'posrelay.ini', Buffer.from('wait=3500\r\n'));
+  assert.deepEqual((await settingsShown()).wait, ['3500', '1 行目']);
+  assert.equal(new URL(page.url()).href, pageUrl);
+});
+
+// What overflows the page sideways, or a box it scrolls or cuts: each
+// element with its right edge past the window's, or with more content than
+// room where its content would scroll or be cut.
+async function cutOrScrolling() {
+  return page.evaluate(() => {
+    const found = [];
+    const name = (node) => node.tagName.toLowerCase() + (node.id ? '#' + node.id : '') +
+                           (node.className && typeof node.className === 'string'
+                                ? '.' + node.className.split(' ').join('.') : '');
+    if (document.documentElement.scrollWidth > window.innerWidth) {
+      found.push(`the page is ${document.documentElement.scrollWidth} px wide`);
+    }
+    for (const node of document.body.querySelectorAll('*')) {
+      if (node.closest('svg') && node.tagName.toLowerCase() !== 'svg') continue;
+      const box = node.getBoundingClientRect();
+      if (box.width === 0 && box.height === 0) continue;
+      if (box.right > window.innerWidth + 0.5) found.push(`${name(node)} ends at ${box.right} px`);
+      const style = getComputedStyle(node);
+      const clips = (overflow) => overflow !== 'visible';
+      if ((clips(style.overflowX) && node.scrollWidth > node.clientWidth + 1) ||
+          (clips(style.overflowY) && node.scrollHeight > node.clientHeight + 1)) {
+        found.push(`${name(node)} holds ${node.scrollWidth}×${node.scrollHeight} px in ` +
+                   `${node.clientWidth}×${node.clientHeight}`);
+      }
+    }
+    return found;
+  });
+}
+
+// Each pair of a chart's texts whose boxes meet, as the page draws them.
+async function textsDrawnOverEachOther(chart) {
+  return page.locator(chart).evaluate((container) => {
+    const texts = [...container.querySelectorAll('svg text')].map(
+        (node) => [node.textContent, node.getBoundingClientRect()]).filter(([, box]) => box.width);
+    const found = [];
+    texts.forEach(([text, box], i) => {
+      for (const [other, its] of texts.slice(i + 1)) {
+        const meet = Math.min(box.right, its.right) - Math.max(box.left, its.left) > 0.5 &&
+                     Math.min(box.bottom, its.bottom) - Math.max(box.top, its.top) > 0.5;
+        if (meet) found.push(`「${text}」 and 「${other}」`);
+      }
+    });
+    return found;
+  });
+}
+
+// What the page shows at the widths of a small laptop and a common screen,
+// for the settings' dry run in every handset state and for traces whole,
+// cut and interrupted: each with every <details> open.
+async function eachView(visit) {
+  const normal = sample('traces/normal_run.trace');
+  const views = [['ja/posrelay.ini', null], ['posrelay.ini', null],
+                 [null, ['traces/normal_run.trace', normal]],
+                 [null, ['half of traces/normal_run.trace', normal.subarray(0, Math.floor(normal.length / 2))]],
+                 [null, ['traces/interrupted.trace', sample('traces/interrupted.trace')]]];
+  for (const width of [1024, 1280]) {
+    await page.setViewportSize({width, height: 800});
+    for (const [settings, trace] of views) {
+      if (trace) {
+        await pick('#trace-file', 'posrelay.trace', trace[1]);
+        await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = true; }));
+        await visit(`${width} px, ${trace[0]}`, '#trace-chart');
+        continue;
+      }
+      await pick('#settings-file', 'posrelay.ini', sample(settings));
+      await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = true; }));
+      const situations = page.locator('#situations input');
+      for (let i = 0; i < await situations.count(); ++i) {
+        await situations.nth(i).check();
+        await visit(`${width} px, ${settings}, situation ${i + 1}`, '#dry-run-chart');
+      }
+      await situations.first().check();
+    }
+  }
+  await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = false; }));
+  await page.setViewportSize({width: 1280, height: 800});
+}
+
+test('at 1024 and 1280 px nothing is cut and nothing scrolls sideways', async () => {
+  const findings = [];
+  await eachView(async (view) => {
+    findings.push(...(await cutOrScrolling()).map((finding) => `${view}: ${finding}`));
+    if (view === '1024 px, ja/posrelay.ini, situation 1') await screenshot('ja-sample-1024.png');
+    if (view === '1024 px, traces/interrupted.trace') await screenshot('ja-interrupted-trace-1024.png');
+  });
+  assert.deepEqual(findings, []);
+});
+
+// The chart's own labels: the phase names 「設定ファイル」 and 「地図の確認」
+// of a run whose map is missing meet at 1280 px, which the chart's drawing
+// (svg_timeline.cpp) is to keep apart. Marked todo until it does: the
+// findings are printed, and the run does not fail on them.
+test('no two texts of a chart are drawn over each other',
+     {todo: 'the phase labels of a run with the map missing meet'}, async () => {
+  const findings = [];
+  await eachView(async (view, chart) => {
+    findings.push(...(await textsDrawnOverEachOther(chart)).map((pair) => `${view}: ${pair}`));
+  });
+  assert.deepEqual(findings, []);
 });
 
 test('no script error and no request beyond the page itself', () => {
