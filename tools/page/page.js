@@ -13,7 +13,7 @@ const TEXTS = {
     loadFailed: 'このページを動かせませんでした。新しいブラウザーで開き直してください。',
     settingsHeading: '設定ファイル（posrelay.ini）',
     settingsIntro: 'posrelay.ini を選ぶと、端末と同じ読み方（Shift-JIS、Windows のコードページ 932）で読み込み、各設定の値とそれを決めた行、注意点、1 回の実行にかかる時間、仮想の端末での試運転の結果を表示します。',
-    pickSettings: 'posrelay.ini を選ぶ：',
+    pickSettings: 'posrelay.ini を選ぶ',
     settingsTable: '読み取った設定',
     key: '設定',
     value: '値',
@@ -41,7 +41,8 @@ const TEXTS = {
     dryRunRefused: '試運転できません：',
     traceHeading: '実行の記録（posrelay.trace）',
     traceIntro: '端末で記録した posrelay.trace を選ぶと、記録されたとおりに posrelay の処理をもう一度たどり、同じ動きになるかを確かめます。',
-    pickTrace: 'posrelay.trace を選ぶ：',
+    pickTrace: 'posrelay.trace を選ぶ',
+    picked: (name, time) => `${name} を読み込みました（${time}）`,
     traceRefused: 'この記録は再生できません：',
     details: '詳細：',
     failed: 'ファイルを読む途中で問題が起きました：',
@@ -55,7 +56,7 @@ const TEXTS = {
     loadFailed: 'This page could not start. Open it again in a recent browser.',
     settingsHeading: 'The settings file (posrelay.ini)',
     settingsIntro: 'Pick posrelay.ini: it is read as the handset reads it (Shift-JIS as Windows code page 932), and each setting is shown with the line that set it, with warnings, the time a run can take and a dry run on a simulated handset.',
-    pickSettings: 'Pick posrelay.ini: ',
+    pickSettings: 'Pick posrelay.ini',
     settingsTable: 'The settings as read',
     key: 'Setting',
     value: 'Value',
@@ -83,7 +84,8 @@ const TEXTS = {
     dryRunRefused: 'No dry run: ',
     traceHeading: 'A trace of a run (posrelay.trace)',
     traceIntro: 'Pick a posrelay.trace recorded on the handset: posrelay runs again against the recording, which tells whether it does exactly what was recorded.',
-    pickTrace: 'Pick posrelay.trace: ',
+    pickTrace: 'Pick posrelay.trace',
+    picked: (name, time) => `Read ${name} at ${time}`,
     traceRefused: 'This trace cannot be replayed: ',
     details: 'Details: ',
     failed: 'Something went wrong while reading the file: ',
@@ -108,6 +110,7 @@ const state = {
   language: 'ja',
   module: null,
   settingsBytes: null,
+  picked: {},  // the input's id: the name of the file read with it, and when
   situation: 'normal',
   handsetMapMs: null,
   traceBytes: null,
@@ -258,6 +261,7 @@ function showTexts() {
   }
   element('language').textContent = text('otherLanguage');
   showSituations();
+  showPickedNames();
   if (state.module) element('status').hidden = true;
   checkSettings();
   replayTrace();
@@ -270,7 +274,18 @@ async function readPicked(input) {
   const file = input.files[0];
   const bytes = file ? new Uint8Array(await file.arrayBuffer()) : null;
   input.value = '';
+  if (file) state.picked[input.id] = {name: file.name, at: new Date()};
+  showPickedNames();
   return bytes;
+}
+
+// Which file each part of the page shows, and when it was read: a file
+// picked again shows the time of its new reading.
+function showPickedNames() {
+  for (const [id, picked] of Object.entries(state.picked)) {
+    const time = picked.at.toLocaleTimeString(state.language === 'ja' ? 'ja-JP' : 'en-GB');
+    element(id.replace('-file', '-picked')).textContent = text('picked')(picked.name, time);
+  }
 }
 
 // Shows a picked file, or what went wrong; then counts the files shown, for
