@@ -411,33 +411,40 @@ async function textsDrawnOverEachOther(chart) {
 }
 
 // What the page shows at the widths of a small laptop and a common screen,
-// for the settings' dry run in every handset state and for traces whole,
-// cut and interrupted: each with every <details> open.
+// in each language, for the settings' dry run in every handset state and
+// for traces whole, cut and interrupted: each with every <details> open.
 async function eachView(visit) {
   const normal = sample('traces/normal_run.trace');
   const views = [['ja/posrelay.ini', null], ['posrelay.ini', null],
                  [null, ['traces/normal_run.trace', normal]],
-                 [null, ['half of traces/normal_run.trace', normal.subarray(0, Math.floor(normal.length / 2))]],
+                 [null, ['half of traces/normal_run.trace',
+                         normal.subarray(0, Math.floor(normal.length / 2))]],
                  [null, ['traces/interrupted.trace', sample('traces/interrupted.trace')]]];
-  for (const width of [1024, 1280]) {
-    await page.setViewportSize({width, height: 800});
-    for (const [settings, trace] of views) {
-      if (trace) {
-        await pick('#trace-file', 'posrelay.trace', trace[1]);
-        await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = true; }));
-        await visit(`${width} px, ${trace[0]}`, '#trace-chart');
-        continue;
+  const openDetails = () => page.evaluate(
+      () => document.querySelectorAll('details').forEach((details) => { details.open = true; }));
+  for (const language of ['ja', 'en']) {
+    if (language === 'en') await page.click('#language');
+    for (const width of [1024, 1280]) {
+      await page.setViewportSize({width, height: 800});
+      for (const [settings, trace] of views) {
+        if (trace) {
+          await pick('#trace-file', 'posrelay.trace', trace[1]);
+          await openDetails();
+          await visit(`${language}, ${width} px, ${trace[0]}`, '#trace-chart');
+          continue;
+        }
+        await pick('#settings-file', 'posrelay.ini', sample(settings));
+        await openDetails();
+        const situations = page.locator('#situations input');
+        for (let i = 0; i < await situations.count(); ++i) {
+          await situations.nth(i).check();
+          await visit(`${language}, ${width} px, ${settings}, situation ${i + 1}`, '#dry-run-chart');
+        }
+        await situations.first().check();
       }
-      await pick('#settings-file', 'posrelay.ini', sample(settings));
-      await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = true; }));
-      const situations = page.locator('#situations input');
-      for (let i = 0; i < await situations.count(); ++i) {
-        await situations.nth(i).check();
-        await visit(`${width} px, ${settings}, situation ${i + 1}`, '#dry-run-chart');
-      }
-      await situations.first().check();
     }
   }
+  await page.click('#language');
   await page.evaluate(() => document.querySelectorAll('details').forEach((d) => { d.open = false; }));
   await page.setViewportSize({width: 1280, height: 800});
 }
@@ -446,18 +453,19 @@ test('at 1024 and 1280 px nothing is cut and nothing scrolls sideways', async ()
   const findings = [];
   await eachView(async (view) => {
     findings.push(...(await cutOrScrolling()).map((finding) => `${view}: ${finding}`));
-    if (view === '1024 px, ja/posrelay.ini, situation 1') await screenshot('ja-sample-1024.png');
-    if (view === '1024 px, traces/interrupted.trace') await screenshot('ja-interrupted-trace-1024.png');
+    if (view === 'ja, 1024 px, ja/posrelay.ini, situation 1') await screenshot('ja-sample-1024.png');
+    if (view === 'ja, 1024 px, traces/interrupted.trace') await screenshot('ja-interrupted-trace-1024.png');
   });
   assert.deepEqual(findings, []);
 });
 
-// The chart's own labels: the phase names 「設定ファイル」 and 「地図の確認」
-// of a run whose map is missing meet at 1280 px, which the chart's drawing
+// The chart's own labels: the names of the first two phases, stacked at the
+// run's start (「設定ファイル」 and 「地図の確認」, "settings" and "map"),
+// meet in some runs at some widths, which the chart's drawing
 // (svg_timeline.cpp) is to keep apart. Marked todo until it does: the
 // findings are printed, and the run does not fail on them.
 test('no two texts of a chart are drawn over each other',
-     {todo: 'the phase labels of a run with the map missing meet'}, async () => {
+     {todo: 'the stacked names of the first two phases meet'}, async () => {
   const findings = [];
   await eachView(async (view, chart) => {
     findings.push(...(await textsDrawnOverEachOther(chart)).map((pair) => `${view}: ${pair}`));
