@@ -111,8 +111,10 @@ CASES = [
      "template <>\nvoid Sink::Put<int>(int) {}\n",
      "struct Sink {\n  void Put(int) {}\n  void Put(long) {}\n};\n"),
     ("unlisted: explicit template arguments",
-     "template <typename T>\nT Twice(T v) {\n  return v + v;\n}\nlong f() { return Twice<long>(2L); }\n",
-     "template <typename T>\nT Twice(T v) {\n  return v + v;\n}\nlong f() { return Twice(2L); }\n"),
+     "template <typename T>\nT Twice(T v) {\n  return v + v;\n}\n"
+     "long f() { return Twice<long>(2L); }\n",
+     "template <typename T>\nT Twice(T v) {\n  return v + v;\n}\n"
+     "long f() { return Twice(2L); }\n"),
     ("unlisted: class template",
      "template <typename T>\nstruct Box {\n  T value;\n};\nBox<int> box;\n",
      "struct Box {\n  int value;\n};\nBox box;\n"),
