@@ -116,7 +116,8 @@ ALLOW_LIST = [
      {K.CLASS_DECL, K.STRUCT_DECL, K.UNION_DECL, K.FIELD_DECL, K.CXX_METHOD, K.CONSTRUCTOR,
       K.DESTRUCTOR, K.CXX_ACCESS_SPEC_DECL, K.MEMBER_REF}),
     ("aggregates initialised by braces, every member public",
-     "Boost's configuration (BOOST_NO_PRIVATE_IN_AGGREGATE); the SDK's and MFC's tables",
+     "MFC's message maps (arrays of AFX_MSGMAP_ENTRY); Boost's configuration "
+     "(BOOST_NO_PRIVATE_IN_AGGREGATE)",
      {K.INIT_LIST_EXPR}),
     ("virtual functions, overrides with the same return type",
      "eVC4's documentation of C2555 (no covariant return types); MFC's overridables",
