@@ -355,8 +355,9 @@ def check_allowed(cursor, parent, findings):
             unlisted(cursor, findings, "a function template outside namespace scope")
     elif kind in (K.FUNCTION_DECL, K.CXX_METHOD) or kind in CLASS_KINDS:
         template = specialized_template(cursor)
-        # Clang adds each instance of a function template to the end of the
-        # file, where the template is: only a written one is a specialisation.
+        # Clang lists each instance of a function template among the file's
+        # declarations, placed where the template is; a specialisation is
+        # written in a place of its own.
         if template is not None and template.location != cursor.location:
             unlisted(cursor, findings, "an explicit specialisation")
         elif kind == K.CXX_METHOD and cursor.is_virtual_method():
