@@ -522,9 +522,9 @@ def check_tokens(path, tokens, findings):
         previous = spelling if token.kind == ci.TokenKind.KEYWORD else None
 
 
-def check_includes(tu, path, root, findings):
-    for directive in tu.cursor.get_children():
-        if directive.kind != ci.CursorKind.INCLUSION_DIRECTIVE or not in_file(directive, path):
+def check_includes(top_level, path, root, findings):
+    for directive, name in top_level:
+        if directive.kind != ci.CursorKind.INCLUSION_DIRECTIVE or name != path:
             continue
         included = directive.get_included_file()
         if included is not None:
@@ -543,22 +543,30 @@ def check_includes(tu, path, root, findings):
                     "<%s> is not on the device's list of headers; %s" % (written, advice))
 
 
-def collect_functions(cursor, root, into):
-    for child in cursor.get_children():
-        location = child.location
-        if location.file is None or not location.file.name.startswith(root + os.sep):
+def with_file_names(cursors):
+    """Each cursor with the name of the file it is in, None for none."""
+    named = []
+    for cursor in cursors:
+        source_file = cursor.location.file
+        named.append((cursor, source_file.name if source_file is not None else None))
+    return named
+
+
+def collect_functions(named_cursors, root, into):
+    for child, name in named_cursors:
+        if name is None or not name.startswith(root + os.sep):
             continue
         if child.kind in FUNCTION_KINDS:
             into.append(child)
         elif child.kind in CLASS_KINDS or child.kind == ci.CursorKind.NAMESPACE:
-            collect_functions(child, root, into)
+            collect_functions(with_file_names(child.get_children()), root, into)
 
 
-def check_wide_overloads(tu, path, root, findings):
+def check_wide_overloads(top_level, path, root, findings):
     # The device compiler's wchar_t is unsigned short: overloads told apart
     # only by the two are one function there.
     functions = []
-    collect_functions(tu.cursor, root, functions)
+    collect_functions(top_level, root, functions)
     signatures = {}
     for function in functions:
         parent = function.semantic_parent
@@ -619,12 +627,15 @@ class Checker:
         if errors:
             return
         tokens = FileTokens(tu, path)
-        for cursor in tu.cursor.get_children():
-            if in_file(cursor, path):
+        # The unit's declarations, headers' included, are many: each one's
+        # file is asked for once.
+        top_level = with_file_names(tu.cursor.get_children())
+        for cursor, name in top_level:
+            if name == path:
                 walk(cursor, None, tokens, self.findings)
         check_tokens(path, tokens.tokens, self.findings)
-        check_includes(tu, path, self.root, self.findings)
-        check_wide_overloads(tu, path, self.root, self.findings)
+        check_includes(top_level, path, self.root, self.findings)
+        check_wide_overloads(top_level, path, self.root, self.findings)
 
 
 def main(argv):
