@@ -1,5 +1,7 @@
 #include "position/data_connection.h"
 
+#include <string.h>
+
 #include <vector>
 
 #include "platform/pause.h"
@@ -30,7 +32,9 @@ int HangUp(RasHangUpFunction hangUp, const RasConnectionRecord& record) {
 
 void HangUpConnections(PlatformServices& platform, RasEnumConnectionsFunction enumerate,
                        RasHangUpFunction hangUp, int pauseMs) {
-  std::vector<RasConnectionRecord> list(kConnectionListRecords);  // zero-filled
+  std::vector<RasConnectionRecord> list(kConnectionListRecords);
+  // Zeroed here: the device's library is not known to zero a vector's records.
+  memset(&list[0], 0, list.size() * sizeof list[0]);
   list[0].size = kRasConnectionRecordBytes;
   unsigned int bufferBytes = kConnectionListRecords * kRasConnectionRecordBytes;
   unsigned int count = 0;

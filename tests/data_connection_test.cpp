@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/ras_connection.h"
 #include "simulator/simulated_handset.h"
 
 namespace {
@@ -135,6 +137,43 @@ TEST(ReleaseDataConnection, DoesNothingWithoutTheDialUpFunctions) {
     EXPECT_EQ(handset.GetTimeline().Lines({kOpReleaseLibrary}), Lines{"0 release_library"});
     EXPECT_TRUE(handset.Ledger().Unreleased().empty());
   }
+}
+
+// The list the launcher hands to RasEnumConnections, as it stands at the call.
+std::vector<unsigned char> handedList;
+RasEnumConnectionsFunction handsetEnumerate = nullptr;
+
+unsigned int POSRELAY_WINAPI EnumerateSeeingTheList(RasConnectionRecord* records,
+                                                    unsigned int* bufferBytes,
+                                                    unsigned int* connectionCount) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(records);
+  handedList.assign(bytes, bytes + *bufferBytes);
+  return handsetEnumerate(records, bufferBytes, connectionCount);
+}
+
+class HandsetSeeingTheList : public SimulatedHandset {
+ public:
+  using SimulatedHandset::SimulatedHandset;
+  LibraryFunction FindFunction(LibraryHandle library, const std::wstring& name) override {
+    const LibraryFunction found = SimulatedHandset::FindFunction(library, name);
+    if (name != L"RasEnumConnections" || !found) return found;
+    handsetEnumerate = reinterpret_cast<RasEnumConnectionsFunction>(found);
+    return reinterpret_cast<LibraryFunction>(&EnumerateSeeingTheList);
+  }
+};
+
+// The system reads the first record's size and may read the rest: nothing
+// else in the list may be left to chance.
+TEST(ReleaseDataConnection, HandsTheSystemAZeroedListWithItsSize) {
+  HandsetScenario scenario;
+  scenario.connections = {Connection("Office")};
+  HandsetSeeingTheList handset(scenario);
+  ReleaseDataConnection(handset, 0);
+  std::vector<unsigned char> expected(kConnectionListRecords * kRasConnectionRecordBytes, 0);
+  const unsigned int size = kRasConnectionRecordBytes;
+  std::memcpy(expected.data(), &size, sizeof size);
+  EXPECT_EQ(handedList, expected);
+  EXPECT_EQ(handset.GetTimeline().Find(kOpRasHangUp).size(), 1u);
 }
 
 }  // namespace

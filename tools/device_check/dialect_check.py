@@ -5,8 +5,9 @@ eMbedded Visual C++ 4.0 compiles with a compiler of the Visual C++ 6.0
 generation (_MSC_VER 1200 to 1202) and a cut-down C++ library. Each source and
 each header is parsed once by clang (libclang), with the device-branch
 check's flags, and its syntax tree is searched for what that generation
-rejects or compiles wrongly. Reports `file:line: rule: explanation` and exits
-with 1 when there is any.
+rejects or compiles wrongly, and for anything outside the list of constructs
+that compiler is known to take (ALLOW_LIST). Reports `file:line: rule:
+explanation` and exits with 1 when there is any.
 
     dialect_check.py --root DIR [--libclang SO] FILE... -- CLANG-ARGS...
 
@@ -85,6 +86,65 @@ TEMPLATE_PARAMETER_KINDS = {
 }
 
 
+K = ci.CursorKind
+
+# The constructs the production code uses, each row with why eVC4's compiler
+# is known to take it; docs/building.md gives each source in full. The named
+# rules above say what that compiler gets wrong; this list refuses whatever
+# nobody has shown it to get right. A row's conditions, where it has any, are
+# checked in check_allowed.
+ALLOW_LIST_PLACE = 'docs/building.md, "The constructs the device compiler is known to take"'
+ALLOW_LIST = [
+    ("statements", "Visual C++ 6.0 C++ Language Reference, Statements",
+     {K.COMPOUND_STMT, K.DECL_STMT, K.IF_STMT, K.SWITCH_STMT, K.CASE_STMT, K.DEFAULT_STMT,
+      K.FOR_STMT, K.WHILE_STMT, K.DO_STMT, K.BREAK_STMT, K.CONTINUE_STMT, K.RETURN_STMT}),
+    ("expressions", "Visual C++ 6.0 C++ Language Reference, Expressions",
+     {K.BINARY_OPERATOR, K.COMPOUND_ASSIGNMENT_OPERATOR, K.UNARY_OPERATOR,
+      K.CONDITIONAL_OPERATOR, K.PAREN_EXPR, K.ARRAY_SUBSCRIPT_EXPR, K.CALL_EXPR,
+      K.DECL_REF_EXPR, K.MEMBER_REF_EXPR, K.CXX_THIS_EXPR, K.CXX_UNARY_EXPR,
+      K.INTEGER_LITERAL, K.FLOATING_LITERAL, K.CHARACTER_LITERAL, K.STRING_LITERAL,
+      K.CXX_BOOL_LITERAL_EXPR}),
+    ("casts", "Visual C++ 6.0 C++ Language Reference, Expressions (casting operators)",
+     {K.CSTYLE_CAST_EXPR, K.CXX_STATIC_CAST_EXPR, K.CXX_REINTERPRET_CAST_EXPR,
+      K.CXX_CONST_CAST_EXPR}),
+    ("declarations", "Visual C++ 6.0 C++ Language Reference, Declarations",
+     {K.NAMESPACE, K.TYPEDEF_DECL, K.ENUM_DECL, K.ENUM_CONSTANT_DECL, K.VAR_DECL,
+      K.FUNCTION_DECL, K.PARM_DECL}),
+    ("classes and their members' access",
+     "Visual C++ 6.0 C++ Language Reference, Classes, Member-Access Control, Special "
+     "Member Functions; MFC's headers",
+     {K.CLASS_DECL, K.STRUCT_DECL, K.UNION_DECL, K.FIELD_DECL, K.CXX_METHOD, K.CONSTRUCTOR,
+      K.DESTRUCTOR, K.CXX_ACCESS_SPEC_DECL, K.MEMBER_REF}),
+    ("aggregates initialised by braces, every member public",
+     "MFC's message maps (arrays of AFX_MSGMAP_ENTRY); Boost's configuration "
+     "(BOOST_NO_PRIVATE_IN_AGGREGATE)",
+     {K.INIT_LIST_EXPR}),
+    ("virtual functions, overrides with the same return type",
+     "eVC4's documentation of C2555 (no covariant return types); MFC's overridables",
+     set()),
+    ("inheritance: one public, non-virtual base", "MFC: CWinApp, CDialog and the classes "
+     "derived from them", {K.CXX_BASE_SPECIFIER}),
+    ("friend classes, not templates", "MFC's headers (friend class CWnd)", {K.FRIEND_DECL}),
+    ("function templates at namespace scope, type parameters only, arguments deduced",
+     "MFC's afxtempl.h (ConstructElements and the other helpers); Boost's configuration "
+     "(BOOST_NO_MEMBER_TEMPLATES, BOOST_NO_TEMPLATE_TEMPLATES, "
+     "BOOST_NO_DEPENDENT_TYPES_IN_TEMPLATE_VALUE_PARAMETERS, "
+     "BOOST_NO_EXPLICIT_FUNCTION_TEMPLATE_ARGUMENTS)",
+     {K.FUNCTION_TEMPLATE, K.TEMPLATE_TYPE_PARAMETER}),
+    ("the library's std::vector and std::basic_string", "the library headers' table",
+     {K.TEMPLATE_REF}),
+    ("names of types, namespaces and members", "the rows above", {K.TYPE_REF, K.NAMESPACE_REF}),
+    ("what clang's interface leaves unnamed: implicit conversions and constructions, and "
+     "NULL as mingw-w64's headers define it", "clang's own nodes, not the code's",
+     {K.UNEXPOSED_EXPR, K.GNU_NULL_EXPR}),
+]
+ALLOWED_KINDS = {kind for _, _, kinds in ALLOW_LIST for kind in kinds}
+# Preprocessing: the includes have their own rule.
+PREPROCESSING_KINDS = {K.INCLUSION_DIRECTIVE, K.MACRO_DEFINITION, K.MACRO_INSTANTIATION}
+LIBRARY_TEMPLATES = {"vector", "basic_string"}
+NAMESPACE_SCOPES = {K.NAMESPACE, K.TRANSLATION_UNIT}
+
+
 class _SourceRangeList(ctypes.Structure):
     _fields_ = [("count", ctypes.c_uint), ("ranges", ctypes.POINTER(ci.SourceRange))]
 
@@ -96,6 +156,13 @@ def load_libclang(path):
     lib.clang_getSkippedRanges.argtypes = [ci.TranslationUnit, ci.File]
     lib.clang_getSkippedRanges.restype = ctypes.POINTER(_SourceRangeList)
     lib.clang_disposeSourceRangeList.argtypes = [ctypes.POINTER(_SourceRangeList)]
+    lib.clang_getOverriddenCursors.argtypes = [
+        ci.Cursor, ctypes.POINTER(ctypes.POINTER(ci.Cursor)), ctypes.POINTER(ctypes.c_uint)]
+    lib.clang_getOverriddenCursors.restype = None
+    lib.clang_disposeOverriddenCursors.argtypes = [ctypes.POINTER(ci.Cursor)]
+    lib.clang_disposeOverriddenCursors.restype = None
+    lib.clang_isVirtualBase.argtypes = [ci.Cursor]
+    lib.clang_isVirtualBase.restype = ctypes.c_uint
 
 
 class Findings:
@@ -118,7 +185,10 @@ class Findings:
         self.add(location.file.name, location.line, rule, explanation)
 
     def sorted(self):
-        return ["%s:%d: %s: %s" % entry for entry in sorted(self.lines)]
+        # A named rule's message says more than the list's on the same line.
+        named = {(name, line) for name, line, rule, _ in self.lines if rule != "unlisted"}
+        return ["%s:%d: %s: %s" % entry for entry in sorted(self.lines)
+                if entry[2] != "unlisted" or entry[:2] not in named]
 
 
 def in_file(cursor, path):
@@ -205,6 +275,110 @@ def specialized_template(cursor):
     return template if template is not None and not template.kind.is_invalid() else None
 
 
+def unlisted(cursor, findings, what):
+    findings.at(cursor, "unlisted", "%s (not in the list of what the device compiler is "
+                "known to take: %s)" % (what, ALLOW_LIST_PLACE))
+
+
+def kind_name(kind):
+    """CXX_NEW_EXPR as 'new expression'."""
+    words = kind.name.lower().split("_")
+    if words[0] == "cxx":
+        words = words[1:]
+    whole = {"expr": "expression", "stmt": "statement", "decl": "declaration"}
+    return " ".join(whole.get(word, word) for word in words)
+
+
+def result_type_spelling(method):
+    return method.result_type.get_canonical().spelling
+
+
+def overridden_return_types(method):
+    """The return types of the virtual functions the method overrides."""
+    lib = ci.conf.lib
+    overridden = ctypes.POINTER(ci.Cursor)()
+    count = ctypes.c_uint()
+    lib.clang_getOverriddenCursors(method, ctypes.byref(overridden), ctypes.byref(count))
+    types = []
+    for i in range(count.value):
+        base = ci.Cursor.from_buffer_copy(overridden[i])
+        base._tu = method._tu
+        types.append(result_type_spelling(base))
+    if count.value:
+        lib.clang_disposeOverriddenCursors(overridden)
+    return types
+
+
+def check_base(base, parent, findings):
+    if base.access_specifier != ci.AccessSpecifier.PUBLIC:
+        unlisted(base, findings, "a base that is not public")
+    if ci.conf.lib.clang_isVirtualBase(base):
+        unlisted(base, findings, "a virtual base")
+    bases = [c for c in parent.get_children() if c.kind == K.CXX_BASE_SPECIFIER]
+    if len(bases) > 1 and base == bases[1]:
+        unlisted(base, findings, "more than one base")
+
+
+def check_friend(friend, findings):
+    for befriended in friend.get_children():
+        if befriended.kind in (K.FUNCTION_TEMPLATE, K.CLASS_TEMPLATE):
+            unlisted(friend, findings, "a friend template")
+        elif befriended.kind != K.TYPE_REF:
+            unlisted(friend, findings, "a friend function")
+
+
+def check_aggregate(initializer, findings):
+    declaration = initializer.type.get_canonical().get_declaration()
+    if declaration is None or declaration.kind not in CLASS_KINDS:
+        return
+    for member in declaration.get_children():
+        if member.kind == K.CXX_BASE_SPECIFIER:
+            unlisted(initializer, findings, "a class with a base initialised by braces")
+            return
+        if member.kind != K.CXX_ACCESS_SPEC_DECL and member.access_specifier in (
+                ci.AccessSpecifier.PRIVATE, ci.AccessSpecifier.PROTECTED):
+            unlisted(initializer, findings,
+                     "'%s' initialised by braces with a member that is not public ('%s')"
+                     % (declaration.spelling, member.spelling))
+            return
+
+
+def check_allowed(cursor, parent, findings):
+    """What the cursor is, against the list of what the device compiler takes."""
+    kind = cursor.kind
+    if kind in PREPROCESSING_KINDS:
+        return
+    if kind not in ALLOWED_KINDS:
+        unlisted(cursor, findings, kind_name(kind))
+    elif kind == K.FUNCTION_TEMPLATE:
+        if parent is not None and parent.kind not in NAMESPACE_SCOPES | {K.FRIEND_DECL}:
+            unlisted(cursor, findings, "a function template outside namespace scope")
+    elif kind in (K.FUNCTION_DECL, K.CXX_METHOD) or kind in CLASS_KINDS:
+        template = specialized_template(cursor)
+        # Clang lists each instance of a function template among the file's
+        # declarations, placed where the template is; a specialisation is
+        # written in a place of its own.
+        if template is not None and template.location != cursor.location:
+            unlisted(cursor, findings, "an explicit specialisation")
+        elif kind == K.CXX_METHOD and cursor.is_virtual_method():
+            own = result_type_spelling(cursor)
+            if any(other != own for other in overridden_return_types(cursor)):
+                unlisted(cursor, findings, "an override whose return type differs from the "
+                         "overridden function's (covariant)")
+    elif kind == K.CXX_BASE_SPECIFIER:
+        check_base(cursor, parent, findings)
+    elif kind == K.FRIEND_DECL:
+        check_friend(cursor, findings)
+    elif kind == K.INIT_LIST_EXPR:
+        check_aggregate(cursor, findings)
+    elif kind == K.TEMPLATE_REF:
+        referenced = cursor.referenced
+        if cursor.spelling not in LIBRARY_TEMPLATES or (
+                referenced is not None and referenced.location.file is not None
+                and referenced.location.file.name.startswith(findings.root + os.sep)):
+            unlisted(cursor, findings, "the template '%s'" % cursor.spelling)
+
+
 def check_reference(cursor, findings):
     referenced = cursor.referenced
     if referenced is None or referenced.kind not in FUNCTION_KINDS:
@@ -219,6 +393,8 @@ def check_reference(cursor, findings):
                 "'%s' is called with explicit template arguments for %s, which its "
                 "parameters do not deduce; the device compiler merges such instantiations "
                 "and may call the wrong one" % (referenced.spelling, ", ".join(undeduced)))
+        else:
+            unlisted(cursor, findings, "explicit template arguments")
     parent = referenced.semantic_parent
     if (referenced.kind == ci.CursorKind.CXX_METHOD and referenced.spelling in STRING_MEMBERS
             and parent is not None and parent.spelling.startswith("basic_string")):
@@ -246,6 +422,7 @@ def check_namespace_reference(cursor, tokens, findings):
 
 
 def check_cursor(cursor, parent, tokens, findings):
+    check_allowed(cursor, parent, findings)
     kind = cursor.kind
     if kind == ci.CursorKind.COMPOUND_STMT:
         parameters = []
@@ -345,9 +522,9 @@ def check_tokens(path, tokens, findings):
         previous = spelling if token.kind == ci.TokenKind.KEYWORD else None
 
 
-def check_includes(tu, path, root, findings):
-    for directive in tu.cursor.get_children():
-        if directive.kind != ci.CursorKind.INCLUSION_DIRECTIVE or not in_file(directive, path):
+def check_includes(top_level, path, root, findings):
+    for directive, name in top_level:
+        if directive.kind != ci.CursorKind.INCLUSION_DIRECTIVE or name != path:
             continue
         included = directive.get_included_file()
         if included is not None:
@@ -366,22 +543,30 @@ def check_includes(tu, path, root, findings):
                     "<%s> is not on the device's list of headers; %s" % (written, advice))
 
 
-def collect_functions(cursor, root, into):
-    for child in cursor.get_children():
-        location = child.location
-        if location.file is None or not location.file.name.startswith(root + os.sep):
+def with_file_names(cursors):
+    """Each cursor with the name of the file it is in, None for none."""
+    named = []
+    for cursor in cursors:
+        source_file = cursor.location.file
+        named.append((cursor, source_file.name if source_file is not None else None))
+    return named
+
+
+def collect_functions(named_cursors, root, into):
+    for child, name in named_cursors:
+        if name is None or not name.startswith(root + os.sep):
             continue
         if child.kind in FUNCTION_KINDS:
             into.append(child)
         elif child.kind in CLASS_KINDS or child.kind == ci.CursorKind.NAMESPACE:
-            collect_functions(child, root, into)
+            collect_functions(with_file_names(child.get_children()), root, into)
 
 
-def check_wide_overloads(tu, path, root, findings):
+def check_wide_overloads(top_level, path, root, findings):
     # The device compiler's wchar_t is unsigned short: overloads told apart
     # only by the two are one function there.
     functions = []
-    collect_functions(tu.cursor, root, functions)
+    collect_functions(top_level, root, functions)
     signatures = {}
     for function in functions:
         parent = function.semantic_parent
@@ -442,12 +627,15 @@ class Checker:
         if errors:
             return
         tokens = FileTokens(tu, path)
-        for cursor in tu.cursor.get_children():
-            if in_file(cursor, path):
+        # The unit's declarations, headers' included, are many: each one's
+        # file is asked for once.
+        top_level = with_file_names(tu.cursor.get_children())
+        for cursor, name in top_level:
+            if name == path:
                 walk(cursor, None, tokens, self.findings)
         check_tokens(path, tokens.tokens, self.findings)
-        check_includes(tu, path, self.root, self.findings)
-        check_wide_overloads(tu, path, self.root, self.findings)
+        check_includes(top_level, path, self.root, self.findings)
+        check_wide_overloads(top_level, path, self.root, self.findings)
 
 
 def main(argv):
