@@ -15,5 +15,6 @@ set(POSRELAY_UNIT_TESTS
   settings_file_test.cpp
   simulated_handset_test.cpp
   trace_record_test.cpp
+  test_helpers.cpp
   trace_recorder_test.cpp)
 list(TRANSFORM POSRELAY_UNIT_TESTS PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
