@@ -7,8 +7,8 @@
 #               own
 #   make test   builds and runs every test of every preset and the owner's
 #               page in Chromium (tools/test_presets.py: the runs under
-#               Wine beside the other builds, then one line a preset on
-#               where the time went)
+#               Wine and the fuzz targets beside the builds, then one line
+#               a preset on where the time went)
 #   make page   builds build/page/posrelay.html, the owner's page: the
 #               settings check, the dry run and the replay in one file for
 #               any browser, offline

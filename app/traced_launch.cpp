@@ -11,7 +11,6 @@
 #include "app/res/version.h"
 #include "app/trace_file.h"
 #include "settings/settings_file.h"
-#include "trace/trace_recorder.h"
 #include "trace/trace_writer.h"
 
 namespace {
@@ -92,10 +91,7 @@ void RunLaunchTracedWhenAsked(PlatformServices& platform) {
   origin.os = SystemVersionText();
   origin.started = LocalTimeText();
   origin.codePage = GetACP();
-  TraceWriter writer(file, origin);
-  TraceRecorder recorder(platform, clock, writer);
-  RunLaunchSequence(recorder);
-  recorder.Finish();
+  RecordRunToTrace(RunLaunchSequence, platform, clock, file, origin);
 }
 
 #endif

@@ -77,8 +77,8 @@ endfunction()
 # dropped from its layers is gone from it too. A folder with layers inside it
 # is seen entry by entry, without those; an entry added to it later makes
 # the build configure again. Where links cannot be made (Windows without the
-# right to make them), the library sees the whole tree and the configure
-# warns.
+# right to make them), the configure fails: a build that saw the whole tree
+# would not check the layers.
 function(posrelay_layer_view library folders)
   set(view ${PROJECT_BINARY_DIR}/layers/${library})
   file(REMOVE_RECURSE ${view})
@@ -99,10 +99,9 @@ function(posrelay_layer_view library folders)
       if(NOT EXISTS ${view}/${name})
         file(CREATE_LINK ${entry} ${view}/${name} RESULT failed SYMBOLIC)
         if(failed)
-          message(WARNING "${library}: its layers are not checked, it sees the whole tree: "
-                          "no link could be made in ${view} (${failed})")
-          target_include_directories(${library} PRIVATE ${PROJECT_SOURCE_DIR})
-          return()
+          message(FATAL_ERROR "${library}: no link could be made in ${view} (${failed}), "
+                              "so its layers could not be checked. On Windows, turn on "
+                              "Developer Mode or configure as an administrator.")
         endif()
       endif()
     endforeach()
@@ -112,11 +111,12 @@ endfunction()
 
 # The includes of every file of <folder> (its inner layers excepted) checked
 # before <library>'s sources and headers compile, whenever one of those files
-# changes.
+# changes: whatever a file's name ends in, an include may name it. Only the
+# files of other languages are left out: the build's own and scripts.
 function(posrelay_layer_include_check library folder)
   posrelay_inner_layers(${folder} inner)
-  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h
-       ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*)
+  list(FILTER files EXCLUDE REGEX "(/CMakeLists\\.txt|\\.cmake|\\.py)$")
   foreach(layer IN LISTS inner)
     list(FILTER files EXCLUDE REGEX "^${layer}/")
   endforeach()

@@ -14,9 +14,6 @@ void SimulatedHandset::Reset(const HandsetScenario& scenario) {
 }
 
 void SimulatedHandset::RunTracedLaunch(TraceOutput& output, const TraceOrigin& origin) {
-  TraceWriter writer(output, origin);
   SimulatedHandsetParts& clock = *this;
-  TraceRecorder recorder(*this, clock, writer);
-  RunLaunchSequence(recorder);
-  recorder.Finish();
+  RecordRunToTrace(RunLaunchSequence, *this, clock, output, origin);
 }

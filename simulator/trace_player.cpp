@@ -111,6 +111,12 @@ const TraceEvent* TracePlayer::Answer(TraceOp op) {
 void TracePlayer::Take(const TraceRecord& record, const TraceEvent& event) {
   if (stopped_) return;
   if (event.op == kOpEnd) {
+    // The launcher ended its run while the trace went on.
+    if (next_ < recorded_.Size()) {
+      stopped_ = true;
+      diverged_ = true;
+      return;
+    }
     // A trace cut or interrupted has no end to compare with.
     if (end_.Size() == 0) return;
     if (!SameEnd(end_, end_.Event(0), record, event)) {
@@ -143,18 +149,10 @@ void TracePlayer::Diverge(const TraceRecord& record, const TraceEvent& event) {
   diverged_ = true;
 }
 
-void TracePlayer::PlayLaunchSequence() {
-  TraceRecorder recorder(*this, *this, *this);
-  PlayLaunchSequence(recorder);
-}
+void TracePlayer::PlayLaunchSequence() { RecordRun(RunLaunchSequence, *this, *this, *this); }
 
 void TracePlayer::PlayLaunchSequence(TraceRecorder& recorder) {
-  RunLaunchSequence(recorder);
-  if (!stopped_ && next_ < recorded_.Size()) {
-    stopped_ = true;
-    diverged_ = true;
-  }
-  recorder.Finish();
+  RecordRun(RunLaunchSequence, recorder);
 }
 
 TraceNumber TracePlayer::Number(const char* name) const {

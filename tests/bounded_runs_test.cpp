@@ -18,6 +18,7 @@
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
 #include "tests/handset_trace.h"
+#include "tests/test_helpers.h"
 #include "tools/posrelay_sim/run_time_bounds.h"
 
 namespace {
@@ -142,14 +143,6 @@ HandsetScenario GenerateHandset(Picker& pick) {
   s.internet.bytes = pick.OneIn(4) ? 0 : 10;
   s.registryKeyExists = !pick.OneIn(4);
   return s;
-}
-
-// The settings as the launcher reads them from the handset's file.
-LauncherSettings SettingsOf(const HandsetScenario& scenario) {
-  SimulatedHandset reader(scenario);
-  LauncherSettings settings;
-  ReadSettings(reader, settings);
-  return settings;
 }
 
 std::string Describe(const HandsetScenario& s) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -11,6 +10,7 @@
 
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
+#include "tests/test_helpers.h"
 
 namespace {
 
@@ -235,11 +235,9 @@ namespace {
 // every note line must be ignored, every setting line must set the key it
 // starts with, and the whole file holds the defaults.
 TEST(SampleSettingsFile, ReadsAsItsNotesSay) {
-  for (const char* name : {"/samples/posrelay.ini", "/samples/ja/posrelay.ini"}) {
-    std::ifstream sample(std::string(POSRELAY_SOURCE_DIR) + name, std::ios::binary);
-    ASSERT_TRUE(sample) << name;
-    const std::string bytes((std::istreambuf_iterator<char>(sample)),
-                            std::istreambuf_iterator<char>());
+  for (const char* name : {"posrelay.ini", "ja/posrelay.ini"}) {
+    const std::string bytes = ReadSample(name);
+    ASSERT_FALSE(bytes.empty()) << name;
     std::istringstream lines(bytes);
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {

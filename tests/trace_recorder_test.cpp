@@ -15,14 +15,10 @@
 #include "app/launch_sequence.h"
 #include "simulator/simulated_handset.h"
 #include "tests/handset_trace.h"
+#include "tests/test_helpers.h"
 #include "trace/trace_writer.h"
 
 namespace {
-
-std::string LastLine(const std::string& text) {
-  if (text.empty()) return text;
-  return text.substr(text.rfind('\n', text.size() - 2) + 1);
-}
 
 // Storage that fills up after a number of bytes, or whose flush fails.
 struct Storage : TraceOutput {

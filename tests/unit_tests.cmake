@@ -15,6 +15,7 @@ set(POSRELAY_UNIT_TESTS
   settings_file_test.cpp
   simulated_handset_test.cpp
   trace_record_test.cpp
+  test_helpers.cpp
   trace_recorder_test.cpp)
 list(TRANSFORM POSRELAY_UNIT_TESTS PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 # The handset that sees the list handed to the system derives from the

@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
-"""Builds and tests every preset, as `make test` does, in two lanes.
+"""Builds and tests every preset, as `make test` does, in lanes that overlap.
 
-The runs under Wine spend most of their time in the launcher's pauses, and
-the fuzz targets run for a set time each, so their tests go in a lane of
-their own, one preset at a time (the runs under Wine share one prefix),
-while the other lane goes on building and running the tests that need the
-processors. Each step's output goes to build/logs/; a test step's
-output is printed whole when it ends, a failed step's last lines too. At the
-end one line a preset says where its time went.
+Each lane takes its steps one at a time, each as soon as what it needs is
+done:
+- configure: every preset's configure run, ahead of its build;
+- build: the builds, in an order that readies the clock's work first;
+- test: the tests that need the processors (host, host-asan, page), each
+  right after its build, while the next one builds;
+- Wine: the runs under Wine (handset, win32, win32-i686), which share one
+  prefix and spend most of their time in the launcher's pauses: the handset's
+  start once its program and the host's posrelay-sim are built, before the
+  rest of the host's build;
+- fuzz: the fuzz targets' timed runs, one target at a time, their seconds of
+  one processor spent while the runs under Wine wait.
+Each step's output goes to build/logs/; a test step's output is printed whole
+when it ends, a failed step's last lines too. At the end one line a preset
+says where its time went: each step's seconds and when it started.
 
   tools/test_presets.py [PRESET...]      (default: every preset of make test)
 
@@ -21,33 +29,35 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LOGS = os.path.join(ROOT, "build", "logs")
-# Presets whose tests last as long as the clock says, not as the processors
-# allow: the runs under Wine wait on the launcher's pauses, and each fuzz
-# target runs for a set number of seconds.
-CLOCK_PRESETS = ("handset", "win32", "win32-i686", "fuzz")
-# The processors' lane: the host's build first (the handset runs check their
-# files with its posrelay-sim), then the handset's, so that the clock's lane
-# starts early; each preset's other tests right after its build.
-ORDER = ("host", "handset", "win32", "win32-i686", "fuzz", "host-asan", "page")
+# The runs under Wine, one preset at a time: they share one prefix.
+WINE_PRESETS = ("handset", "win32", "win32-i686")
+# Each fuzz target runs for a set number of seconds, however busy the
+# machine: one at a time, so that the builds keep the other processor.
+FUZZ_PRESETS = ("fuzz",)
+# The builds: the handset's program first (the make demo built most of it),
+# then what the Wine lane and the fuzz lane need next, then the rest.
+BUILD_ORDER = ("handset", "fuzz", "win32", "win32-i686", "host", "host-asan", "page")
+# The handset runs check their files with the host build's posrelay-sim.
+HOST_TOOL = "posrelay-sim"
 PROBE = os.path.join(ROOT, "wine_harness", "wine_probe.py")
 FAILED_LINES_SHOWN = 40
 
 
 class Step:
-    def __init__(self, preset, kind):
+    def __init__(self, preset, kind, command, waits_for=()):
         self.preset = preset
-        self.kind = kind  # configure, build or test
+        self.kind = kind  # configure, build, a target's build or test
+        self.command = command
+        self.waits_for = list(waits_for)
+        self.started = None
         self.seconds = None
         self.status = None
-        self.log = os.path.join(LOGS, "%s-%s.log" % (preset, kind))
+        self.log = os.path.join(LOGS, "%s-%s.log" % (preset, kind.replace(" ", "-")))
         self.done = threading.Event()
 
-    def command(self):
-        if self.kind == "configure":
-            return ["cmake", "--preset", self.preset]
-        if self.kind == "build":
-            return ["cmake", "--build", "--preset", self.preset]
-        return ["ctest", "--preset", self.preset]
+    def skip(self):
+        self.status = -1
+        self.done.set()
 
 
 class Report:
@@ -70,21 +80,28 @@ class Report:
             sys.stdout.flush()
 
 
-def run_step(step, report, waits_for=()):
-    for earlier in waits_for:
+def run_step(step, report, origin):
+    for earlier in step.waits_for:
         earlier.done.wait()
-    if any(earlier.status != 0 for earlier in waits_for):
-        step.status = -1
-        step.done.set()
-        return False
-    started = time.monotonic()
+    if any(earlier.status != 0 for earlier in step.waits_for):
+        step.skip()
+        return
+    step.started = time.monotonic() - origin
     with open(step.log, "w") as log:
-        step.status = subprocess.run(step.command(), cwd=ROOT, stdout=log,
+        step.status = subprocess.run(step.command, cwd=ROOT, stdout=log,
                                      stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL).returncode
-    step.seconds = time.monotonic() - started
+    step.seconds = time.monotonic() - origin - step.started
     step.done.set()
     report.step_done(step)
-    return step.status == 0
+
+
+def run_lane(steps, report, origin):
+    for step in steps:
+        run_step(step, report, origin)
+
+
+def clock_text(seconds):
+    return "%d:%02d" % (seconds // 60, seconds % 60)
 
 
 def summary_line(preset, steps):
@@ -93,8 +110,8 @@ def summary_line(preset, steps):
         if step.status == -1:
             parts.append("%s not run" % step.kind)
         elif step.seconds is not None:
-            parts.append("%s %.0f s%s" % (step.kind, step.seconds,
-                                          "" if step.status == 0 else " FAILED"))
+            parts.append("%s %.0f s at %s%s" % (step.kind, step.seconds, clock_text(step.started),
+                                                "" if step.status == 0 else " FAILED"))
     return "%-11s %s" % (preset + ":", ", ".join(parts))
 
 
@@ -115,42 +132,59 @@ def ask_wine_probe():
         os.environ["POSRELAY_WINE32_ANSWER"] = answer
 
 
+def plan(presets):
+    """Each preset's steps, and the lanes that take them."""
+    steps = {}
+    lanes = {"configure": [], "build": [], "test": [], "wine": [], "fuzz": []}
+    order = [p for p in BUILD_ORDER if p in presets] + [p for p in presets if p not in BUILD_ORDER]
+    for preset in order:
+        configure = Step(preset, "configure", ["cmake", "--preset", preset])
+        build = Step(preset, "build", ["cmake", "--build", "--preset", preset], [configure])
+        steps[preset] = [configure, build]
+        lanes["configure"].append(configure)
+        lanes["build"].append(build)
+    # posrelay-sim first, for the handset runs, before anything else is built.
+    tool = None
+    if "host" in steps and "handset" in steps:
+        configure = steps["host"][0]
+        tool = Step("host", "build of " + HOST_TOOL,
+                    ["cmake", "--build", "--preset", "host", "--target", HOST_TOOL], [configure])
+        steps["host"].insert(1, tool)
+        lanes["build"].insert(0, tool)
+        lanes["configure"].remove(configure)
+        lanes["configure"].insert(0, configure)
+    for preset in order:
+        build = steps[preset][-1]
+        command = ["ctest", "--preset", preset]
+        lane = "test"
+        if preset in WINE_PRESETS:
+            lane = "wine"
+        elif preset in FUZZ_PRESETS:
+            lane = "fuzz"
+            command += ["--parallel", "1"]
+        waits = [build] + ([tool] if preset == "handset" and tool else [])
+        test = Step(preset, "test", command, waits)
+        steps[preset].append(test)
+        lanes[lane].append(test)
+    return order, steps, lanes
+
+
 def main(presets):
     os.makedirs(LOGS, exist_ok=True)
     report = Report()
-    steps = {p: [Step(p, kind) for kind in ("configure", "build", "test")] for p in presets}
-    order = [p for p in ORDER if p in presets] + [p for p in presets if p not in ORDER]
-    host_build = steps["host"][1] if "host" in steps else None
-    if any(p in CLOCK_PRESETS for p in order):
+    order, steps, lanes = plan(presets)
+    if any(p in WINE_PRESETS for p in order):
         ask_wine_probe()
-    started = time.monotonic()
+    origin = time.monotonic()
+    threads = [threading.Thread(target=run_lane, args=(lane, report, origin))
+               for lane in lanes.values() if lane]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
 
-    def clock_lane():
-        for preset in (p for p in order if p in CLOCK_PRESETS):
-            configure, build, test = steps[preset]
-            waits = [build] + ([host_build] if preset == "handset" and host_build else [])
-            run_step(test, report, waits_for=waits)
-
-    lane = threading.Thread(target=clock_lane)
-    lane.start()
-    # The host's tests wait until the handset's build has started the clock's
-    # lane.
-    host_tests_later = "host" in steps and "handset" in steps
-    for preset in order:
-        configure, build, test = steps[preset]
-        if not (run_step(configure, report) and run_step(build, report)):
-            for step in (build, test):
-                if step.status is None:
-                    step.status = -1
-                    step.done.set()
-        elif preset not in CLOCK_PRESETS and not (preset == "host" and host_tests_later):
-            run_step(test, report)
-        if preset == "handset" and host_tests_later and host_build.status == 0:
-            run_step(steps["host"][2], report)
-    lane.join()
-
-    elapsed = time.monotonic() - started
-    print("\nwhere the time went (the two lanes overlap):")
+    elapsed = time.monotonic() - origin
+    print("\nwhere the time went (the lanes overlap; \"at\" is when a step started):")
     for preset in order:
         print(summary_line(preset, steps[preset]))
     failed = [s for p in order for s in steps[p] if s.status != 0]
@@ -161,4 +195,4 @@ def main(presets):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:] or list(ORDER)))
+    sys.exit(main(sys.argv[1:] or list(BUILD_ORDER)))

@@ -366,3 +366,13 @@ void TraceRecorder::RequestQuit(int exitCode) {
 }
 
 unsigned int TraceRecorder::LastError() { return platform_.LastError(); }
+
+void RecordRun(RecordedRun run, TraceRecorder& recorder) {
+  run(recorder);
+  recorder.Finish();
+}
+
+void RecordRun(RecordedRun run, PlatformServices& platform, TraceClock& clock, TraceSink& sink) {
+  TraceRecorder recorder(platform, clock, sink);
+  RecordRun(run, recorder);
+}

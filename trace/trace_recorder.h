@@ -123,4 +123,14 @@ class TraceRecorder : public PlatformServices {
   std::vector<Connection> connections_;
 };
 
+// A whole run on a platform, such as the launch sequence.
+typedef void (*RecordedRun)(PlatformServices& platform);
+
+// Makes `run` under `recorder`, then records the run's end. Traced runs on
+// the device, the simulated handset's and replays are all recorded so.
+void RecordRun(RecordedRun run, TraceRecorder& recorder);
+// The same under a recorder wrapped around `platform`: each call `run`
+// makes, timed by `clock`, and then the run's end go to `sink`.
+void RecordRun(RecordedRun run, PlatformServices& platform, TraceClock& clock, TraceSink& sink);
+
 #endif

@@ -105,3 +105,9 @@ void TraceWriter::WriteOut() {
   works_ = output_.Append(pending_.data(), pending_.size()) && output_.Flush();
   pending_.erase();
 }
+
+void RecordRunToTrace(RecordedRun run, PlatformServices& platform, TraceClock& clock,
+                      TraceOutput& output, const TraceOrigin& origin) {
+  TraceWriter writer(output, origin);
+  RecordRun(run, platform, clock, writer);
+}

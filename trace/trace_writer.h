@@ -76,4 +76,9 @@ class TraceWriter : public TraceSink {
 // The header: {"format":"posrelay-trace","version":2,...}
 void AppendTraceHeader(const TraceOrigin& origin, std::string& line);
 
+// Makes `run` on `platform` under a recorder whose trace, of `origin`, is
+// written to `output`.
+void RecordRunToTrace(RecordedRun run, PlatformServices& platform, TraceClock& clock,
+                      TraceOutput& output, const TraceOrigin& origin);
+
 #endif

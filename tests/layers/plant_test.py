@@ -3,7 +3,8 @@
 
 Copies the tree, configures the copy, builds posrelay_platform (the lowest
 layer, one source) once as it is, then once for each wrong-way include
-planted in it, and expects each of those builds to fail for that include.
+planted in it (in one of its files, or in a file of its own), and expects
+each of those builds to fail for that include.
 
   plant_test.py --source TOP --work FOLDER --cmake CMAKE --generator G --cxx COMPILER
 """
@@ -37,6 +38,14 @@ PLANTS = [
     ("the Windows platform found beside the file", "platform/pause.cpp",
      '#include "win32/win32_platform.h"',
      'include "win32/win32_platform.h" is found beside the file'),
+    ("a folder beside, in angle brackets", "platform/pause.cpp", "#include <text/read_integer.h>",
+     "text/read_integer.h: No such file"),
+    ("through a macro", "platform/pause.cpp",
+     '#define PLANTED_HEADER "../settings/launcher_settings.h"\n#include PLANTED_HEADER',
+     "include PLANTED_HEADER names its file through a macro"),
+    ("in a file of another ending, which no source includes", "platform/planted.inl",
+     '#include "../settings/launcher_settings.h"',
+     'include "../settings/launcher_settings.h" climbs out of the layer\'s view'),
 ]
 
 
@@ -76,13 +85,16 @@ def main():
     failures = 0
     for name, planted, include, expected in PLANTS:
         path = top / planted
-        original = path.read_text(encoding="utf-8")
+        original = path.read_text(encoding="utf-8") if path.exists() else None
         include = include.format(top=top)
-        path.write_text(include + "\n" + original, encoding="utf-8")
+        path.write_text(include + "\n" + (original or ""), encoding="utf-8")
         try:
             result = run(build_command)
         finally:
-            path.write_text(original, encoding="utf-8")
+            if original is None:
+                path.unlink()
+            else:
+                path.write_text(original, encoding="utf-8")
         expected = expected.format(top=top)
         if result.returncode == 0:
             print(f"FAIL: {name}: {include} in {planted} builds")

@@ -6,11 +6,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "simulator/trace_player.h"
+#include "tests/test_helpers.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"
@@ -63,9 +62,7 @@ class FaultyRecorder : public TraceRecorder {
 };
 
 RecordedTrace KeptTrace(const std::string& name) {
-  std::ifstream file(std::string(POSRELAY_SOURCE_DIR) + "/samples/traces/" + name,
-                     std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string bytes = ReadSample("traces/" + name);
   RecordedTrace trace;
   std::string error;
   EXPECT_TRUE(ReadTrace(bytes, trace, error)) << name << ": " << error;

@@ -11,6 +11,7 @@
 #include "position/position_query.h"
 #include "settings/settings_file.h"
 #include "simulator/simulated_handset.h"
+#include "tests/test_helpers.h"
 
 namespace {
 
@@ -86,14 +87,6 @@ TEST(RunTimeBounds, CountsTheLaunchersOwnPauses) {
     EXPECT_EQ(bounds.shortestNormalEndMs, c.shortestNormalEndMs) << c.name;
     EXPECT_EQ(bounds.longestMs, c.longestMs) << c.name;
   }
-}
-
-// The settings as the launcher reads them from the handset's file.
-LauncherSettings SettingsOf(const HandsetScenario& scenario) {
-  SimulatedHandset reader(scenario);
-  LauncherSettings settings;
-  ReadSettings(reader, settings);
-  return settings;
 }
 
 // The longest position query: every connection the launcher lists is hung

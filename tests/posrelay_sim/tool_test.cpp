@@ -15,6 +15,7 @@
 
 #include "app/res/version.h"
 #include "simulator/text_encoding.h"
+#include "tests/test_helpers.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/settings_check.h"
@@ -37,13 +38,6 @@ std::string TempPath() {
   const int fd = mkstemp(path.data());
   if (fd >= 0) close(fd);
   return path;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // A file holding `bytes`, for options that take one.
@@ -1015,10 +1009,6 @@ std::string RecordedDryRun(const std::string& arguments) {
   const std::string trace = ReadFile(path);
   std::remove(path.c_str());
   return trace;
-}
-
-std::string LastLine(const std::string& lines) {
-  return lines.substr(lines.rfind('\n', lines.size() - 2) + 1);
 }
 
 std::string XmlEscaped(const std::string& text) {

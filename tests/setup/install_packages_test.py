@@ -13,10 +13,10 @@ import sys
 import tempfile
 import unittest
 
+import wine_probe
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "wine_harness"))
-import wine_probe  # noqa: E402
 
 SIZE_MISMATCH = ("E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/"
                  "main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). "

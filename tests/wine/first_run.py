@@ -13,10 +13,8 @@ import subprocess
 import sys
 import time
 
-# The Wine harness, which these tests use.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "wine_harness"))
-from wine_session import WineSession, windows_path  # noqa: E402
+from wine_session import WineSession, windows_path
+
 
 EXPECTED_CAPTION = "posrelay"
 EXPECTED_TEXT = "W-SIMからの位置情報取得に失敗しました"

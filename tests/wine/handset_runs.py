@@ -10,6 +10,8 @@ own clock and not much longer as the simulators received it. Each run is traced:
 simulated handset and agree with what the simulators saw. A failed case
 prints the merged timeline.
 
+With wine_harness/ on PYTHONPATH, as CTest runs it:
+
   handset_runs.py --list
   handset_runs.py --case NAME --launcher ... --standin ... --watcher ... --prefix ... --work ...
                   --sim ...
@@ -19,12 +21,11 @@ import json
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "wine_harness"))
-from plan import Paths, RunnerError  # noqa: E402
-from report import format_timeline  # noqa: E402
-from run_handset import run  # noqa: E402
-from wine_session import WineError  # noqa: E402
+from plan import Paths, RunnerError
+from report import format_timeline
+from run_handset import run
+from wine_session import WineError
+
 
 CAPTION = "posrelay"
 ICON = "exclamation"

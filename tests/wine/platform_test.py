@@ -12,10 +12,8 @@ import sys
 import threading
 import tty
 
-# The Wine harness, which these tests use.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "wine_harness"))
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession
+
 
 REPLY = b"RX410\r\n"
 PAGE = b"0123456789ABCDEF"

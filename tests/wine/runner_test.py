@@ -3,7 +3,7 @@
 scenarios it refuses, what it reads from a settings file and where it lays
 the stand-in map.
 
-  runner_test.py --sim build/host/posrelay-sim
+  PYTHONPATH=wine_harness tests/wine/runner_test.py --sim build/host/posrelay-sim
 """
 import argparse
 import json
@@ -15,14 +15,14 @@ import tempfile
 import time
 import unittest
 
+from handset_runs import pauses_problem
+from plan import RunnerError, fallback_note, map_place, plan_run
+from wine_probe import FORCE_VARIABLE, probe
+from wine_session import (WINE, WORK_MARKER, WineError, WineSession, claim_work_folder,
+                          decode_wine_output)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 HARNESS = os.path.join(HERE, "..", "..", "wine_harness")
-sys.path.insert(0, HARNESS)
-from handset_runs import pauses_problem  # noqa: E402
-from plan import RunnerError, fallback_note, map_place, plan_run  # noqa: E402
-from wine_probe import FORCE_VARIABLE, probe  # noqa: E402
-from wine_session import (WINE, WORK_MARKER, WineError, WineSession, claim_work_folder,  # noqa: E402
-                          decode_wine_output)
 
 SIM = None
 PORT_LIMIT_S = 10

@@ -2,14 +2,11 @@
 """Runs the logic's unit tests, built by the Windows compiler, under Wine and
 passes on their result."""
 import argparse
-import os
 import shutil
 import sys
 
-# The Wine harness, which these tests use.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "wine_harness"))
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession
+
 
 RUN_LIMIT_S = 240
 

@@ -1,8 +1,6 @@
 // The logic's own cost, beside the pauses a run is made of (seconds).
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/launch_sequence.h"
@@ -11,19 +9,15 @@
 #include "position/position_reply.h"
 #include "settings/settings_file.h"
 #include "simulator/simulated_handset.h"
+#include "tests/test_helpers.h"
 #include "trace/trace_recorder.h"
 #include "trace/trace_writer.h"
 
 namespace {
 
-std::string SampleSettings() {
-  std::ifstream file(POSRELAY_SOURCE_DIR "/samples/posrelay.ini", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 void ReadSampleSettings(benchmark::State& state) {
   HandsetScenario scenario;
-  scenario.settingsFile = SampleSettings();
+  scenario.settingsFile = ReadSample("posrelay.ini");
   for (auto _ : state) {
     SimulatedHandset handset(scenario);
     LauncherSettings settings;

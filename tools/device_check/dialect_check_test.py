@@ -11,8 +11,8 @@ import os
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import dialect_check  # noqa: E402
+import dialect_check
+
 
 # (rule, planted, sound)
 CASES = [
