@@ -79,11 +79,11 @@ const Texts kTexts[kCheckTextCount] = {
      "{1} の値{2}の{3}に全角の空白があり、{4}の一部として読まれます。{5}。空白を付けずに {6} と"
      "書いてください。"},
     {"fullWidthInValue",
-     "{1} value {2} holds the full-width {3}, which the launcher reads as they are, not as their "
-     "half-width forms: {4}; write {5}",
+     "{1} value {2} holds full-width characters ({3}), which the launcher reads as they are, not "
+     "as their half-width forms: {4}; write {5}",
      "{1} の値{2}に全角の{3}があります。posrelay はこれを半角の文字としては読まず、そのまま"
      "読みます。{4}。半角で {5} と書いてください。"},
-    {"fullWidthInNumber", "{1} value {2} holds the full-width {3}: read as {4}; write {5}",
+    {"fullWidthInNumber", "{1} value {2} holds full-width characters ({3}): read as {4}; write {5}",
      "{1} の値{2}に全角の{3}があります。{4} と読まれます。半角で {5} と書いてください。"},
     {"equalsInValue",
      "{1} value {2} holds \"=\", where the launcher ends the value: {1} becomes {3}, since a "
