@@ -386,7 +386,7 @@ void CheckBlanks(const std::wstring& value, int key, int line, Warnings& warning
   } else {
     warnings.Add(line, key, kWarnBlankAtEnds,
                  {KeyName(key), warnings.Shown(value), warnings.Text(where), what,
-                  key == kKeyGpath ? warnings.Text(kTextBlankMayBeDropped) : "", instead});
+                  key == kKeyGpath && atEnd ? warnings.Text(kTextBlankMayBeDropped) : "", instead});
   }
 }
 
