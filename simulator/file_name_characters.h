@@ -14,4 +14,11 @@ bool FileNameHolds(wchar_t c);
 // could start a program from the path.
 std::wstring::size_type FindCharacterNoNameHolds(const std::wstring& path);
 
+// Whether two paths name the same file on the handset, whose file system
+// compares names without regard to the case of ASCII letters, takes "/" as
+// a backslash, a path without a leading one from its root, and is taken to drop
+// half-width blanks at a path's end as Windows does (on the handset that is
+// not known).
+bool NameSameFile(const std::wstring& one, const std::wstring& other);
+
 #endif

@@ -211,6 +211,8 @@ int HandsetModel::StartProcess(const std::wstring& executable, const std::wstrin
   // The system starts nothing from a path that no file can have.
   if (FindCharacterNoNameHolds(executable) != std::wstring::npos) return Fail(kErrorInvalidName);
   if (!scenario_.map.executableExists) return Fail(kErrorFileNotFound);
+  const std::optional<std::wstring>& installedAt = scenario_.map.installedAt;
+  if (installedAt && !NameSameFile(executable, *installedAt)) return Fail(kErrorFileNotFound);
   // A second start of a running map shows no second window.
   if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
     nextWindow_ += 0x100;

@@ -18,6 +18,9 @@ struct MapScenario {
   std::optional<std::uint64_t> closesAfterMs = 0;   // after a close request; nullopt: never
   bool executableExists = true;                     // false: starting the map fails
   std::optional<std::uint64_t> appearsAfterMs = 0;  // after a start; nullopt: never
+  // The path of its executable, where a start finds it; nullopt: at every
+  // path a file can have, so that whatever the launcher starts is the map.
+  std::optional<std::wstring> installedAt;
 };
 
 struct ConnectionScenario {

@@ -67,21 +67,32 @@ TEST(SimulatedHandset, StartedMapShowsItsWindowLater) {
   EXPECT_EQ(missing.FindTopWindow(kSimulatedMapClass), 0u);
 }
 
+// A map installed at one path starts from the paths that name its file.
 TEST(SimulatedHandset, StartsNothingFromAPathNoFileCanHave) {
+  const wchar_t* const anywhere = nullptr;
+  const wchar_t* const map = L"\\Program Files\\GoogleMaps\\GoogleMaps.exe";
   const struct {
     const wchar_t* path;
+    const wchar_t* installedAt;
     int started;
   } cases[] = {
-      {L"\\Storage Card\\地図\\Map (1).exe", 1},
-      {L"/Program Files/map.exe", 1},
-      {L"\"\\Program Files\\map.exe\"", 0},
-      {L"C:\\map.exe", 0},
-      {L"\\map?.exe", 0},
-      {L"\\map.exe\r", 0},
-      {L"\\a|b<c>*.exe", 0},
+      {L"\\Storage Card\\地図\\Map (1).exe", anywhere, 1},
+      {L"/Program Files/map.exe", anywhere, 1},
+      {L"\"\\Program Files\\map.exe\"", anywhere, 0},
+      {L"C:\\map.exe", anywhere, 0},
+      {L"\\map?.exe", anywhere, 0},
+      {L"\\map.exe\r", anywhere, 0},
+      {L"\\a|b<c>*.exe", anywhere, 0},
+      {L"\\program files\\googlemaps\\GOOGLEMAPS.EXE", map, 1},
+      {L"Program Files/GoogleMaps/GoogleMaps.exe  ", map, 1},
+      {L"\\Program Files\\GoogleMaps\\GoogleMaps.exe\x3000", map, 0},
+      {L"\\Program Files\\GoogleMaps\\GoogleMaps\xFF0Eexe", map, 0},
+      {L"\\Storage Card\\GoogleMaps.exe", map, 0},
   };
   for (const auto& c : cases) {
-    SimulatedHandset handset;
+    HandsetScenario scenario;
+    if (c.installedAt) scenario.map.installedAt = c.installedAt;
+    SimulatedHandset handset(scenario);
     EXPECT_EQ(handset.StartProcess(c.path, L"-x"), c.started) << WideToUtf8(c.path);
     EXPECT_EQ(handset.FindTopWindow(kSimulatedMapClass) != 0, c.started == 1);
   }

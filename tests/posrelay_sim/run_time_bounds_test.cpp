@@ -167,4 +167,40 @@ TEST(RunTimeBounds, AreWhatTheExtremeRunsTake) {
   }
 }
 
+// The last looks for the map's window are when the launcher makes them: a
+// map whose window comes or goes at that moment is seen, one a millisecond
+// later is not; the change LooksReaching offers makes the last look after
+// a start come no sooner than asked, and no later than it must.
+TEST(RunTimeBounds, LastLooksAreWhenTheLauncherLooks) {
+  const char* const cases[] = {"wait=100\nwaitloop=3\n", "wait=555\nwaitloop=10\n",
+                               "wait=4000\nwaitloop=1\n", "wait=7\nwaitloop=2\n"};
+  for (const char* settingsFile : cases) {
+    HandsetScenario scenario;
+    scenario.settingsFile = settingsFile;
+    scenario.connections.clear();
+    const LauncherSettings settings = SettingsOf(scenario);
+    const MapLooks looks = ComputeMapLooks(settings);
+    for (std::uint64_t late = 0; late < 2; ++late) {
+      HandsetScenario starting = scenario;
+      starting.map.appearsAfterMs = looks.lastAfterStartMs + late;
+      HandsetScenario closing = scenario;
+      closing.map.running = true;
+      closing.map.closesAfterMs = looks.lastAfterCloseMs + late;
+      for (const HandsetScenario& run : {starting, closing}) {
+        SimulatedHandset handset(run);
+        RunLaunchSequence(handset);
+        EXPECT_EQ(handset.Messages().empty(), late == 0) << settingsFile << late;
+      }
+    }
+    int key = kNoSettingsKey;
+    std::uint64_t value = 0;
+    LooksReaching(settings, 5000, key, value);
+    LauncherSettings changed = settings;
+    *NumericSettingsField(changed, key) = static_cast<int>(value);
+    EXPECT_GE(ComputeMapLooks(changed).lastAfterStartMs, 5000u) << settingsFile;
+    *NumericSettingsField(changed, key) = static_cast<int>(value - 1);
+    EXPECT_LT(ComputeMapLooks(changed).lastAfterStartMs, 5000u) << settingsFile;
+  }
+}
+
 }  // namespace

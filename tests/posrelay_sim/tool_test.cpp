@@ -464,7 +464,8 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
       {"columns after Japanese text", "gpath=\\\x95\x5c\\map.exe\n", 0,
        "  greset     1              default\n"},
       {"blank after a port", "comport=COM1: \r\n", 1,
-       "warning: line 1: comport value \"COM1: \" has a blank at its end, which the launcher "
+       "warning: line 1: comport value \"COM1: \" has a half-width blank at its end, which the "
+       "launcher "
        "keeps as part of the port name; write comport=COM1:\n"},
       {"port without its colon", "comport=COM1\r\n", 1,
        "warning: line 1: comport value \"COM1\" has no colon at its end: the handset's port names "
@@ -562,7 +563,7 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
       {"in Japanese", "wait=4\x95\x62\r\n", 1,
        "警告: 1 行目: wait の値「4秒」は数字のあとに単位「秒」があり、そこは読まれません。4 と"
        "読まれ、4 ミリ秒になります。wait はミリ秒で数えるため、4 秒なら wait=4000 と書いて"
-       "ください\n",
+       "ください。\n",
        "LANG=ja_JP.UTF-8"},
       {"values in Japanese quotes", "gpath=\"\\Maps\\Map.exe\"\r\n", 1,
        "警告: 1 行目: gpath の値「\"\\Maps\\Map.exe\"」が「\"」で囲まれています。",
@@ -593,37 +594,74 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
-// The launcher's message that a dry run ends with for a file with warnings
-// of these kinds, on a handset whose map takes as long to start as the check
-// reckons a handset's does; none for a file that shows the map.
-std::string MessageOfWarnings(const nlohmann::json& kinds) {
-  const std::pair<const char*, const char*> messages[] = {
-      {"comportNoColon", "W-SIMからの位置情報取得に失敗しました"},
-      {"gpathQuoted", "モバイル Google マップの起動に失敗しました"},
-      {"gpathDrive", "モバイル Google マップの起動に失敗しました"},
-      {"gpathNoNameCharacter", "モバイル Google マップの起動に失敗しました"},
-      {"mapWaitShort", "モバイル Google マップの起動でタイムアウトしました"},
-      {"waitZero", "モバイル Google マップの起動でタイムアウトしました"}};
-  for (const auto& [kind, message] : messages) {
-    for (const nlohmann::json& onLine : kinds) {
-      for (const nlohmann::json& given : onLine) {
-        if (given == kind) return message;
+// The launcher's message that a dry run ends with for a file with these
+// warnings, {kind, key} each, on a handset whose map takes as long to start
+// as the check reckons a handset's does; none for a file that shows the map.
+// Those that end every run that starts the map come first.
+const struct {
+  const char* kind;
+  const char* key;  // null for any
+  const char* message;
+  bool onEveryHandset;
+} kMessagesOfWarnings[] = {
+    {"comportNoColon", nullptr, "W-SIMからの位置情報取得に失敗しました", true},
+    {"fullWidthInValue", "comport", "W-SIMからの位置情報取得に失敗しました", true},
+    {"fullWidthBlankAtEnds", "comport", "W-SIMからの位置情報取得に失敗しました", true},
+    {"gpathQuoted", nullptr, "モバイル Google マップの起動に失敗しました", true},
+    {"gpathDrive", nullptr, "モバイル Google マップの起動に失敗しました", true},
+    {"gpathNoNameCharacter", nullptr, "モバイル Google マップの起動に失敗しました", true},
+    {"fullWidthInValue", "gpath", "モバイル Google マップの起動に失敗しました", true},
+    {"fullWidthBlankAtEnds", "gpath", "モバイル Google マップの起動に失敗しました", true},
+    {"utf8", "gpath", "モバイル Google マップの起動に失敗しました", true},
+    {"mapWaitShort", nullptr, "モバイル Google マップの起動でタイムアウトしました", false},
+    {"waitZero", nullptr, "モバイル Google マップの起動でタイムアウトしました", false}};
+
+// The first of kMessagesOfWarnings that the warnings hold, or null.
+const char* MessageOfWarnings(const nlohmann::json& warnings, bool onEveryHandset) {
+  for (const auto& known : kMessagesOfWarnings) {
+    if (onEveryHandset && !known.onEveryHandset) continue;
+    for (const nlohmann::json& warning : warnings) {
+      if (warning["kind"] == known.kind && (!known.key || warning["key"] == known.key)) {
+        return known.message;
       }
     }
   }
-  return "";
+  return nullptr;
 }
+
+// The message a dry run on the handset of `scenario` ends with; "" for none.
+std::string DryRunMessage(const std::string& scenario, const std::string& ini) {
+  const ToolResult run = RunTool("--format json --scenario '" + scenario + "' --ini '" + ini + "'");
+  std::string message;
+  for (const nlohmann::json& operation : JsonLines(run.out)) {
+    if (operation.value("op", "") == "message") message = operation["text"];
+  }
+  return message;
+}
+
+// The handset's states the owner's page offers for its dry run.
+const char* const kHandsetStates[] = {
+    "{}",
+    "{\"map\": {\"running\": true}}",
+    "{\"module\": {\"identification\": \"\"}}",
+    "{\"module\": {\"positionReplies\": [\"\\r\\nERROR\\r\\n\"]}}",
+    "{\"map\": {\"executableExists\": false}}",
+    "{\"map\": {\"installedAt\": \"\\\\Program Files\\\\GoogleMaps\\\\GoogleMaps.exe\"}}"};
 
 // The settings lines owners write, from the table that the owner's page is
 // tested with too: each file's warnings, their kinds by line, in either
-// language, each text its line and then its message; and a dry run that
-// agrees with them.
+// language, each text its line and then its message; and dry runs that
+// agree with them: a value that does not work as written ends the run
+// without the map on every handset, and the slow map's run ends as the
+// warnings say.
 TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
   std::ifstream in(POSRELAY_SIM_TEST_DATA "/check/settings_lines.json");
   const nlohmann::json table = nlohmann::json::parse(in);
   ASSERT_GT(table["files"].size(), 20u);
   const std::string slowMap =
       WriteTemp("{\"map\": {\"appearsAfterMs\": " + std::to_string(kHandsetMapMs) + "}}");
+  std::vector<std::string> states;
+  for (const char* state : kHandsetStates) states.push_back(WriteTemp(state));
   for (const nlohmann::json& file : table["files"]) {
     const std::string bytes = FromHex(file["bytes"]);
     std::string lines;
@@ -631,30 +669,78 @@ TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
     // The bytes are the lines the table shows.
     EXPECT_EQ(file["encoding"] == "utf-8" ? bytes : WideToUtf8(Cp932ToWide(bytes)), lines);
     const std::string path = WriteTemp(bytes);
+    nlohmann::json warnings;
     for (const auto& [locale, line] :
          {std::pair<std::string, std::string>{"LANG=C", "line "}, {"LANG=ja_JP.UTF-8", ""}}) {
       const ToolResult result = RunTool("--check '" + path + "' --format json", locale);
       const nlohmann::json report = nlohmann::json::parse(result.out);
+      warnings = report["warnings"];
       nlohmann::json kinds = nlohmann::json::object();
-      for (const nlohmann::json& warning : report["warnings"]) {
+      for (const nlohmann::json& warning : warnings) {
         const std::string number = std::to_string(warning["line"].get<int>());
         kinds[number].push_back(warning["kind"]);
-        EXPECT_EQ(warning["text"], line + number + (line.empty() ? " 行目: " : ": ") +
-                                       warning["message"].get<std::string>());
+        const std::string message = warning["message"];
+        EXPECT_EQ(warning["text"], line + number + (line.empty() ? " 行目: " : ": ") + message);
+        // Every warning in Japanese is a sentence.
+        if (line.empty()) {
+          EXPECT_EQ(message.substr(message.size() - 3), "。") << message;
+        }
       }
       EXPECT_EQ(kinds, file["warnings"]) << lines << locale;
       EXPECT_EQ(result.status, kinds.empty() ? 0 : 1) << lines << locale;
     }
-    const ToolResult run =
-        RunTool("--format json --scenario '" + slowMap + "' --ini '" + path + "'");
-    std::string message;
-    for (const nlohmann::json& operation : JsonLines(run.out)) {
-      if (operation.value("op", "") == "message") message = operation["text"];
+    const char* message = MessageOfWarnings(warnings, false);
+    EXPECT_EQ(DryRunMessage(slowMap, path), message ? message : "") << lines;
+    if (MessageOfWarnings(warnings, true)) {
+      for (std::size_t state = 0; state < states.size(); ++state) {
+        EXPECT_NE(DryRunMessage(states[state], path), "") << lines << kHandsetStates[state];
+      }
     }
-    EXPECT_EQ(message, MessageOfWarnings(file["warnings"])) << lines;
     std::remove(path.c_str());
   }
+  for (const std::string& state : states) std::remove(state.c_str());
   std::remove(slowMap.c_str());
+}
+
+// The dry run says where it takes the map to be, and what it takes of a
+// blank at gpath's end; the map at its default path starts only from there.
+TEST(PosrelaySim, DryRunSaysWhereItTakesTheMapToBe) {
+  const std::string defaultPath = WriteTemp(kHandsetStates[5]);
+  const struct {
+    const char* settings;
+    const char* scenario;
+    const char* said;
+    int status;
+  } cases[] = {
+      {"wait=4000\r\n", "",
+       "The dry run takes the map to be at \"\\Program Files\\GoogleMaps\\GoogleMaps.exe\", the "
+       "path gpath names.\n",
+       0},
+      {"gpath=\\Maps\\Map.exe \r\n", "",
+       "The dry run takes the map to be at \"\\Maps\\Map.exe\", the path gpath names. gpath ends "
+       "in "
+       "a half-width blank: the dry run takes it that the handset drops it and finds the map; "
+       "whether it does is not known.\n",
+       0},
+      {"gpath=\\Storage Card\\GM.exe\r\n", defaultPath.c_str(),
+       "The dry run takes the map to be at its default path, \"\\Program Files\\GoogleMaps\\"
+       "GoogleMaps.exe\", whatever gpath names.\n",
+       1},
+      {"gpath=\\program files\\googlemaps\\GOOGLEMAPS.EXE\r\n", defaultPath.c_str(),
+       "The dry run takes the map to be at its default path, \"\\Program Files\\GoogleMaps\\"
+       "GoogleMaps.exe\", whatever gpath names.\n",
+       0},
+      {"wait=4000\r\n", "map_does_not_start.json",
+       "The dry run takes the map to be missing from the handset.\n", 1}};
+  for (const auto& c : cases) {
+    const std::string ini = WriteTemp(c.settings);
+    const std::string scenario = *c.scenario ? std::string(" --scenario '") + c.scenario + "'" : "";
+    const ToolResult run = RunTool("--ini '" + ini + "'" + scenario);
+    std::remove(ini.c_str());
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), c.said) << c.settings;
+    EXPECT_EQ(run.status, c.status) << c.settings;
+  }
+  std::remove(defaultPath.c_str());
 }
 
 TEST(PosrelaySim, CheckAcceptsTheSampleSettings) {

@@ -33,6 +33,7 @@ const TEXTS = {
     slowModule: 'W-SIM の応答が遅い',
     noPosition: '位置が取れない',
     mapMissing: '地図アプリが見つからない',
+    mapAtDefault: '地図アプリは標準の場所にある（gpath にかかわらず）',
     slowMap: (seconds) => `地図アプリの起動に ${seconds} 秒かかる（実際の端末と同じ）`,
     summaryHeading: '結果のまとめ',
     chartHeading: '時間の流れ（図の印にマウスを重ねると詳細が出ます）',
@@ -76,6 +77,7 @@ const TEXTS = {
     slowModule: 'a slow module',
     noPosition: 'no position',
     mapMissing: 'the map is missing',
+    mapAtDefault: 'the map is at its default path, whatever gpath says',
     slowMap: (seconds) => `the map takes ${seconds} s to start, as on a handset`,
     summaryHeading: 'Summary',
     chartHeading: 'The run over time (hover over a mark for its details)',
@@ -103,6 +105,7 @@ const SITUATIONS = [
   ['slowModule', () => ({module: {identification: ''}})],
   ['noPosition', () => ({module: {positionReplies: ['\r\nERROR\r\n']}})],
   ['mapMissing', () => ({map: {executableExists: false}})],
+  ['mapAtDefault', () => ({map: {installedAt: '\\Program Files\\GoogleMaps\\GoogleMaps.exe'}})],
   ['slowMap', (mapMs) => ({map: {appearsAfterMs: mapMs}})],
 ];
 
@@ -201,7 +204,8 @@ function showDryRun() {
     element('dry-run-problem').textContent = text('dryRunRefused') + run.problem;
     return;
   }
-  element('dry-run-summary').textContent = run.summary;
+  // The summary, then where the run took the map to be.
+  element('dry-run-summary').textContent = run.summary + run.mapPlace;
   showChart(element('dry-run-chart'), run.svg);
   element('dry-run-timeline').textContent = run.timeline;
 }

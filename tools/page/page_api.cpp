@@ -92,9 +92,9 @@ EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHa
 
 // A dry run of the settings file on the handset a scenario describes, told
 // in the page's language: {"svg", "summary" (without its heading),
-// "timeline", "message" (null on a normal end), "end" (RunEndKindName's),
-// "totalMs"}, or {"problem"} for a scenario or settings a dry run does not
-// run.
+// "timeline", "mapPlace" (where the run takes the map to be, in sentences),
+// "message" (null on a normal end), "end" (RunEndKindName's), "totalMs"}, or
+// {"problem"} for a scenario or settings a dry run does not run.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
                                                   const char* scenarioJson, const char* language) {
   HandsetScenario scenario;
@@ -102,9 +102,9 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   if (!LoadScenario(scenarioJson, scenario, problem)) return Problem("scenario: " + problem);
   scenario.settingsFile = Bytes(bytes, size);
   const ReportLanguage report = PageLanguage(language);
-  if (!DryRunAccepts(CheckSettingsFile(*scenario.settingsFile, report).settings, report, problem)) {
-    return Problem(problem);
-  }
+  const SettingsCheck check = CheckSettingsFile(*scenario.settingsFile, report);
+  if (!DryRunAccepts(check.settings, report, problem)) return Problem(problem);
+  const std::string mapPlace = PlaceMap(check, scenario);
   SimulatedHandset handset(scenario);
   RunLaunchSequence(handset);
   const RunSummary summary = SummariseRun(handset);
@@ -113,6 +113,7 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   run["svg"] = FormatSvgTimeline(timeline, summary, report);
   run["summary"] = AfterFirstLine(FormatSummaryText(timeline, summary, report));
   run["timeline"] = FormatTextTimeline(timeline, summary, report);
+  run["mapPlace"] = mapPlace;
   run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
   run["end"] = RunEndKindName(summary.end.kind);
   run["totalMs"] = summary.totalMs;

@@ -297,7 +297,7 @@ test('a full-width line is told in Japanese, with what to write instead', async 
   await pick('#settings-file', 'posrelay.ini', fileOf(fullWidth));
   assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), [
     '1 行目「ｗａｉｔ＝４０００」は全角の文字で書かれています。posrelay は設定の名前を半角の' +
-    '文字でしか読まないため、この行は無視されます。半角で wait=4000 と書いてください']);
+    '文字でしか読まないため、この行は無視されます。半角で wait=4000 と書いてください。']);
 });
 
 test('waits too short for a handset\'s map end in its timeout on the slow map', async () => {
@@ -312,6 +312,19 @@ test('waits too short for a handset\'s map end in its timeout on the slow map', 
                          fullPage: true});
   await pick('#settings-file', 'posrelay.ini', Buffer.from('wait=4000\r\n'));
   assert.doesNotMatch(await textOf('#dry-run-summary'), /タイムアウト/);
+  await page.getByLabel('標準（地図アプリは起動していない）').check();
+});
+
+test('a gpath the handset cannot start from ends the dry run as on the handset', async () => {
+  const blankAtEnd = settingsLines.files.find((entry) => entry.warnings['1']?.[0] === 'fullWidthBlankAtEnds');
+  await pick('#settings-file', 'posrelay.ini', fileOf(blankAtEnd));
+  assert.match(await textOf('#warnings'), /末尾に全角の空白があり/);
+  assert.match(await textOf('#dry-run-summary'), /「モバイル Google マップの起動に失敗しました」[^]*この試運転では、地図アプリは gpath の示す「\\Program Files\\GoogleMaps\\GoogleMaps\.exe」にあるものとしています。/);
+  // Where the owner is unsure where the map is: at its default path only.
+  await pick('#settings-file', 'posrelay.ini', Buffer.from('gpath=\\Storage Card\\GM.exe\r\n'));
+  assert.doesNotMatch(await textOf('#dry-run-summary'), /起動に失敗/);
+  await page.getByLabel('地図アプリは標準の場所にある（gpath にかかわらず）').check();
+  assert.match(await textOf('#dry-run-summary'), /起動に失敗[^]*gpath にかかわらず、地図アプリは標準の場所/);
   await page.getByLabel('標準（地図アプリは起動していない）').check();
 });
 

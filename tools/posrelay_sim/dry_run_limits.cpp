@@ -1,8 +1,10 @@
 #include "tools/posrelay_sim/dry_run_limits.h"
 
 #include "settings/settings_file.h"
+#include "simulator/file_name_characters.h"
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/check_texts.h"
+#include "tools/posrelay_sim/display_text.h"
 
 bool DryRunRefusesKey(const LauncherSettings& settings, int key) {
   if (key == kKeyWaitloop) return settings.waitloop > kMostLoops;
@@ -21,4 +23,27 @@ int DryRunAccepts(const LauncherSettings& settings, ReportLanguage language, std
   if (refused.empty()) return 1;
   problem = refused;
   return 0;
+}
+
+std::string PlaceMap(const SettingsCheck& check, HandsetScenario& scenario) {
+  const auto text = [&check](CheckText id, std::initializer_list<std::string> arguments = {}) {
+    return CheckTextIn(check.language, id, arguments);
+  };
+  if (!scenario.map.executableExists) return text(kTextMapNowhere) + "\n";
+  LauncherSettings defaults;
+  SetDefaultSettings(defaults);
+  std::string said;
+  if (!scenario.map.installedAt) {
+    scenario.map.installedAt = check.meantGpath;
+    said = text(kTextMapAtGpath, {DisplayTextIn(check.language, WideToUtf8(check.meantGpath))});
+  } else {
+    const std::string path = DisplayTextIn(check.language, WideToUtf8(*scenario.map.installedAt));
+    said = NameSameFile(*scenario.map.installedAt, defaults.gpath) ? text(kTextMapAtDefault, {path})
+                                                                   : text(kTextMapAt, {path});
+  }
+  const std::wstring& gpath = check.settings.gpath;
+  if (!gpath.empty() && gpath.back() == L' ') {
+    said += (check.language == kJapanese ? "" : " ") + text(kTextGpathEndBlankAssumed);
+  }
+  return said + "\n";
 }

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "settings/launcher_settings.h"
+#include "simulator/handset_scenario.h"
 #include "tools/posrelay_sim/report_language.h"
+#include "tools/posrelay_sim/settings_check.h"
 
 // The launcher loops as often as waitloop and gzoomtime say, and every
 // check and key press is recorded and shown one by one: a dry run and a
@@ -19,5 +21,12 @@ bool DryRunRefusesKey(const LauncherSettings& settings, int key);
 // is 2000000, over the 100000 checks or key presses a dry run shows one by
 // one".
 int DryRunAccepts(const LauncherSettings& settings, ReportLanguage language, std::string& problem);
+
+// Puts the map where a dry run of the checked file takes it to be, unless
+// the handset's state places it: at the path gpath's author meant
+// (SettingsCheck::meantGpath), so that a gpath the handset reads otherwise
+// fails to start it, as on the handset. Returns what the run takes of the
+// map, in sentences in the check's language, for the dry run to say.
+std::string PlaceMap(const SettingsCheck& check, HandsetScenario& scenario);
 
 #endif

@@ -119,9 +119,12 @@ const char kScenarioHelp[] =
     "map.running: a map window exists at the start. closesAfterMs: virtual time\n"
     "after the close request until the window is gone (null: never).\n"
     "appearsAfterMs: virtual time after a start until the window is there (null:\n"
-    "never). executableExists false: the start fails. connections: the active\n"
-    "dial-up connections in order; one may also give \"handle\": 0. rasLibrary\n"
-    "false: coredll.dll does not load; missingFunctions: names it does not export.\n"
+    "never). executableExists false: the start fails. installedAt: the path a\n"
+    "start finds the map at (null: the one gpath names, as its author meant it;\n"
+    "a half-width blank at the end of the path started is taken as dropped).\n"
+    "connections: the active dial-up connections in order; one may also give\n"
+    "\"handle\": 0. rasLibrary false: coredll.dll does not load;\n"
+    "missingFunctions: names it does not export.\n"
     "identification: the module's reply to ATI4 (\"\" when it has not answered).\n"
     "positionReplies: the replies to the first, second, ... AT@LBC?, the last one\n"
     "repeating; every other command is answered \"\\r\\nOK\\r\\n\". internet.opens\n"
@@ -351,16 +354,17 @@ int RunOnce(const Options& options) {
   HandsetScenario scenario;
   std::string problem;
   if (!ReadScenarioOption(options, scenario)) return 2;
-  if (options.ini) {
-    std::string bytes;
-    if (!ReadWholeFile(*options.ini, bytes, problem)) {
-      return Fail(*options.ini + ": cannot be read: " + problem);
-    }
-    const LauncherSettings settings = CheckSettingsFile(bytes, kEnglish).settings;
-    if (!DryRunAccepts(settings, LanguageOfEnvironment(), problem))
-      return Fail(*options.ini + ": " + problem);
-    scenario.settingsFile = bytes;
+  std::string bytes;
+  if (options.ini && !ReadWholeFile(*options.ini, bytes, problem)) {
+    return Fail(*options.ini + ": cannot be read: " + problem);
   }
+  // Without a file the launcher reads none: its defaults are an empty file's.
+  const SettingsCheck check = CheckSettingsFile(bytes, LanguageOfEnvironment());
+  if (!DryRunAccepts(check.settings, check.language, problem)) {
+    return Fail(*options.ini + ": " + problem);
+  }
+  if (options.ini) scenario.settingsFile = bytes;
+  const std::string mapPlace = PlaceMap(check, scenario);
   SimulatedHandset handset(scenario);
   RunLaunchSequence(handset);
   const RunSummary summary = SummariseRun(handset);
@@ -370,7 +374,7 @@ int RunOnce(const Options& options) {
   } else if (options.format == "svg") {
     std::cout << FormatSvgTimeline(timeline, summary, LanguageOfEnvironment());
   } else {
-    std::cout << FormatTextTimeline(timeline, summary, LanguageOfEnvironment());
+    std::cout << mapPlace << FormatTextTimeline(timeline, summary, LanguageOfEnvironment());
   }
   if (options.record && !RecordTrace(handset, *options.record)) {
     return Fail(*options.record + ": cannot be written");

@@ -7,6 +7,7 @@
 #include "platform/pause.h"
 #include "position/data_connection.h"
 #include "position/position_query.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -39,9 +40,29 @@ std::uint64_t ClosingActionsMs(const LauncherSettings& settings) {
 
 }  // namespace
 
+MapLooks ComputeMapLooks(const LauncherSettings& settings) {
+  const std::uint64_t wait = PauseMs(settings.wait);
+  const std::uint64_t checks = Checks(settings.waitloop);
+  return MapLooks{checks > 0 ? (checks - 1) * wait : 0, checks * wait};
+}
+
+void LooksReaching(const LauncherSettings& settings, std::uint64_t ms, int& key,
+                   std::uint64_t& value) {
+  const std::uint64_t wait = PauseMs(settings.wait);
+  const std::uint64_t checks = Checks(settings.waitloop);
+  if (checks > 1) {
+    key = kKeyWait;
+    value = (ms + checks - 2) / (checks - 1);
+  } else {
+    key = kKeyWaitloop;
+    value = (ms + wait - 1) / wait + 1;
+  }
+}
+
 RunTimeBounds ComputeRunTimeBounds(const LauncherSettings& settings) {
   const std::uint64_t wait = PauseMs(settings.wait);
   const std::uint64_t checks = Checks(settings.waitloop);
+  const MapLooks looks = ComputeMapLooks(settings);
   const bool closes = settings.greset == 1;
   // One attempt of a fast module that gives its position at once.
   const std::uint64_t query = PauseMs(settings.wsimcon) + AttemptMs(false);
@@ -60,14 +81,14 @@ RunTimeBounds ComputeRunTimeBounds(const LauncherSettings& settings) {
 
   // The close gives up after its first pause and one pause per check; a close
   // that succeeds at the last check costs the same and the run goes on.
-  const std::uint64_t closeTimeout = kFirstLookPauseMs + wait + checks * wait;
-  const std::uint64_t longestClose = closes && checks > 0 ? wait + checks * wait : 0;
+  const std::uint64_t closeTimeout = kFirstLookPauseMs + wait + looks.lastAfterCloseMs;
+  const std::uint64_t longestClose = closes && checks > 0 ? wait + looks.lastAfterCloseMs : 0;
   // After the query: a start that times out pauses once per check; one whose
   // window comes at the last check pauses one less and then zooms and
   // clears; a map left running zooms and clears at once.
-  std::uint64_t afterQuery = checks * wait;
+  std::uint64_t afterQuery = checks > 0 ? looks.lastAfterStartMs + wait : 0;
   if (checks > 0)
-    afterQuery = std::max(afterQuery, (checks - 1) * wait + ClosingActionsMs(settings));
+    afterQuery = std::max(afterQuery, looks.lastAfterStartMs + ClosingActionsMs(settings));
   if (!closes) afterQuery = std::max(afterQuery, ClosingActionsMs(settings));
   const std::uint64_t fullRun =
       kFirstLookPauseMs + longestClose + longestQuery + PauseMs(settings.waitstart) + afterQuery;

@@ -21,4 +21,22 @@ struct RunTimeBounds {
 
 RunTimeBounds ComputeRunTimeBounds(const LauncherSettings& settings);
 
+// When the launcher last looks for the map's window: after a start, one
+// pause before it gives up, wait x (waitloop - 1) after the start; after a
+// close request one pause later, wait x waitloop after it. Both are 0 with
+// no checks at all.
+struct MapLooks {
+  std::uint64_t lastAfterStartMs;
+  std::uint64_t lastAfterCloseMs;
+};
+
+MapLooks ComputeMapLooks(const LauncherSettings& settings);
+
+// The least change to wait or, with one check only, to waitloop whose last
+// look after a start comes `ms` or later after it: `key` is the setting
+// (kKeyWait or kKeyWaitloop) and `value` what to set it to. For settings
+// with a positive wait and at least one check.
+void LooksReaching(const LauncherSettings& settings, std::uint64_t ms, int& key,
+                   std::uint64_t& value);
+
 #endif

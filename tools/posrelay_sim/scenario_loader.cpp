@@ -88,8 +88,10 @@ int Optional(const Json& object, const std::string& parent, const char* name, Re
 }
 
 int ReadMap(const Json& value, const std::string& field, MapScenario& map, std::string& error) {
-  return CheckObject(value, field,
-                     {"running", "closesAfterMs", "executableExists", "appearsAfterMs"}, error) &&
+  return CheckObject(
+             value, field,
+             {"running", "closesAfterMs", "executableExists", "appearsAfterMs", "installedAt"},
+             error) &&
          Optional(value, field, "running",
                   [&](const Json& v, const std::string& f) {
                     return ReadBoolean(v, f, map.running, error);
@@ -102,8 +104,19 @@ int ReadMap(const Json& value, const std::string& field, MapScenario& map, std::
                   [&](const Json& v, const std::string& f) {
                     return ReadBoolean(v, f, map.executableExists, error);
                   }) &&
-         Optional(value, field, "appearsAfterMs", [&](const Json& v, const std::string& f) {
-           return ReadDelay(v, f, map.appearsAfterMs, error);
+         Optional(value, field, "appearsAfterMs",
+                  [&](const Json& v, const std::string& f) {
+                    return ReadDelay(v, f, map.appearsAfterMs, error);
+                  }) &&
+         Optional(value, field, "installedAt", [&](const Json& v, const std::string& f) {
+           if (v.is_null()) {
+             map.installedAt.reset();
+             return 1;
+           }
+           std::wstring path;
+           if (!ReadWide(v, f, path, error)) return 0;
+           map.installedAt = path;
+           return 1;
          });
 }
 

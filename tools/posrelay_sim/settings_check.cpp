@@ -94,6 +94,8 @@ class Warnings {
 
   ReportLanguage Language() const { return language_; }
 
+  std::size_t Count() const { return list_.size(); }
+
   std::string Join(const std::vector<std::string>& items) const {
     std::string joined;
     for (const std::string& item : items) {
@@ -168,25 +170,49 @@ bool IsPauseKey(int key) {
 }
 
 // The key a line that sets none was meant to set, in full-width characters,
-// in another case or with blanks before its "=", and the line as it sets it.
+// in another case, with blanks before its "=" or with a colon or blanks for
+// it, and the line as it sets it.
 struct MeantKey {
   int key;
   CheckText why;
   std::wstring line;
+  wchar_t separator;  // what stands for "=", as written
 };
+
+// Whether what follows a key's name without "=" reads as the key's value,
+// not as words of a note that happen to start with the name.
+bool LooksLikeValue(int key, const std::wstring& value) {
+  if (value.empty()) return false;
+  if (key == kKeyGpath) return value[0] == L'\\' || value[0] == L'/' || value[0] == L'"';
+  if (key == kKeyComport) return value.compare(0, 3, L"com") == 0;
+  return std::wcschr(L"0123456789+-", value[0]) != nullptr;
+}
 
 int FindMeantKey(const std::wstring& piece, const LauncherSettings& settings, MeantKey& meant) {
   const std::wstring half = HalfWidth(piece);
   const std::wstring lower = AsciiLowerCase(half);
+  const std::wstring::size_type lineStart = lower.find_first_not_of(L" \t");
   for (int key = 0; key < kSettingsKeyCount; ++key) {
     const std::wstring name = SettingsKeyName(key);
     for (std::wstring::size_type at = lower.find(name); at != std::wstring::npos;
          at = lower.find(name, at + 1)) {
-      const std::wstring::size_type equals = lower.find_first_not_of(L" \t", at + name.size());
-      if (equals == std::wstring::npos || lower[equals] != L'=') continue;
+      const std::wstring::size_type nameEnd = at + name.size();
+      const std::wstring::size_type equals = lower.find_first_not_of(L" \t", nameEnd);
+      if (equals == std::wstring::npos) continue;
+      // Only a line that starts with the name is taken to set it without "=".
+      const bool colon = at == lineStart && lower[equals] == L':';
+      const std::wstring::size_type valueAt = colon || lower[equals] == L'=' ? equals + 1 : equals;
+      const bool blanks = lower[equals] != L'=' && !colon && at == lineStart && equals > nameEnd &&
+                          LooksLikeValue(key, lower.substr(valueAt));
+      if (lower[equals] != L'=' && !colon && !blanks) continue;
       const std::wstring written = piece.substr(at, name.size());
       meant.key = key;
-      if (written != half.substr(at, name.size())) {
+      meant.separator = piece[equals];
+      if (colon) {
+        meant.why = kWarnColonForEquals;
+      } else if (blanks) {
+        meant.why = kWarnNoEquals;
+      } else if (written != half.substr(at, name.size())) {
         meant.why = kWarnFullWidthKey;
       } else if (piece[equals] == kFullWidthEquals) {
         meant.why = kWarnFullWidthEquals;
@@ -195,7 +221,7 @@ int FindMeantKey(const std::wstring& piece, const LauncherSettings& settings, Me
       }
       // A text as written; a number in the half-width digits it is read in.
       const std::wstring& value = TextSettingsField(settings, key) ? piece : half;
-      meant.line = name + L"=" + Trimmed(value.substr(equals + 1), kValueEdges);
+      meant.line = name + L"=" + Trimmed(value.substr(valueAt), kValueEdges);
       return 1;
     }
   }
@@ -292,6 +318,24 @@ void CheckAfterDigits(const std::wstring& value, int read, std::size_t digits, s
   }
 }
 
+bool IsFullWidth(wchar_t c) {
+  return (c >= kFullWidthFirst && c <= kFullWidthLast) || c == kIdeographicSpace;
+}
+
+// The full-width characters of `text`, each once, as the check names them.
+std::string FullWidthNamed(const std::wstring& text, const Warnings& warnings) {
+  std::wstring found;
+  for (wchar_t c : text) {
+    if (IsFullWidth(c) && found.find(c) == std::wstring::npos) found += c;
+  }
+  std::vector<std::string> names;
+  for (wchar_t c : found) {
+    names.push_back(c == kIdeographicSpace ? warnings.Text(kTextFullWidthBlank)
+                                           : warnings.Shown(std::wstring(1, c)));
+  }
+  return warnings.Join(names);
+}
+
 // A number that reads as something other than what its author wrote.
 void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warnings) {
   std::wstring value;
@@ -300,6 +344,7 @@ void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warning
   std::size_t end = 0;
   const int digits = ReadInteger(value.c_str(), value.size(), read, end);
   const std::string shown = warnings.Quoted(value);
+  const std::size_t warned = warnings.Count();
   if (HasFullWidthDigit(value)) {
     warnings.Add(line, key, kWarnFullWidthDigits,
                  {KeyName(key), shown, std::to_string(read),
@@ -310,18 +355,49 @@ void CheckNumber(const std::wstring& piece, int key, int line, Warnings& warning
     // Otherwise the value runs into another key, which is warned about.
     CheckAfterDigits(value, read, end - static_cast<std::size_t>(digits), end, key, line, warnings);
   }
+  // Full-width characters that leave the number as meant, such as a unit
+  // in full width, are still named.
+  const std::string named = FullWidthNamed(value, warnings);
+  if (warnings.Count() == warned && !named.empty()) {
+    const std::string readAs = KeyName(key) + "=" + std::to_string(read);
+    warnings.Add(line, key, kWarnFullWidthInNumber,
+                 {KeyName(key), shown, named, std::to_string(read), readAs});
+  }
 }
 
-// A text taken with blanks at its ends, which the launcher keeps.
+// What a text value that is not the one meant does on the handset.
+CheckText TextValueFault(int key) { return key == kKeyGpath ? kTextNoSuchFile : kTextNoSuchPort; }
+
+// A text taken with blanks at its ends, which the launcher keeps: a
+// full-width blank no file or port name ends in; whether the handset drops
+// a half-width one at a path's end is not known.
 void CheckBlanks(const std::wstring& value, int key, int line, Warnings& warnings) {
   const bool atStart = !value.empty() && IsBlank(value[0]);
   const bool atEnd = !value.empty() && IsBlank(value[value.size() - 1]);
   if (!atStart && !atEnd) return;
   const CheckText where = atStart && atEnd ? kTextStartAndEnd : atStart ? kTextStart : kTextEnd;
-  warnings.Add(line, key, kWarnBlankAtEnds,
-               {KeyName(key), warnings.Shown(value), warnings.Text(where),
-                warnings.Text(key == kKeyGpath ? kTextPath : kTextPortName),
-                KeyName(key) + "=" + WideToUtf8(Trimmed(value, kBlanks))});
+  const bool fullWidth = value[0] == kIdeographicSpace || value.back() == kIdeographicSpace;
+  const std::string what = warnings.Text(key == kKeyGpath ? kTextPath : kTextPortName);
+  const std::string instead = KeyName(key) + "=" + WideToUtf8(Trimmed(value, kBlanks));
+  if (fullWidth) {
+    warnings.Add(line, key, kWarnFullWidthBlankAtEnds,
+                 {KeyName(key), warnings.Shown(value), warnings.Text(where), what,
+                  warnings.Text(TextValueFault(key)), instead});
+  } else {
+    warnings.Add(line, key, kWarnBlankAtEnds,
+                 {KeyName(key), warnings.Shown(value), warnings.Text(where), what,
+                  key == kKeyGpath && atEnd ? warnings.Text(kTextBlankMayBeDropped) : "", instead});
+  }
+}
+
+// A text holding full-width forms of the characters meant, which the
+// handset reads as they are; blanks at its ends have their own warning.
+void CheckFullWidthInText(const std::wstring& value, int key, int line, Warnings& warnings) {
+  const std::string named = FullWidthNamed(Trimmed(value, kBlanks), warnings);
+  if (named.empty()) return;
+  warnings.Add(line, key, kWarnFullWidthInValue,
+               {KeyName(key), warnings.Shown(value), named, warnings.Text(TextValueFault(key)),
+                KeyName(key) + "=" + WideToUtf8(Trimmed(HalfWidth(value), kBlanks))});
 }
 
 // A text value written with "=" in it, where the launcher ends the value.
@@ -418,10 +494,11 @@ void CheckCarriageReturns(const std::wstring& piece, int key, const LauncherSett
                 SettingValue(settings, key, warnings.Language()), warnings.Join(written)});
 }
 
-// A line that sets no key: one with "=" looks like a setting gone wrong;
-// lines without are notes.
-void CheckLineOfNoKey(const std::wstring& piece, const LauncherSettings& settings, int line,
-                      Warnings& warnings) {
+// A line that sets no key: one with "=" or that starts with a key's name
+// looks like a setting gone wrong; other lines are notes. `setOn` is the
+// line that set the key before, 0 for none.
+void CheckLineOfNoKey(const std::wstring& piece, const LauncherSettings& settings,
+                      const int (&setOn)[kSettingsKeyCount], int line, Warnings& warnings) {
   MeantKey meant;
   const std::string shown = warnings.Quoted(piece);
   if (!FindMeantKey(piece, settings, meant)) {
@@ -430,22 +507,33 @@ void CheckLineOfNoKey(const std::wstring& piece, const LauncherSettings& setting
     return;
   }
   const std::string instead = WideToUtf8(meant.line);
-  if (meant.why == kWarnFullWidthKey) {
+  const std::string name = KeyName(meant.key);
+  const std::string value = SettingValue(settings, meant.key, warnings.Language());
+  const std::string kept =
+      setOn[meant.key] ? warnings.Text(kTextKeptFromLine, {value, std::to_string(setOn[meant.key])})
+                       : warnings.Text(kTextKeptDefault, {value});
+  if (meant.why == kWarnColonForEquals) {
+    const CheckText colon = meant.separator == L':' ? kTextColon : kTextFullWidthColon;
+    warnings.Add(line, meant.key, meant.why, {shown, warnings.Text(colon), name, kept, instead});
+  } else if (meant.why == kWarnNoEquals) {
+    warnings.Add(line, meant.key, meant.why, {shown, name, kept, instead});
+  } else if (meant.why == kWarnFullWidthKey) {
     warnings.Add(line, kNoSettingsKey, meant.why, {shown, instead});
   } else if (meant.why == kWarnFullWidthEquals) {
     warnings.Add(line, kNoSettingsKey, meant.why,
                  {shown, WideToUtf8(std::wstring(1, kFullWidthEquals)), instead});
   } else {
-    warnings.Add(line, kNoSettingsKey, meant.why, {shown, KeyName(meant.key), instead});
+    warnings.Add(line, kNoSettingsKey, meant.why, {shown, name, instead});
   }
 }
 
 // Warnings about one piece of the file; `continued` marks a piece that is
 // not the start of its physical line. `settings` are those after the piece.
 void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome outcome, int key,
-                const LauncherSettings& settings, int line, Warnings& warnings) {
+                const LauncherSettings& settings, const int (&setOn)[kSettingsKeyCount], int line,
+                Warnings& warnings) {
   if (outcome == kLineMatchedNoKey) {
-    CheckLineOfNoKey(piece, settings, line, warnings);
+    CheckLineOfNoKey(piece, settings, setOn, line, warnings);
     return;
   }
   if (!continued && outcome == kLineApplied && LooksLikeComment(piece)) {
@@ -456,6 +544,7 @@ void CheckPiece(const std::wstring& piece, bool continued, SettingsLineOutcome o
   const int leading = LeadingKey(piece);
   if (outcome == kLineApplied && text) {
     CheckBlanks(*text, key, line, warnings);
+    CheckFullWidthInText(*text, key, line, warnings);
     if (leading == key) CheckEqualsInValue(piece, key, *text, line, warnings);
     if (key == kKeyGpath) CheckPath(settings.gpath, line, warnings);
     if (key == kKeyComport) CheckPortName(settings.comport, line, warnings);
@@ -484,7 +573,7 @@ class PieceChecker : public SettingsReadObserver {
 
   void PieceTaken(const std::wstring& piece, bool cut, SettingsLineOutcome outcome, int key,
                   const LauncherSettings& settings) override {
-    CheckPiece(piece, continued_, outcome, key, settings, line_, warnings_);
+    CheckPiece(piece, continued_, outcome, key, settings, check_.setOnLine, line_, warnings_);
     if (outcome == kLineApplied) {
       check_.setOnLine[key] = line_;
       appliedOn[key].push_back(line_);
@@ -509,30 +598,26 @@ std::string Dump(const nlohmann::ordered_json& json) {
 }
 
 // Checks for the map window that end before a handset's map has shown its
-// window or closed it. A start looks last one pause before it gives up,
-// wait × (waitloop - 1) after the start; a close one pause later, wait ×
-// waitloop after its request. Either ends the run in a timeout message.
+// window or closed it: either ends the run in a timeout message.
 void CheckMapWait(const SettingsCheck& check, Warnings& warnings) {
   const LauncherSettings& settings = check.settings;
-  const std::uint64_t wait = static_cast<std::uint64_t>(settings.wait);
-  const std::uint64_t checks = static_cast<std::uint64_t>(settings.waitloop);
-  const std::uint64_t lastStartLook = wait * (checks - 1);
-  if (lastStartLook >= kHandsetMapMs) return;
+  const MapLooks looks = ComputeMapLooks(settings);
+  if (looks.lastAfterStartMs >= kHandsetMapMs) return;
   const std::string close =
       settings.greset == 1
-          ? warnings.Text(kTextMapCloseTime, {DurationText(wait * checks, check.language)})
+          ? warnings.Text(kTextMapCloseTime, {DurationText(looks.lastAfterCloseMs, check.language)})
           : std::string();
-  // A longer wait, or with one check only, more checks.
-  const std::string instead =
-      checks > 1 ? "wait=" + std::to_string((kHandsetMapMs + checks - 2) / (checks - 1))
-                 : "waitloop=" + std::to_string((kHandsetMapMs + wait - 1) / wait + 1);
+  int insteadKey = kNoSettingsKey;
+  std::uint64_t insteadValue = 0;
+  LooksReaching(settings, kHandsetMapMs, insteadKey, insteadValue);
   // On the later of the two lines, the one that made the wait short.
   const bool onWait = check.setOnLine[kKeyWait] >= check.setOnLine[kKeyWaitloop];
   const int key = onWait ? kKeyWait : kKeyWaitloop;
   warnings.Add(check.setOnLine[key], key, kWarnMapWaitShort,
                {std::to_string(settings.wait), std::to_string(settings.waitloop),
-                DurationText(lastStartLook, check.language), close,
-                warnings.Text(kTextSecondsPart, {std::to_string(kHandsetMapMs / 1000)}), instead});
+                DurationText(looks.lastAfterStartMs, check.language), close,
+                warnings.Text(kTextSecondsPart, {std::to_string(kHandsetMapMs / 1000)}),
+                KeyName(insteadKey) + "=" + std::to_string(insteadValue)});
 }
 
 // Warnings about the outcome of the whole file.
@@ -593,8 +678,9 @@ void CheckOutcome(const SettingsCheck& check,
   }
 }
 
-// Whether two readings of a line set the same setting to the same value.
-bool ReadAlike(const std::wstring& one, const std::wstring& other) {
+// Whether two readings of a line set the same setting to the same value;
+// `key` is the one the second sets, or else the first.
+bool ReadAlike(const std::wstring& one, const std::wstring& other, int& key) {
   LauncherSettings first;
   LauncherSettings second;
   SetDefaultSettings(first);
@@ -602,11 +688,18 @@ bool ReadAlike(const std::wstring& one, const std::wstring& other) {
   int firstKey = kNoSettingsKey;
   int secondKey = kNoSettingsKey;
   const SettingsLineOutcome outcome = ApplySettingsLine(first, one, false, firstKey);
-  if (ApplySettingsLine(second, other, false, secondKey) != outcome || firstKey != secondKey) {
-    return false;
-  }
+  const SettingsLineOutcome otherOutcome = ApplySettingsLine(second, other, false, secondKey);
+  key = secondKey != kNoSettingsKey ? secondKey : firstKey;
+  if (otherOutcome != outcome || firstKey != secondKey) return false;
   return outcome != kLineApplied ||
          SettingValue(first, firstKey, kEnglish) == SettingValue(second, secondKey, kEnglish);
+}
+
+// Whether the bytes hold text other than ASCII that is UTF-8, which
+// Shift-JIS text almost never is.
+bool IsUtf8WithJapanese(const std::string& bytes, std::wstring& text) {
+  const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  return wide && Utf8ToWide(bytes, text);
 }
 
 // A file in another encoding than the handset's code page, Shift-JIS.
@@ -619,10 +712,8 @@ void CheckEncoding(const std::string& bytes, Warnings& warnings) {
     warnings.Add(1, kNoSettingsKey, kWarnUtf16, {});
     return;
   }
-  const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
   std::wstring text;
-  // Shift-JIS text other than ASCII is almost never valid UTF-8.
-  if (!wide || !Utf8ToWide(bytes, text)) return;
+  if (!IsUtf8WithJapanese(bytes, text)) return;
   // A UTF-8 file matters only where the launcher reads a line otherwise
   // than its author wrote it: Japanese in notes changes nothing.
   int line = 1;
@@ -637,9 +728,27 @@ void CheckEncoding(const std::string& bytes, Warnings& warnings) {
     const std::wstring read = Cp932ToWide(written);
     std::wstring meant;
     Utf8ToWide(written, meant);
-    if (!ReadAlike(read, meant))
-      warnings.Add(line, kNoSettingsKey, kWarnUtf8, {warnings.Quoted(read)});
+    int key = kNoSettingsKey;
+    if (!ReadAlike(read, meant, key)) warnings.Add(line, key, kWarnUtf8, {warnings.Quoted(read)});
   }
+}
+
+LauncherSettings ReadWithLaunchersReader(const std::string& bytes, SettingsReadObserver* observer) {
+  HandsetScenario scenario;
+  scenario.settingsFile = bytes;
+  SimulatedHandset handset(scenario);
+  LauncherSettings settings;
+  ReadSettings(handset, settings, observer);
+  return settings;
+}
+
+std::wstring MeantGpath(const std::string& bytes, const std::wstring& gpath) {
+  std::wstring text;
+  const std::wstring meant = IsUtf8WithJapanese(bytes, text)
+                                 ? ReadWithLaunchersReader(WideToCp932(text), nullptr).gpath
+                                 : gpath;
+  // Quotes around a path are not part of it, as on a desktop's command line.
+  return Trimmed(Trimmed(HalfWidth(meant), kBlanks), L"\"");
 }
 
 }  // namespace
@@ -651,11 +760,9 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
   Warnings warnings(language, check.warnings);
 
   // The launcher's own reader, over a handset whose settings file holds the bytes.
-  HandsetScenario scenario;
-  scenario.settingsFile = bytes;
-  SimulatedHandset handset(scenario);
   PieceChecker checker(check, warnings);
-  ReadSettings(handset, check.settings, &checker);
+  check.settings = ReadWithLaunchersReader(bytes, &checker);
+  check.meantGpath = MeantGpath(bytes, check.settings.gpath);
 
   CheckOutcome(check, checker.appliedOn, warnings);
   CheckEncoding(bytes, warnings);

@@ -32,6 +32,10 @@ struct SettingsCheck {
   int setOnLine[kSettingsKeyCount];
   // In line order.
   std::vector<SettingsWarning> warnings;
+  // The path gpath's author meant, where a dry run takes the map to be: as
+  // written in a UTF-8 file, full-width forms and blanks as half-width ones,
+  // without blanks or quotes at its ends.
+  std::wstring meantGpath;
 };
 
 // `bytes` are the file's contents as they would lie beside the launcher;
