@@ -576,7 +576,7 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "警告: 1 行目: gpath の値「\"\\Maps\\Map.exe\"」が「\"」で囲まれています。",
        "LANG=ja_JP.UTF-8"},
       {"what the shortest run assumes", "wait=1000\n", 0,
-       "  最短で地図が出るまで  2 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し、"
+       "  最短で地図が出るまで  2 秒（切るデータ接続がなく、W-SIM がすぐに位置を返し、"
        "地図アプリの画面がすぐに出るとき）\n",
        "LC_MESSAGES=ja_JP.UTF-8 LANG=C"},
       {"times as the guide writes them", "wait=1000\n", 0,

@@ -301,7 +301,7 @@ test('waits too short for a handset\'s map end in its timeout on the slow map', 
   const warnings = await page.locator('#warnings li').allInnerTexts();
   assert.ok(warnings.some((w) => w.includes('4 秒なら wait=4000 と書いてください')), warnings.join('\n'));
   assert.match(await textOf('#run-time'),
-               /最短で地図が出るまで\n2 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し/);
+               /最短で地図が出るまで\n2 秒（切るデータ接続がなく、W-SIM がすぐに位置を返し/);
   await page.getByLabel('地図アプリの起動に 5 秒かかる（実際の端末と同じ）').check();
   assert.match(await textOf('#dry-run-summary'), /モバイル Google マップの起動でタイムアウトしました/);
   await page.screenshot({path: path.join(path.dirname(pagePath), 'screenshots', 'ja-slow-map.png'),
