@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -16,6 +17,7 @@
 #include "app/res/version.h"
 #include "simulator/text_encoding.h"
 #include "tests/test_helpers.h"
+#include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/settings_check.h"
@@ -569,11 +571,11 @@ TEST(PosrelaySim, CheckWarnsAboutEachSurprise) {
        "警告: 1 行目: gpath の値「\"\\Maps\\Map.exe\"」が「\"」で囲まれています。",
        "LANG=ja_JP.UTF-8"},
       {"what the shortest run assumes", "wait=1000\n", 0,
-       "  最短で地図が出るまで  2.000 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し、"
+       "  最短で地図が出るまで  2 秒（切るデータ接続がなく、W-SIM がすぐに位置を返し、"
        "地図アプリの画面がすぐに出るとき）\n",
        "LC_MESSAGES=ja_JP.UTF-8 LANG=C"},
       {"times as the guide writes them", "wait=1000\n", 0,
-       "  最長の実行            約 1 分 22 秒（82.100 秒）\n", "LANG=ja_JP.UTF-8"},
+       "  最長の実行            約 1 分 22 秒\n", "LANG=ja_JP.UTF-8"},
       {"LC_ALL before LANG", "wait=0\n", 1, "warning: line 1: wait is 0",
        "LC_ALL=C LANG=ja_JP.UTF-8"},
   };
@@ -935,24 +937,24 @@ TEST(PosrelaySim, ReplaysRecordedRunsAndNamesWhereAnAlteredOneDeparts) {
       // Interrupted runs replay as far as their traces go.
       {"no_position.trace", "{\"t\":50747,\"op\":\"quit\"", "", true, 0,
        "ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when the "
-       "handset is reset while it is shown; identical up to there",
+       "handset is reset while it is shown, after operation 724; identical up to there",
        "end: ended at the message \"W-SIMからの位置情報取得に失敗しました\", at 50.733 s, as when "
        "the handset is reset while it is shown"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "", true, 0,
-       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: the "
-       "trace stops without its end line; identical up to there; 1.411 s recorded, 1.400 s of "
-       "them the launcher's pauses",
+       "the record stops at 1.411 s, with the position 35.692670, 139.750125, after operation 37: "
+       "the trace stops without its end line; identical up to there; 1.411 s recorded, 1.400 s "
+       "of them the launcher's pauses",
        ""},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", "{\"t\":1411,\"op\":\"fo",
        true, 0,
-       "interrupted after operation 37, at 1.411 s, with the position 35.692670, 139.750125: its "
-       "last line, line 39, was cut part-way; identical up to there",
+       "the record stops at 1.411 s, with the position 35.692670, 139.750125, after operation 37: "
+       "its last line, line 39, was cut part-way; identical up to there",
        "position  attempt 1 of at most 50 gave N35.41.22 E139.45.12 on the Tokyo datum "
        "(35.689444, 139.753333); on WGS84 35.692670, 139.750125"},
       {"normal_run.trace", "{\"t\":1411,\"op\":\"foreground\",\"win", std::string(9, '\0') + "\n",
        true, 0,
-       "interrupted after operation 37, at 1.411 s, with the position 35.692670, "
-       "139.750125: its last line, line 39",
+       "the record stops at 1.411 s, with the position 35.692670, 139.750125, after operation 37: "
+       "its last line, line 39",
        ""},
       {"normal_run.trace", "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC\\r",
        "{\"t\":402,\"op\":\"write\",\"text\":\"AT@LBC1\\r\",\"count\":8}\n", true, 1,
@@ -1104,8 +1106,11 @@ std::string XmlEscaped(const std::string& text) {
 }
 
 // Every way a run can end, told alike by the summary's end line, the
-// chart's caption and title, the page's verdict and the replay's JSON, in
-// both languages; the chart never says "map shown" for a map not shown.
+// chart's caption, the page's verdict and the replay's JSON, in both
+// languages; the chart never says "map shown" for a map not shown. The page
+// tells it once: its headline; the details under it and the page's summary
+// add only what the headline lacks, and a record that stops without its end
+// says what that most likely means and what to do.
 TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
   const std::string kShownEn = "map shown at 35.692670, 139.750125, after ";
   const std::string kShownJa =
@@ -1114,6 +1119,14 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
   const std::string kSameJa = "記録どおりに再現できました。";
   const std::string kPartEn = "Identical as far as the trace goes: ";
   const std::string kPartJa = "記録のあるところまでは記録どおりです。";
+  const std::string kMeaningEn =
+      " Most likely the trace was copied only in part, or the handset was reset or switched off "
+      "during the run: copy posrelay.trace from the handset again, and if it still stops short, "
+      "run posrelay once more.";
+  const std::string kMeaningJa =
+      "記録ファイルのコピーが途中で止まったか、実行中に端末がリセットされたか電源が切れたと考えられ"
+      "ます。端末から posrelay.trace をもう一度コピーしてください。それでも途切れているときは、"
+      "posrelay をもう一度実行してください。";
   const std::string zoom = WriteTemp("gzoomtime=25000\n");
   const std::string cutToEnd = RecordedDryRun("--ini '" + zoom + "'");
   std::remove(zoom.c_str());
@@ -1127,52 +1140,51 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
     std::string japanese;
     std::string headlineEnglish;  // the page's verdict, before the end
     std::string headlineJapanese;
+    bool meaning;     // the headline says what a record cut short means
     bool reachesEnd;  // the chart's end line is the run's, else where the record stops
     const char* seconds;
+    const char* secondsJapanese;
   } cases[] = {
-      {"shown", KeptTrace("normal_run.trace"), "shown", kShownEn + "1.560 s", "1.560 秒" + kShownJa,
-       kSameEn, kSameJa, true, "1.560"},
+      {"shown", KeptTrace("normal_run.trace"), "shown", kShownEn + "1.560 s", "1.6 秒" + kShownJa,
+       kSameEn, kSameJa, false, true, "1.560 s", "1.6 秒"},
       {"message without a position", KeptTrace("map_never_closes.trace"), "message",
        "message \"モバイル Google マップの停止でタイムアウトしました\", after 2.401 s",
-       "2.401 秒でメッセージ「モバイル Google "
+       "2.4 秒でメッセージ「モバイル Google "
        "マップの停止でタイムアウトしました」を表示して終わりました",
-       kSameEn, kSameJa, true, "2.401"},
+       kSameEn, kSameJa, false, true, "2.401 s", "2.4 秒"},
       {"message with a position", RecordedDryRun("--scenario map_does_not_start.json"), "message",
        "message \"モバイル Google マップの起動に失敗しました\", position 35.692670, 139.750125, "
-       "after "
-       "3.000 s",
-       "3.000 秒でメッセージ「モバイル Google マップの起動に失敗しました」を表示して終わりました"
+       "after 3.000 s",
+       "3 秒でメッセージ「モバイル Google マップの起動に失敗しました」を表示して終わりました"
        "（位置は北緯 35.692670 度、東経 139.750125 度）",
-       kSameEn, kSameJa, true, "3.000"},
+       kSameEn, kSameJa, false, true, "3.000 s", "3 秒"},
       {"interrupted before a position", KeptTrace("interrupted.trace"), "interrupted",
-       "interrupted after operation 118, at 7.459 s, before any position",
-       "118 番目の操作のあとで記録が途切れています（7.459 秒、位置は取れていません）", kPartEn,
-       kPartJa, false, "7.459"},
+       "the record stops at 7.459 s, before any position",
+       "記録は 7.5 秒で途切れています（位置はまだ取れていません）", kPartEn, kPartJa, true, false,
+       "7.459 s", "7.5 秒"},
       {"interrupted with a position", KeptTrace("normal_run.trace", 2), "interrupted",
-       "interrupted after operation 39, at 1.560 s, with the position 35.692670, 139.750125",
-       "39 番目の操作のあとで記録が途切れています（1.560 秒、位置は北緯 35.692670 度、東経 "
-       "139.750125 度）",
-       kPartEn, kPartJa, false, "1.560"},
+       "the record stops at 1.560 s, with the position 35.692670, 139.750125",
+       "記録は 1.6 秒で途切れています（位置は北緯 35.692670 度、東経 139.750125 度）", kPartEn,
+       kPartJa, true, false, "1.560 s", "1.6 秒"},
       {"ended at the message", KeptTrace("map_never_closes.trace", 2), "endedAtMessage",
        "ended at the message \"モバイル Google マップの停止でタイムアウトしました\", at 2.319 s, "
-       "as "
-       "when the handset is reset while it is shown",
+       "as when the handset is reset while it is shown",
        "メッセージ「モバイル Google "
        "マップの停止でタイムアウトしました」の表示中に記録が終わっています"
-       "（2.319 秒。表示中に端末をリセットしたときなど）",
-       kPartEn, kPartJa, false, "2.319"},
+       "（2.3 秒。表示中に端末をリセットしたときなど）",
+       kPartEn, kPartJa, false, false, "2.319 s", "2.3 秒"},
       {"cut, its last part to the end", cutToEnd, "cut",
-       kShownEn + "1254.000 s; the trace was cut at its bound after operation 19298, its last "
-                  "part kept",
-       "1254.000 秒" + kShownJa +
-           "。記録は 19298 番目の操作のあとで上限に達し、実行の最後の部分だけが残っています",
-       kPartEn, kPartJa, true, "1254.000"},
+       kShownEn + "1254.000 s; the trace reached its bound, so only the run's beginning and its "
+                  "last part are kept",
+       "約 20 分 54 秒" + kShownJa +
+           "。記録ファイルが上限の大きさに達したため、実行の最初と最後の部分だけが残っています",
+       kPartEn, kPartJa, false, true, "1254.000 s", "約 20 分 54 秒"},
       {"cut, its last part short of the end", cutShort, "cut",
-       "cut at the trace's bound after operation 19298; the record stops at 1254.000 s, short of "
-       "the run's end",
-       "記録が上限に達したため 19298 番目の操作より後は省かれ、実行の終わりまで残っていません"
-       "（記録は 1254.000 秒まで）",
-       kPartEn, kPartJa, false, "1254.000"},
+       "the trace reached its bound, so its middle is left out and the record stops at 1254.000 "
+       "s, short of the run's end",
+       "記録ファイルが上限の大きさに達したため途中が省かれ、記録は実行の終わりまで残っていません"
+       "（約 20 分 54 秒まで）",
+       kPartEn, kPartJa, false, false, "1254.000 s", "約 20 分 54 秒"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1189,17 +1201,138 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
       EXPECT_EQ(LastLine(FormatReplaySummary(trace, language)),
                 (english ? "end: " : "終わり: ") + end + "\n");
       const std::string chart = FormatReplaySvg(trace, language);
-      EXPECT_NE(chart.find("<title>posrelay: " + XmlEscaped(end) + "</title>"), std::string::npos);
       EXPECT_NE(chart.find("class=\"caption\">" + XmlEscaped(end) + "</text>"), std::string::npos);
-      const std::string runEnd = (english ? ">end " : ">終わり ") + std::string(c.seconds);
-      const std::string recordStops =
-          (english ? ">record stops " : ">記録の終わり ") + std::string(c.seconds);
+      const std::string seconds = english ? c.seconds : c.secondsJapanese;
+      const std::string runEnd = (english ? ">end " : ">実行の終わり ") + seconds;
+      const std::string recordStops = (english ? ">record stops " : ">記録の終わり ") + seconds;
       EXPECT_EQ(chart.find(runEnd) != std::string::npos, c.reachesEnd);
       EXPECT_EQ(chart.find(recordStops) != std::string::npos, !c.reachesEnd);
       EXPECT_EQ(chart.find("map shown") != std::string::npos,
                 english && end.find("map shown") != std::string::npos);
+      const std::string meaning = c.meaning ? (english ? kMeaningEn : kMeaningJa) : "";
       EXPECT_EQ(FormatReplayHeadline(trace, result, language),
-                (english ? c.headlineEnglish : c.headlineJapanese) + end + (english ? "." : "。"));
+                (english ? c.headlineEnglish : c.headlineJapanese) + end + (english ? "." : "。") +
+                    meaning);
+      // Once: none of the rest of the page repeats it.
+      for (const std::string& rest : {FormatReplayDetails(trace, result, language),
+                                      FormatReplaySummary(trace, language, false),
+                                      chart.substr(0, chart.find("class=\"caption\""))}) {
+        EXPECT_EQ(rest.find(XmlEscaped(end)), std::string::npos) << rest;
+      }
+    }
+  }
+}
+
+// The numbers an SVG gives `attribute` in each element that starts with `start`.
+std::vector<double> SvgNumbers(const std::string& svg, const std::string& start,
+                               const std::string& attribute) {
+  std::vector<double> numbers;
+  for (std::size_t at = svg.find(start); at != std::string::npos; at = svg.find(start, at + 1)) {
+    const std::size_t value = svg.find(attribute + "=\"", at);
+    if (value < svg.find('>', at))
+      numbers.push_back(std::stod(svg.substr(value + attribute.size() + 2)));
+  }
+  return numbers;
+}
+
+// The attempts the summary counts, from its English position line.
+int SummaryAttempts(const std::string& summary) {
+  for (const char* before : {"position  attempt ", "none in ", "at attempt "}) {
+    const std::size_t at = summary.find(before);
+    if (at != std::string::npos) return std::stoi(summary.substr(at + std::strlen(before)));
+  }
+  return 0;
+}
+
+// A text of the chart as laid out: its box, near enough.
+struct ChartText {
+  double left, right, top, bottom;
+  std::string text;
+};
+
+std::vector<ChartText> ChartTexts(const std::string& svg) {
+  std::vector<ChartText> texts;
+  for (std::size_t at = svg.find("<text "); at != std::string::npos;
+       at = svg.find("<text ", at + 1)) {
+    const std::size_t open = svg.find('>', at);
+    const std::string tag = svg.substr(at, open - at);
+    const std::string text = svg.substr(open + 1, svg.find("</text>", open) - open - 1);
+    const double size = tag.find("caption") != std::string::npos         ? 14
+                        : tag.find("attemptnumber") != std::string::npos ? 10
+                                                                         : 12;
+    const double width = 7.5 * size / 12 * static_cast<double>(DisplayWidth(text));
+    const double x = SvgNumbers(tag, "<text", "x")[0];
+    const double y = SvgNumbers(tag, "<text", "y")[0];
+    const double left = tag.find("\"end\"") != std::string::npos      ? x - width
+                        : tag.find("\"middle\"") != std::string::npos ? x - width / 2
+                                                                      : x;
+    texts.push_back(ChartText{left, left + width, y - size * 0.8, y + size * 0.2, text});
+  }
+  return texts;
+}
+
+// Every sample trace, whole and cut to its first half of bytes as an
+// interrupted copy leaves it, drawn in both languages: the summary counts
+// the attempts the chart marks; the chart draws nothing past its end line,
+// no text over another and only the lanes' names in the lanes; in Japanese
+// every mark tells what happened, never the raw record.
+TEST(PosrelaySim, ChartsOfEverySampleTraceAndItsFirstHalfReadAsTheirSummaries) {
+  for (const char* name :
+       {"interrupted.trace", "map_never_closes.trace", "no_position.trace", "normal_run.trace",
+        "several_connections.trace", "zoom_and_clear.trace"}) {
+    const std::string whole = KeptTrace(name);
+    for (const std::string& bytes : {whole, whole.substr(0, whole.size() / 2)}) {
+      SCOPED_TRACE(std::string(name) + ", " + std::to_string(bytes.size()) + " bytes");
+      RecordedTrace trace;
+      std::string problem;
+      ASSERT_TRUE(ReadTrace(bytes, trace, problem)) << problem;
+      const std::string summary = FormatReplaySummary(trace, kEnglish);
+      const bool stopsShort = bytes.size() < whole.size();
+      EXPECT_EQ(summary.find("none in ") == std::string::npos || !stopsShort, true) << summary;
+      for (const ReportLanguage language : {kEnglish, kJapanese}) {
+        const std::string chart = FormatReplaySvg(trace, language);
+        const std::string drawn = chart.substr(0, chart.find("<g class=\"legend\">"));
+        EXPECT_EQ(SvgNumbers(drawn, "<line class=\"attempt\"", "x1").size(),
+                  static_cast<std::size_t>(SummaryAttempts(summary)))
+            << summary;
+        const double end = SvgNumbers(drawn, "<line class=\"end\"", "x1").at(0);
+        for (const char* mark : {"<circle ", "<path "}) {
+          const std::string attribute = mark[1] == 'c' ? "cx" : "d";
+          for (std::size_t at = drawn.find(mark); at != std::string::npos;
+               at = drawn.find(mark, at + 1)) {
+            const std::size_t value = drawn.find(attribute + "=\"", at) + attribute.size() + 2;
+            EXPECT_LE(std::stod(drawn.substr(value + (mark[1] == 'p' ? 1 : 0))) + 6, end + 0.05)
+                << drawn.substr(at, 200);
+          }
+        }
+        const std::vector<double> pauses = SvgNumbers(drawn, "<rect class=\"pause\"", "x");
+        const std::vector<double> widths = SvgNumbers(drawn, "<rect class=\"pause\"", "width");
+        for (std::size_t i = 0; i < pauses.size(); ++i)
+          EXPECT_LE(pauses[i] + widths[i], end + 0.05);
+        const double lanesTop = SvgNumbers(drawn, "<rect class=\"lane\"", "y").at(0);
+        const double axis = SvgNumbers(drawn, "<line class=\"axis\"", "y1").at(0);
+        const std::vector<ChartText> texts = ChartTexts(chart);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+          const ChartText& a = texts[i];
+          const bool inLanes = a.bottom > lanesTop && a.top < axis;
+          EXPECT_TRUE(!inLanes || a.left == 10 || a.text.size() <= 2) << a.text;
+          for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            const ChartText& b = texts[j];
+            const bool apart =
+                a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+            EXPECT_TRUE(apart) << a.text << " over " << b.text;
+          }
+        }
+        if (language != kJapanese) continue;
+        for (std::size_t at = chart.find("<title>"); at != std::string::npos;
+             at = chart.find("<title>", at + 1)) {
+          const std::string title = chart.substr(at, chart.find("</title>", at) - at);
+          for (int op = 0; op < kTraceOpCount; ++op) {
+            const std::string opName = TraceOpName(static_cast<TraceOp>(op));
+            EXPECT_EQ(title.find(opName + " "), std::string::npos) << title;
+          }
+        }
+      }
     }
   }
 }

@@ -121,11 +121,12 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
 }
 
 // posrelay-sim --replay, told in the page's language: {"headline" (the
-// verdict in a sentence with how the run ended), "verdict" (the report's
-// last line), "result" (the last line of --format json, parsed), "svg",
-// "summary" (without its heading), "report", "origin" (the report's first
-// line: where and when the run was recorded, by which launcher)}, or
-// {"problem"} for a file that is not a trace it replays, in the owner's
+// verdict in a sentence with how the run ended), "verdict" (the details
+// the headline lacks), "result" (the last line of --format json, parsed),
+// "svg", "summary" (without its heading, and without the end, which the
+// headline tells), "report", "origin" (the report's first line: where and
+// when the run was recorded, by which launcher)}, or {"problem"} for a file
+// that is not a trace it replays, in the owner's
 // words with its line.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
                                                  const char* language) {
@@ -144,11 +145,11 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
   const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
   Json replay;
   replay["headline"] = FormatReplayHeadline(trace, result, report);
-  replay["verdict"] = FormatReplayVerdict(trace, result, report);
+  replay["verdict"] = FormatReplayDetails(trace, result, report);
   replay["result"] =
       Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
   replay["svg"] = FormatReplaySvg(trace, report);
-  replay["summary"] = AfterFirstLine(FormatReplaySummary(trace, report));
+  replay["summary"] = AfterFirstLine(FormatReplaySummary(trace, report, false));
   replay["report"] = FormatReplayText(trace, result, report);
   replay["origin"] = FirstLine(replay["report"].get<std::string>());
   return Answer(replay);

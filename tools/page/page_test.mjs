@@ -150,7 +150,7 @@ test('a key hidden behind another one on its line is warned about, with its line
   const warnings = await page.locator('#warnings li').allInnerTexts();
   assert.ok(warnings.some((w) => w.startsWith('1 行目') && w.includes('waitloop ではなく wait を設定します')),
             warnings.join('\n'));
-  assert.match(await textOf('#run-time'), /最長の実行\n約 1 分 1 秒（61\.205 秒）$/);
+  assert.match(await textOf('#run-time'), /最長の実行\n約 1 分 1 秒$/);
 });
 
 test('the Japanese sample: every setting from its line, no warning, a dry run', async () => {
@@ -160,7 +160,7 @@ test('the Japanese sample: every setting from its line, no warning, a dry run', 
   assert.deepEqual(settings.comport, ['「COM1:」', '34 行目']);
   assert.deepEqual(await page.locator('#warnings li').allInnerTexts(), ['注意点はありません。']);
   assert.match(await textOf('#dry-run-summary'),
-               /終わり: 3\.000 秒で地図を表示して終わりました（北緯 35\.\d+ 度、東経 139\.\d+ 度）/);
+               /終わり: 3 秒で地図を表示して終わりました（北緯 35\.\d+ 度、東経 139\.\d+ 度）/);
   assert.equal(await page.locator('#dry-run-chart svg').count(), 1);
   await screenshot('ja-sample.png');
 });
@@ -175,24 +175,32 @@ test('each situation of the handset runs again; a missing map ends in a message'
   assert.match(await textOf('#dry-run-summary'), /終わり: .*地図を表示して終わりました/);
 });
 
+// The verdict is told once, as the headline; the details and the summary
+// add what it lacks, and the chart's marks say what happened.
 test('a recorded trace replays identical, with its chart and summary', async () => {
   await pick('#trace-file', 'posrelay.trace', sample('traces/normal_run.trace'));
-  assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。1.560 秒で地図を表示して' +
+  assert.equal(await textOf('#trace-verdict'), '記録どおりに再現できました。1.6 秒で地図を表示して' +
                '終わりました（北緯 35.692670 度、東経 139.750125 度）。');
-  assert.match(await textOf('#trace-detail'), /^詳細：記録どおりです（40 個の操作）。/);
-  // The summary under its heading, without a heading of its own.
-  assert.match(await textOf('#trace-summary'), /^位置: .*\n.*\n終わり: 1\.560 秒で地図を表示して終わりました/);
+  assert.match(await textOf('#trace-detail'), /^詳細：40 個の操作。記録された 1\.560 秒のうち/);
+  // The summary under its heading, without a heading of its own, and
+  // without the end, which the headline tells.
+  assert.match(await textOf('#trace-summary'), /^位置: 1 回目の問い合わせで取れました/);
+  assert.ok(!(await textOf('#trace-summary')).includes('終わり:'));
   // Which posrelay made the record: its version and build.
   assert.match(await textOf('#trace-origin'), /posrelay 1\.6\.0\.0（ビルド 841ca3b66147）/);
   assert.equal(await page.locator('#trace-chart svg').count(), 1);
+  const tips = await page.locator('#trace-chart svg circle title').allTextContents();
+  assert.ok(tips.includes('0 秒：地図アプリの画面を探しました（まだありません）'), tips.join('\n'));
+  const expected = await page.locator('#trace-chart svg > path.expected title').allTextContents();
+  assert.deepEqual(expected, ['0.1 秒：データ接続を切るための機能（「coredll.dll」）がありません。' +
+                              'パソコンで記録した実行ではいつもこうなり、posrelay はデータ接続を切らずに進みます']);
 });
 
 test('a trace the launcher departs from shows where', async () => {
   const edited = sample('traces/normal_run.trace').toString().replace('wsimcon=100', 'wsimcon=500');
   await pick('#trace-file', 'posrelay.trace', Buffer.from(edited));
   assert.match(await textOf('#trace-verdict'), /記録と違う動きになりました（\d+ 番目の操作、記録ファイルの \d+ 行目）/);
-  assert.match(await textOf('#trace-detail'),
-               /\d+ 番目の操作（記録ファイルの \d+ 行目）で記録と違う動きになりました。.*sleep ms=500/);
+  assert.match(await textOf('#trace-detail'), /^詳細：記録: .*sleep ms=500/);
   await pick('#trace-file', 'posrelay.trace', Buffer.from('not a trace\n'));
   assert.equal(await textOf('#trace-problem'), 'この記録は再生できません：このファイルは posrelay の' +
                '実行記録ではありません（1 行目が実行記録の始まりではありません）。');
@@ -202,20 +210,35 @@ test('a trace the launcher departs from shows where', async () => {
 });
 
 // A run killed before the module gave a position is no success: its verdict,
-// its summary and its chart say where the record stops, in each language.
+// its summary and its chart say where the record stops, in each language,
+// with what that most likely means and what to do; the operation's number
+// only in the details.
 test('an interrupted trace is told as interrupted, never as a map shown', async () => {
   await pick('#trace-file', 'posrelay.trace', sample('traces/interrupted.trace'));
-  const interrupted = '118 番目の操作のあとで記録が途切れています（7.459 秒、位置は取れていません）';
+  const interrupted = '記録は 7.5 秒で途切れています（位置はまだ取れていません）';
+  const meaning = '記録ファイルのコピーが途中で止まったか、実行中に端末がリセットされたか電源が切れたと' +
+                  '考えられます。端末から posrelay.trace をもう一度コピーしてください。それでも途切れて' +
+                  'いるときは、posrelay をもう一度実行してください。';
   assert.equal(await textOf('#trace-verdict'),
-               `記録のあるところまでは記録どおりです。${interrupted}。`);
+               `記録のあるところまでは記録どおりです。${interrupted}。${meaning}`);
   assert.equal(await page.locator('#trace-verdict').getAttribute('class'), 'verdict partial');
-  assert.ok((await textOf('#trace-summary')).includes(`終わり: ${interrupted}`));
+  assert.match(await textOf('#trace-detail'), /^詳細：記録は 118 番目の操作のあとで止まっています。/);
+  assert.match(await textOf('#trace-summary'),
+               /位置: まだ取れていません（8 回目の問い合わせまでで記録が途切れています。最大 50 回）/);
+  assert.equal(await page.locator('#trace-chart svg line.attempt').count(), 8 + 1);
   assert.equal(await page.locator('#trace-chart svg .caption').textContent(), interrupted);
   await screenshot('ja-interrupted-trace.png');
+  // The first half of a whole run's bytes, as an interrupted copy leaves it.
+  const whole = sample('traces/normal_run.trace');
+  await pick('#trace-file', 'posrelay.trace', whole.subarray(0, whole.length / 2));
+  assert.ok((await textOf('#trace-verdict')).endsWith(meaning));
+  assert.match(await textOf('#trace-summary'), /位置: まだ取れていません（1 回目の問い合わせまでで/);
+  assert.equal(await page.locator('#trace-chart svg line.attempt').count(), 1 + 1);
+  await pick('#trace-file', 'posrelay.trace', sample('traces/interrupted.trace'));
   await page.click('#language');
   assert.equal(await page.locator('#trace-chart svg .caption').textContent(),
-               'interrupted after operation 118, at 7.459 s, before any position');
-  assert.match(await textOf('#trace-verdict'), /^Identical as far as the trace goes: interrupted/);
+               'the record stops at 7.459 s, before any position');
+  assert.match(await textOf('#trace-verdict'), /^Identical as far as the trace goes: the record stops/);
   await page.click('#language');
 });
 
@@ -305,7 +328,7 @@ test('waits too short for a handset\'s map end in its timeout on the slow map', 
   const warnings = await page.locator('#warnings li').allInnerTexts();
   assert.ok(warnings.some((w) => w.includes('4 秒なら wait=4000 と書いてください')), warnings.join('\n'));
   assert.match(await textOf('#run-time'),
-               /最短で地図が出るまで\n2\.000 秒（切断するデータ通信がなく、W-SIM がすぐに位置を返し/);
+               /最短で地図が出るまで\n2 秒（切るデータ接続がなく、W-SIM がすぐに位置を返し/);
   await page.getByLabel('地図アプリの起動に 5 秒かかる（実際の端末と同じ）').check();
   assert.match(await textOf('#dry-run-summary'), /モバイル Google マップの起動でタイムアウトしました/);
   await page.screenshot({path: path.join(path.dirname(pagePath), 'screenshots', 'ja-slow-map.png'),

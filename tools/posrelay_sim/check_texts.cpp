@@ -234,7 +234,7 @@ const Texts kTexts[kCheckTextCount] = {
     {nullptr,
      " (no data connection to hang up, the module gives its position at once, the map's window "
      "is there at once{1})",
-     "（切断するデータ通信がなく、W-SIM がすぐに位置を返し、地図アプリの画面がすぐに出る{1}"
+     "（切るデータ接続がなく、W-SIM がすぐに位置を返し、地図アプリの画面がすぐに出る{1}"
      "とき）"},
     {nullptr, ", and the internet is not reached, so no zoom or clear",
      "が、インターネットにつながらずズームも表示の消去もしない"},

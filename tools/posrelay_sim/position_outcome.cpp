@@ -5,6 +5,7 @@
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/run_texts.h"
 #include "trace/run_outcome.h"
 
@@ -31,8 +32,11 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
   RunOutcome run;
   StartRunOutcome(run);
   bool identifying = false;
+  // Attempts are counted as the chart marks them, so that both tell one count.
+  const std::vector<int> attemptStarts = AttemptStartsOf(timeline);
   const TraceRecord& operations = timeline.Operations();
   for (std::size_t i = 0; i < operations.Size(); ++i) {
+    if (attemptStarts[i] && !outcome.givingAttempt) outcome.attempts = attemptStarts[i];
     const TraceEvent& event = operations.Event(i);
     NoteRunOperation(run, operations, event);
     const TraceField* text = TextField(operations, event);
@@ -44,9 +48,6 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
       if (name) outcome.port = operations.Text(*name);
     } else if (event.op == kOpWrite && text) {
       identifying = RecordedCommandIs(operations, *text, kIdentifyCommand) != 0;
-      if (RecordedCommandIs(operations, *text, kPositionCommand) && !outcome.givingAttempt) {
-        ++outcome.attempts;
-      }
     } else if (event.op == kOpRead && identifying) {
       identifying = false;
       std::wstring identification;
@@ -65,14 +66,20 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
   return outcome;
 }
 
-std::string DescribePositionOutcome(const PositionOutcome& outcome, ReportLanguage language) {
-  if (!outcome.asked) return RunTextIn(language, kPositionNotAsked);
+std::string DescribePositionOutcome(const PositionOutcome& outcome, bool wholeRun,
+                                    ReportLanguage language) {
+  if (!outcome.asked)
+    return RunTextIn(language, wholeRun ? kPositionNotAsked : kPositionNotYetAsked);
   if (!outcome.portOpened) {
     return RunTextIn(language, kPositionPortClosed, {QuotedIn(language, outcome.port)});
   }
   const std::string limit = std::to_string(outcome.attemptLimit);
   if (!outcome.givingAttempt) {
-    return RunTextIn(language, kPositionNone, {std::to_string(outcome.attempts), limit});
+    // A record that stops short tells how far the query got, not that it gave up.
+    const RunText none = wholeRun           ? kPositionNone
+                         : outcome.attempts ? kPositionNoneYet
+                                            : kPositionNoneBeforeAttempts;
+    return RunTextIn(language, none, {std::to_string(outcome.attempts), limit});
   }
   return RunTextIn(
       language, kPositionGiven,

@@ -12,10 +12,10 @@
 struct PositionOutcome {
   bool asked = false;  // the launcher tried to open the module's port
   bool portOpened = false;
-  std::string port;               // the port's name, UTF-8
-  int attemptLimit = 0;           // the launcher's, by the module's identification
-  int attempts = 0;               // position commands sent
-  int givingAttempt = 0;          // the attempt whose reply gave the position; 0: none
+  std::string port;       // the port's name, UTF-8
+  int attemptLimit = 0;   // the launcher's, by the module's identification
+  int attempts = 0;       // attempts begun, each with its opening command, as the chart marks them
+  int givingAttempt = 0;  // the attempt whose reply gave the position; 0: none
   DmsAngle latitude = {0, 0, 0};  // as the module gave them, on the Tokyo datum
   DmsAngle longitude = {0, 0, 0};
   GeoPosition tokyo = {0, 0};  // the same in decimal degrees
@@ -27,7 +27,9 @@ struct PositionOutcome {
 PositionOutcome FindPositionOutcome(const Timeline& timeline);
 
 // One line for people in `language`: the attempt, the Tokyo and the WGS84
-// coordinates, or why there is no position.
-std::string DescribePositionOutcome(const PositionOutcome& outcome, ReportLanguage language);
+// coordinates, or why there is no position; for a record that stops short
+// of the run's end (not `wholeRun`), how far the query got before it stops.
+std::string DescribePositionOutcome(const PositionOutcome& outcome, bool wholeRun,
+                                    ReportLanguage language);
 
 #endif

@@ -97,10 +97,12 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
     const RunSummary summary = RecordedSummary(trace);
     const std::string end = RunEndText(summary, language);
     const std::string account = TimeAccount(trace, result, language);
+    const std::string after = std::to_string(summary.end.afterOperation);
     if (summary.end.kind == kRunEndedAtMessage) {
-      return RunTextIn(language, kVerdictAtMessage, {end, "", account});
+      return RunTextIn(language, kVerdictAtMessage, {end, "", account, after});
     }
-    return RunTextIn(language, kVerdictInterrupted, {end, Interruption(trace, language), account});
+    return RunTextIn(language, kVerdictInterrupted,
+                     {end, Interruption(trace, language), account, after});
   }
   if (!result.diverged && !trace.cut) {
     return RunTextIn(language, kVerdictIdentical,
@@ -134,6 +136,36 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
              {OperationText(result.divergentCall, result.divergentCall.Event(0), kExactQuoting)});
 }
 
+std::string FormatReplayDetails(const RecordedTrace& trace, const ReplayResult& result,
+                                ReportLanguage language) {
+  const std::string account = TimeAccount(trace, result, language);
+  if (result.diverged) {
+    // The headline names the operation and the line; the details, what differs.
+    const std::string verdict = FormatReplayVerdict(trace, result, language);
+    const std::string line = std::to_string(DivergenceLine(trace, result));
+    const std::string at = result.endDiffers ? RunTextIn(language, kDivergenceAtEndLine, {line})
+                                             : RunTextIn(language, kDivergenceAtOperation,
+                                                         {std::to_string(result.played + 1), line});
+    return verdict.substr(at.size());
+  }
+  if (trace.interrupted) {
+    const std::string reason = Interruption(trace, language);
+    return RunTextIn(language, kDetailsStopsAfter,
+                     {std::to_string(trace.operations.Size()), reason, account});
+  }
+  if (!trace.cut) {
+    return RunTextIn(language, kDetailsIdentical, {std::to_string(result.played), account});
+  }
+  std::string cut = RunTextIn(language, kDetailsCut, {std::to_string(result.played), account});
+  if (trace.tail.Size()) {
+    cut += RunTextIn(
+        language, kVerdictCutLastPart,
+        {std::to_string(LeftOut(trace)), std::to_string(trace.tail.Size()),
+         EndOfRecordedTrace(trace).lastPartEnds ? RunTextIn(language, kLastPartToItsEnd) : ""});
+  }
+  return cut;
+}
+
 std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult& result,
                                  ReportLanguage language) {
   if (result.diverged) {
@@ -142,8 +174,12 @@ std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult&
         {std::to_string(result.played + 1), std::to_string(DivergenceLine(trace, result))});
   }
   const bool whole = !trace.cut && !trace.interrupted;
-  return RunTextIn(language, whole ? kHeadlineIdentical : kHeadlineAsFarAsItGoes,
-                   {RunEndText(RecordedSummary(trace), language)});
+  const RunSummary summary = RecordedSummary(trace);
+  const std::string headline =
+      RunTextIn(language, whole ? kHeadlineIdentical : kHeadlineAsFarAsItGoes,
+                {RunEndText(summary, language)});
+  if (summary.end.kind != kRunInterrupted) return headline;
+  return headline + RunTextIn(language, kHeadlineStopsMeaning);
 }
 
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result,
@@ -234,6 +270,6 @@ std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language)
   return FormatSvgTimeline(RecordedTimeline(trace), RecordedSummary(trace), language);
 }
 
-std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language) {
-  return FormatSummaryText(RecordedTimeline(trace), RecordedSummary(trace), language);
+std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language, bool withEnd) {
+  return FormatSummaryText(RecordedTimeline(trace), RecordedSummary(trace), language, withEnd);
 }

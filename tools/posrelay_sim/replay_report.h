@@ -20,9 +20,17 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
                                 ReportLanguage language);
 
 // The verdict in one sentence with how the recorded run ended (run_end.h),
-// or where it departs: "Replayed exactly as recorded: map shown at ...".
+// or where it departs: "Replayed exactly as recorded: map shown at ...";
+// for a record that stops without its end, what that most likely means and
+// what to do.
 std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult& result,
                                  ReportLanguage language);
+
+// What the verdict adds to the headline, for those who look further: the
+// operations compared, where the record stops, the time beyond the pauses,
+// or what the launcher did instead of the recorded operation.
+std::string FormatReplayDetails(const RecordedTrace& trace, const ReplayResult& result,
+                                ReportLanguage language);
 
 // The same as JSON lines: {"t":recorded,"pauses":ms,"op":...} for each
 // operation, then {"replay":"identical"|"cut"|"interrupted"|"divergence",
@@ -33,8 +41,9 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
 // The recorded run as a dry run's chart, at the times it was recorded.
 std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language);
 
-// The recorded run's summary, as a dry run's: its position, its message and
-// how it ended.
-std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language);
+// The recorded run's summary, as a dry run's: its position, its message and,
+// `withEnd`, how it ended (which the page's headline already tells).
+std::string FormatReplaySummary(const RecordedTrace& trace, ReportLanguage language,
+                                bool withEnd = true);
 
 #endif

@@ -4,7 +4,6 @@
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/seconds_text.h"
-#include "tools/posrelay_sim/svg_timeline.h"
 
 namespace {
 
@@ -19,19 +18,19 @@ const Texts kTexts[kRunTextCount] = {
     {"message {3}, after {1}", "{1}でメッセージ{3}を表示して終わりました"},
     {"message {3}, position {2}, after {1}",
      "{1}でメッセージ{3}を表示して終わりました（位置は{2}）"},
-    {"interrupted after operation {4}, at {1}, before any position",
-     "{4} 番目の操作のあとで記録が途切れています（{1}、位置は取れていません）"},
-    {"interrupted after operation {4}, at {1}, with the position {2}",
-     "{4} 番目の操作のあとで記録が途切れています（{1}、位置は{2}）"},
-    {"cut at the trace's bound after operation {4}; the record stops at {1}, short of the run's "
-     "end",
-     "記録が上限に達したため {4} 番目の操作より後は省かれ、実行の終わりまで残っていません（記録は "
+    {"the record stops at {1}, before any position",
+     "記録は {1}で途切れています（位置はまだ取れていません）"},
+    {"the record stops at {1}, with the position {2}", "記録は {1}で途切れています（位置は{2}）"},
+    {"the trace reached its bound, so its middle is left out and the record stops at {1}, short "
+     "of the run's end",
+     "記録ファイルが上限の大きさに達したため途中が省かれ、記録は実行の終わりまで残っていません（"
      "{1}まで）"},
-    {"{5}; the trace was cut at its bound after operation {4}, its last part kept",
-     "{5}。記録は {4} 番目の操作のあとで上限に達し、実行の最後の部分だけが残っています"},
+    {"{5}; the trace reached its bound, so only the run's beginning and its last part are kept",
+     "{5}。記録ファイルが上限の大きさに達したため、実行の最初と最後の部分だけが残っています"},
     {"ended at the message {3}, at {1}, as when the handset is reset while it is shown",
      "メッセージ{3}の表示中に記録が終わっています（{1}。表示中に端末をリセットしたときなど）"},
     {"{1}, {2}", "北緯 {1} 度、東経 {2} 度"},
+    {"about {1}", "約 {1}"},
     {"-- summary --", "-- まとめ --"},
     {"position  {1}", "位置: {1}"},
     {"message   {1}", "メッセージ: {1}"},
@@ -45,36 +44,98 @@ const Texts kTexts[kRunTextCount] = {
     {"attempt {1} of at most {2} gave {3} {4} on the Tokyo datum ({5}); on WGS84 {6}",
      "{1} 回目の問い合わせで取れました（最大 {2} 回）。日本測地系で {3} {4}（{5}）、"
      "世界測地系（WGS84）で {6}"},
+    {"not asked yet: the record stops before the module's turn",
+     "まだ問い合わせていません（W-SIM に問い合わせる前に記録が途切れています）"},
+    {"none yet: the record stops at attempt {1} (at most {2})",
+     "まだ取れていません（{1} 回目の問い合わせまでで記録が途切れています。最大 {2} 回）"},
+    {"none yet: the record stops before the first attempt",
+     "まだ取れていません（最初の問い合わせの前に記録が途切れています）"},
     {"-- attempt {1} --", "-- {1} 回目の問い合わせ --"},
     {"{1} × {2} (each: {3}), the last at {4}", "{1} × {2}（それぞれ{3}）、最後は {4}"},
     {"down, up", "押して離す"},
     {"{1} {2} ms, down, up", " {2} ミリ秒待って押して離す"},
-    {"posrelay: {1}", "posrelay: {1}"},
+    {"posrelay: the run over time", "posrelay の実行の流れ"},
     {"position {1}", "位置: {1}"},
-    {"{1}, {2} to {3} s", "{1}、{2} 〜 {3} 秒"},
-    {"attempt {1}, from {2} s", "{1} 回目の問い合わせ、{2} 秒から"},
-    {"{1} {2} ms, {3} to {4} s", "{2} ミリ秒の待ち、{3} 〜 {4} 秒"},
-    {"{1} s  {2}", "{1} 秒  {2}"},
-    {"message {1}", "メッセージ{1}"},
+    {"{1}, {2} to {3}", "{1}（{2}から {3}まで）"},
+    {"attempt {1} of the position query, from {2}", "{1} 回目の位置の問い合わせ（{2}から）"},
+    {"pause of {1} ms, {3} to {4}", "{2}の待ち（{3}から {4}まで）"},
+    {"{1}: {2}", "{1}：{2}"},
+    {"message {1} shown", "メッセージ{1}を表示しました"},
     {"message", "メッセージ"},
-    {"end, {1} s", "終わり、{1} 秒"},
-    {"end {1} s", "終わり {1} 秒"},
-    {"the record stops, {1} s", "記録の終わり、{1} 秒"},
-    {"record stops {1} s", "記録の終わり {1} 秒"},
-    {"pause", "待ち"},
-    {"command to the module", "W-SIM へのコマンド"},
-    {"reply", "応答"},
-    {"nothing read", "応答なし"},
-    {"look for the map window: none", "地図アプリの画面を探す（なし）"},
-    {"map window found", "地図アプリの画面あり"},
-    {"close request or start of the map", "地図アプリの終了依頼か起動"},
-    {"other call", "その他の呼び出し"},
-    {"failed close request or start", "失敗した終了依頼か起動"},
-    {"failed call", "失敗した呼び出し"},
+    {"end of the run, {1}", "実行の終わり（{1}）"},
+    {"end {1}", "実行の終わり {1}"},
+    {"the record stops, {1}", "記録の終わり（{1}）"},
+    {"record stops {1}", "記録の終わり {1}"},
+    {"pause", "待ち時間"},
+    {"command to the module", "W-SIM への問い合わせ"},
+    {"reply", "W-SIM の応答"},
+    {"no reply yet", "応答なし"},
+    {"looked for the map's window: not there yet", "地図アプリの画面を探した（まだない）"},
+    {"map's window found", "地図アプリの画面があった"},
+    {"asked the map to close, or started it", "地図アプリの終了依頼か起動"},
+    {"other step", "そのほかの準備や後片付け"},
+    {"as always where the run was recorded", "記録した環境ではいつもこうなる結果"},
+    {"could not ask the map to close, or start it", "地図アプリの終了依頼か起動の失敗"},
+    {"step that failed", "うまくいかなかった操作"},
     {"key press", "キー操作"},
-    {"attempt of the position query", "位置の問い合わせ（回数）"},
-    {"message", "メッセージ"},
+    {"attempt of the position query", "位置の問い合わせ（何回目か）"},
+    {"message shown", "メッセージの表示"},
     {"end of the run", "実行の終わり"},
+    {"the record stops", "記録の終わり"},
+    {"opened the module's port {1}", "W-SIM のポート{1}を開きました"},
+    {"could not open the module's port {1}", "W-SIM のポート{1}を開けませんでした"},
+    {"sent the module the command {1}", "W-SIM にコマンド{1}を送りました"},
+    {"the module replied {1}", "W-SIM から応答がありました：{1}"},
+    {"no reply from the module yet", "W-SIM からの応答はまだありません"},
+    {"closed the module's port", "W-SIM のポートを閉じました"},
+    {"looked for the map's window: it is there", "地図アプリの画面を探しました（あります）"},
+    {"looked for the map's window: not there yet",
+     "地図アプリの画面を探しました（まだありません）"},
+    {"brought the map's window to the front", "地図アプリの画面を前面に出しました"},
+    {"asked the map to close", "地図アプリに終了を頼みました"},
+    {"could not ask the map to close", "地図アプリに終了を頼めませんでした"},
+    {"asked the map to clear its view", "地図アプリに表示の消去を頼みました"},
+    {"could not ask the map to clear its view", "地図アプリに表示の消去を頼めませんでした"},
+    {"started the map", "地図アプリを起動しました"},
+    {"could not start the map", "地図アプリを起動できませんでした"},
+    {"pressed the key {1}", "キー{1}を押しました"},
+    {"began the key presses", "キー操作を始めました"},
+    {"finished the key presses", "キー操作を終えました"},
+    {"opened the handset's status for the zoom", "ズームのために端末の状態を開きました"},
+    {"could not open the handset's status for the zoom",
+     "ズームのための端末の状態を開けませんでした"},
+    {"set the handset's status for the zoom", "ズームのために端末の状態を書き込みました"},
+    {"could not set the handset's status for the zoom",
+     "ズームのための端末の状態を書き込めませんでした"},
+    {"closed the handset's status", "端末の状態を閉じました"},
+    {"loaded the data connection's functions ({1})",
+     "データ接続を切るための機能（{1}）を読み込みました"},
+    {"the data connection's functions ({1}) are not there, as on every desktop: posrelay goes on "
+     "without hanging up",
+     "データ接続を切るための機能（{1}）がありません。パソコンで記録した実行ではいつもこうなり、"
+     "posrelay はデータ接続を切らずに進みます"},
+    {"found the data connection's function {1}", "データ接続の機能{1}を見つけました"},
+    {"did not find the data connection's function {1}",
+     "データ接続の機能{1}が見つかりませんでした"},
+    {"released the data connection's functions", "データ接続を切るための機能を閉じました"},
+    {"looked for data connections: {1}", "つながっているデータ接続を調べました（{1} 件）"},
+    {"looked for data connections: none, so there is nothing to hang up",
+     "つながっているデータ接続を調べました（なし。切るものはありません）"},
+    {"could not look for data connections", "つながっているデータ接続を調べられませんでした"},
+    {"hung up the data connection {1}", "データ接続{1}を切りました"},
+    {"could not hang up the data connection {1}", "データ接続{1}を切れませんでした"},
+    {"got ready to use the internet", "インターネットを使う準備をしました"},
+    {"could not get ready to use the internet", "インターネットを使う準備ができませんでした"},
+    {"set how long to wait for the internet", "インターネットを待つ時間を決めました"},
+    {"could not set how long to wait for the internet",
+     "インターネットを待つ時間を決められませんでした"},
+    {"opened the page {1} to see whether the internet is reached",
+     "インターネットにつながるか確かめるため、ページ{1}を開きました"},
+    {"could not open the page {1}: the internet is not reached",
+     "ページ{1}を開けませんでした（インターネットにつながっていません）"},
+    {"read {1} bytes of the page", "ページを読みました（{1} バイト）"},
+    {"could not read the page", "ページを読めませんでした"},
+    {"finished with the internet", "インターネットの使用を終えました"},
     {"a run of posrelay {1}{2} on the {3}{4}{5}", "{3}{4}で実行した posrelay {1}{2} の記録{5}"},
     {" (build {1})", "（ビルド {1}）"},
     {" ({1})", "（{1}）"},
@@ -86,8 +147,15 @@ const Texts kTexts[kRunTextCount] = {
     {"{1} s recorded, {2} s of them the launcher's pauses, {3} s beyond them",
      "記録された {1} 秒のうち、posrelay 自身の待ち時間が {2} 秒、それ以外が {3} 秒"},
     {"identical: {1} operations; {2}", "記録どおりです（{1} 個の操作）。{2}"},
-    {"{1}: {2}; identical up to there; {3}", "{1}。{2}。そこまでは記録どおりです。{3}"},
-    {"{1}; identical up to there; {3}", "{1}。そこまでは記録どおりです。{3}"},
+    {"{1}, after operation {4}: {2}; identical up to there; {3}",
+     "{1}。途切れたのは {4} 番目の操作のあとです。{2}。そこまでは記録どおりです。{3}"},
+    {"{1}, after operation {4}; identical up to there; {3}",
+     "{1}。途切れたのは {4} 番目の操作のあとです。そこまでは記録どおりです。{3}"},
+    {"{1} operations; {2}", "{1} 個の操作。{2}"},
+    {"the record stops after operation {1}: {2}; {3}",
+     "記録は {1} 番目の操作のあとで止まっています。{2}。{3}"},
+    {"the trace reached its bound after {1} operations; {2}",
+     "記録は {1} 個の操作で上限に達しています。{2}"},
     {"its last line, line {1}, was cut part-way", "最後の行（{1} 行目）が途中で切れています"},
     {"the trace stops without its end line", "終わりの行がないまま記録が止まっています"},
     {"cut: the trace reached its bound after {1} operations, identical up to there; {2}",
@@ -108,6 +176,12 @@ const Texts kTexts[kRunTextCount] = {
     {"Identical as far as the trace goes: {1}.", "記録のあるところまでは記録どおりです。{1}。"},
     {"The run departs from the recording at operation {1} (line {2} of the trace).",
      "記録と違う動きになりました（{1} 番目の操作、記録ファイルの {2} 行目）。"},
+    {" Most likely the trace was copied only in part, or the handset was reset or switched off "
+     "during the run: copy posrelay.trace from the handset again, and if it still stops short, "
+     "run posrelay once more.",
+     "記録ファイルのコピーが途中で止まったか、実行中に端末がリセットされたか電源が切れたと考えられ"
+     "ます。端末から posrelay.trace をもう一度コピーしてください。それでも途切れているときは、"
+     "posrelay をもう一度実行してください。"},
     {"The file is empty: it is not a posrelay trace.",
      "ファイルが空です。posrelay の実行記録ではありません。"},
     {"The file is larger than any trace (more than {1} bytes): it is not a posrelay trace.",
@@ -145,6 +219,7 @@ std::string QuotedIn(ReportLanguage language, std::string_view utf8) {
 }
 
 std::string SecondsIn(ReportLanguage language, std::int64_t ms) {
+  if (language == kJapanese) return TimeForPeople(ms, language);
   return CheckTextIn(language, kTextSeconds, {SecondsText(ms)});
 }
 
@@ -162,10 +237,21 @@ std::string PhaseNameIn(ReportLanguage language, RunPhase phase) {
   return language == kJapanese ? kJapaneseNames[phase] : RunPhaseName(phase);
 }
 
+namespace {
+
+const Texts kLaneNames[kLaneCount] = {
+    {"map application", "地図アプリ"},
+    {"data connection", "データ接続"},
+    {"module", "W-SIM"},
+    {"internet and keys", "インターネットとキー"},
+};
+
+}  // namespace
+
+const char* ChartLaneName(ChartLane lane) { return kLaneNames[lane].english; }
+
 std::string LaneNameIn(ReportLanguage language, ChartLane lane) {
-  static const char* const kJapaneseNames[kLaneCount] = {"地図アプリ", "データ接続", "W-SIM",
-                                                         "インターネットとキー"};
-  return language == kJapanese ? kJapaneseNames[lane] : ChartLaneName(lane);
+  return language == kJapanese ? kLaneNames[lane].japanese : kLaneNames[lane].english;
 }
 
 std::string SystemNameIn(ReportLanguage language, const std::string& system) {

@@ -26,6 +26,7 @@ enum RunText {
   kEndCutToEnd,
   kEndAtMessage,
   kPositionDegrees,
+  kAboutTime,  // {1} hours, minutes and seconds
   // The summary.
   kSummaryHeading,
   kSummaryPosition,
@@ -36,6 +37,10 @@ enum RunText {
   kPositionPortClosed,
   kPositionNone,
   kPositionGiven,
+  // A record that stops short: {1} the attempts begun, {2} the most.
+  kPositionNotYetAsked,
+  kPositionNoneYet,
+  kPositionNoneBeforeAttempts,
   // The text timeline.
   kAttemptHeading,
   kFoldedPresses,
@@ -62,12 +67,57 @@ enum RunText {
   kLegendWindowFound,
   kLegendCloseOrStart,
   kLegendOtherCall,
+  kLegendExpectedFailure,
   kLegendFailedCloseOrStart,
   kLegendFailedCall,
   kLegendKey,
   kLegendAttempt,
   kLegendMessage,
   kLegendEnd,
+  kLegendRecordStops,
+  // What a mark on the chart shows happened (mark_texts.cpp): {1} its value.
+  kMarkPortOpened,
+  kMarkPortNotOpened,
+  kMarkCommandSent,
+  kMarkReplyRead,
+  kMarkNoReply,
+  kMarkPortClosed,
+  kMarkWindowFound,
+  kMarkWindowNotYet,
+  kMarkBroughtToFront,
+  kMarkCloseAsked,
+  kMarkCloseNotAsked,
+  kMarkMapInstructed,
+  kMarkMapNotInstructed,
+  kMarkMapStarted,
+  kMarkMapNotStarted,
+  kMarkKeyPressed,
+  kMarkKeysPrepared,
+  kMarkKeysDone,
+  kMarkRegistryOpened,
+  kMarkRegistryNotOpened,
+  kMarkRegistrySet,
+  kMarkRegistryNotSet,
+  kMarkRegistryClosed,
+  kMarkConnectionToolsLoaded,
+  kMarkConnectionToolsMissing,
+  kMarkConnectionPartFound,
+  kMarkConnectionPartMissing,
+  kMarkConnectionToolsReleased,
+  kMarkConnectionsListed,
+  kMarkNoConnections,
+  kMarkConnectionsNotListed,
+  kMarkHungUp,
+  kMarkNotHungUp,
+  kMarkInternetOpened,
+  kMarkInternetNotOpened,
+  kMarkInternetSet,
+  kMarkInternetNotSet,
+  kMarkPageOpened,
+  kMarkPageNotOpened,
+  kMarkPageRead,
+  kMarkPageNotRead,
+  kMarkInternetClosed,
   // The replay's report.
   kReplayHeader,
   kReplayBuild,
@@ -81,6 +131,10 @@ enum RunText {
   kVerdictIdentical,
   kVerdictInterrupted,
   kVerdictAtMessage,
+  // The page's details under its headline: only what the headline lacks.
+  kDetailsIdentical,
+  kDetailsStopsAfter,
+  kDetailsCut,
   kInterruptedBrokenLine,
   kInterruptedNoEnd,
   kVerdictCut,
@@ -97,6 +151,8 @@ enum RunText {
   kHeadlineIdentical,
   kHeadlineAsFarAsItGoes,
   kHeadlineDivergence,
+  // What a record that stops without its end most likely means, and what to do.
+  kHeadlineStopsMeaning,
   // Why a file is not replayed, in its owner's words.
   kRefusedEmpty,
   kRefusedTooLarge,
@@ -117,16 +173,20 @@ std::string RunTextIn(ReportLanguage language, RunText text,
 // "COM1:" in English, 「COM1:」 in Japanese, escaped as DisplayText escapes.
 std::string QuotedIn(ReportLanguage language, std::string_view utf8);
 
-// Seconds with their unit: "3.000 s", "3.000 秒".
+// A time with its unit as people write it: "3.000 s" in English, where the
+// tool's output keeps every digit; "3 秒", "3.5 秒", "約 2 分 25 秒" in
+// Japanese, which only owners read (seconds_text.h).
 std::string SecondsIn(ReportLanguage language, std::int64_t ms);
 
 // A position as people read it: "35.692670, 139.750125" in English,
 // "北緯 35.692670 度、東経 139.750125 度" in Japanese.
 std::string PositionIn(ReportLanguage language, const GeoPosition& position);
 
-// The names the chart and the text timeline give the phases and the lanes.
+// The names the chart and the text timeline give the phases and the lanes;
+// a lane's English name is also the one the vocabulary's JSON gives it.
 std::string PhaseNameIn(ReportLanguage language, RunPhase phase);
 std::string LaneNameIn(ReportLanguage language, ChartLane lane);
+const char* ChartLaneName(ChartLane lane);
 
 // The system a trace names ("handset", "desktop", "simulated").
 std::string SystemNameIn(ReportLanguage language, const std::string& system);

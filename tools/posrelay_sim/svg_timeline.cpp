@@ -1,13 +1,14 @@
 #include "tools/posrelay_sim/svg_timeline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
-#include "simulator/operation_text.h"
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/mark_texts.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/run_texts.h"
@@ -24,8 +25,13 @@ const double kMostPlotWidth = 1000;
 const double kSpillWidth = 60;
 const double kRightMargin = 16;
 const double kMarkGap = 9;
-// Phase names that do not fit their band stand on one of two rows above it.
-const double kPhaseRowBaselines[] = {60, 74};
+// Half the widest mark's width: a diamond's.
+const double kMarkHalfWidth = 6;
+// Phase names that do not fit their band stand on a row above the bands,
+// left to right; their leaders slant through the gap below it, which holds
+// no text, so that no leader crosses a name.
+const double kPhaseRowBaseline = 64;
+const double kLeaderTop = kPhaseRowBaseline + 4;
 const double kPhaseTop = 80;
 const double kPhaseHeight = 16;
 const double kLanesTop = 102;
@@ -33,7 +39,8 @@ const double kLaneHeight = 46;
 // The module lane's top strip carries the attempts' numbers.
 const double kAttemptStrip = 14;
 const double kAxisTop = kLanesTop + kLaneCount * kLaneHeight + kAttemptStrip;
-const double kLegendTop = kAxisTop + 52;
+// Below the axis, two rows for the names of the lines across.
+const double kLegendTop = kAxisTop + 64;
 const double kLegendRowHeight = 20;
 const double kLeastTickSpacing = 60;
 // Width of a character of the 12 px labels, near enough to lay them out.
@@ -50,6 +57,7 @@ const char kStyle[] =
     ".command{fill:#1f4e79}.reply{fill:#2e8b57}.empty{fill:#b0b0b0}"
     ".look{fill:#fff;stroke:#444}.found{fill:#2e8b57;stroke:#444}"
     ".call{fill:#666}.act{fill:#c46000}.key{fill:#6a3d9a}.failed{fill:#c00}"
+    ".expected{fill:#fff;stroke:#444;stroke-width:1.5;stroke-dasharray:2 1.5}"
     ".attempt{stroke:#8a9bb0;stroke-width:0.75}.attemptnumber{font-size:10px;fill:#4a5a70}"
     ".message{stroke:#c00;stroke-width:2}.end{stroke:#222;stroke-width:1.5;"
     "stroke-dasharray:4 3}.axis{stroke:#888}.messagetext{fill:#c00}";
@@ -117,10 +125,6 @@ TraceNumber NumberField(const TraceRecord& record, const TraceEvent& event, cons
   return field ? field->value.number : 0;
 }
 
-bool Succeeded(const TraceRecord& record, const TraceEvent& event) {
-  return !record.FindField(event, "ok") || NumberField(record, event, "ok") != 0;
-}
-
 // 100 ms, 200 ms, 500 ms, 1 s, 2 s, 5 s, ...: the first step whose ticks
 // stand far enough apart.
 std::uint64_t TickStep(double pixelsPerMs) {
@@ -148,6 +152,7 @@ const LegendEntry kLegend[] = {
     {"circle", "found", kLegendWindowFound},
     {"diamond", "act", kLegendCloseOrStart},
     {"square", "call", kLegendOtherCall},
+    {"square", "expected", kLegendExpectedFailure},
     {"diamond", "failed", kLegendFailedCloseOrStart},
     {"square", "failed", kLegendFailedCall},
     {"tick", "key", kLegendKey},
@@ -170,11 +175,13 @@ class SvgWriter {
         phases_(PhasesOf(timeline)),
         attempts_(AttemptStartsOf(timeline)),
         summary_(summary),
+        whole_(RecordReachesEnd(summary.end)),
         totalMs_(std::max<std::uint64_t>(summary.totalMs, 1)),
         plotWidth_(std::min(kMostPlotWidth,
                             std::max(kLeastPlotWidth, totalMs_ / 1000.0 * kPixelsPerSecond))),
         width_(kLabelWidth + plotWidth_ + kSpillWidth + kRightMargin),
-        position_(DescribePositionOutcome(FindPositionOutcome(timeline), language)) {
+        position_(DescribePositionOutcome(FindPositionOutcome(timeline), whole_, language)),
+        markX_(MarkPositions()) {
     // Wide enough for the caption and the position line too, which a run
     // told in Japanese makes long.
     const double captionWidth = LabelWidth(RunEndText(summary_, language_)) * kCaptionSize / 12;
@@ -190,7 +197,7 @@ class SvgWriter {
            Number(width_) + " " + Number(height) +
            "\" preserveAspectRatio=\"xMinYMin meet\">\n<style>" + kStyle + "</style>\n";
     const std::string end = RunEndText(summary_, language_);
-    svg_ += Title(RunTextIn(language_, kChartTitle, {end})) + "\n";
+    svg_ += Title(RunTextIn(language_, kChartTitle)) + "\n";
     svg_ += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     svg_ += Text(10, 20, "caption", end);
     svg_ += Text(10, 38, "", RunTextIn(language_, kChartPosition, {position_}));
@@ -204,7 +211,7 @@ class SvgWriter {
       if (events_[i].op == kOpSleep) WritePause(events_[i], phases_[i]);
     }
     for (std::size_t i = 0; i < events_.size(); ++i) {
-      if (events_[i].op != kOpSleep) WriteEvent(events_[i], phases_[i]);
+      if (events_[i].op != kOpSleep) WriteEvent(events_[i], phases_[i], markX_[i]);
     }
     return svg_ + legend + "</svg>\n";
   }
@@ -212,6 +219,10 @@ class SvgWriter {
  private:
   double X(std::uint64_t timeMs) const {
     return kLabelWidth + plotWidth_ * static_cast<double>(timeMs) / static_cast<double>(totalMs_);
+  }
+
+  std::string Seconds(std::uint64_t ms) const {
+    return SecondsIn(language_, static_cast<std::int64_t>(ms));
   }
 
   static double LaneTop(ChartLane lane) {
@@ -246,9 +257,9 @@ class SvgWriter {
   }
 
   // Each phase as a band along the top, named inside it where the name fits
-  // and otherwise on a row above, with a leader to the band's start.
+  // and otherwise on the row above, with a leader to the band's start.
   void WritePhases() {
-    double rowEnds[2] = {0, 0};
+    double rowEnd = 0;
     for (std::size_t first = 0; first < events_.size();) {
       std::size_t next = first;
       while (next < events_.size() && phases_[next] == phases_[first]) ++next;
@@ -261,20 +272,19 @@ class SvgWriter {
               "\" y=\"" + Number(kPhaseTop) + "\" width=\"" + Number(width) + "\" height=\"" +
               Number(kPhaseHeight) + "\">" +
               Title(RunTextIn(language_, kPhaseTip,
-                              {name, SecondsText(events_[first].timeMs), SecondsText(endMs)})) +
+                              {name, Seconds(events_[first].timeMs), Seconds(endMs)})) +
               "</rect>\n";
       const double nameWidth = LabelWidth(name);
       if (width >= nameWidth + 8) {
         svg_ += Text(x + 3, kPhaseTop + 12, "", name);
       } else {
-        const int row = rowEnds[0] + 10 <= x || rowEnds[0] <= rowEnds[1] ? 0 : 1;
-        const double labelX = std::max(x, rowEnds[row] + 10);
-        const double baseline = kPhaseRowBaselines[row];
+        // Ending by the end line at the latest, where a phase begins at it.
+        const double labelX = std::max(rowEnd + 12, std::min(x, X(totalMs_) - nameWidth));
         svg_ += "<polyline class=\"leader\" points=\"" + Number(x) + "," + Number(kPhaseTop) + " " +
-                Number(x) + "," + Number(baseline + 3) + " " + Number(labelX + nameWidth) + "," +
-                Number(baseline + 3) + "\"/>\n";
-        svg_ += Text(labelX, baseline, "", name);
-        rowEnds[row] = labelX + nameWidth;
+                Number(labelX) + "," + Number(kLeaderTop) + " " + Number(labelX + nameWidth) + "," +
+                Number(kLeaderTop) + "\"/>\n";
+        svg_ += Text(labelX, kPhaseRowBaseline, "", name);
+        rowEnd = labelX + nameWidth;
       }
       first = next;
     }
@@ -301,7 +311,7 @@ class SvgWriter {
       const double x = X(events_[i].timeMs);
       const std::string number = std::to_string(attempts_[i]);
       svg_ += Line("attempt", x, top + 4, x, top + LaneHeight(kLaneModule) - 2,
-                   RunTextIn(language_, kAttemptTip, {number, SecondsText(events_[i].timeMs)}));
+                   RunTextIn(language_, kAttemptTip, {number, Seconds(events_[i].timeMs)}));
       if (x >= numberEnd + 3) {
         svg_ += Text(x + 2, top + 13, "attemptnumber", number);
         numberEnd = x + 2 + 6 * static_cast<double>(number.size());
@@ -313,13 +323,29 @@ class SvgWriter {
     svg_ += Line("axis", kLabelWidth, kAxisTop, kLabelWidth + plotWidth_, kAxisTop);
     const std::uint64_t step = TickStep(plotWidth_ / static_cast<double>(totalMs_));
     // Counted in ticks, so that no sum of steps can wrap around.
+    std::vector<double> across(1, X(totalMs_));
+    for (const TraceEvent& event : events_) {
+      if (event.op == kOpMessage) across.push_back(X(event.timeMs));
+    }
     for (std::uint64_t tick = 0; tick <= totalMs_ / step; ++tick) {
       const std::uint64_t ms = tick * step;
       const double x = X(ms);
       svg_ += Line("axis", x, kAxisTop, x, kAxisTop + 5);
       char seconds[32];
       std::snprintf(seconds, sizeof seconds, step < 1000 ? "%.1f" : "%.0f", ms / 1000.0);
-      svg_ += Text(x, kAxisTop + 18, "", CheckTextIn(language_, kTextSeconds, {seconds}), "middle");
+      std::string label = seconds;
+      // Japanese owners read "3 秒", not "3.0 秒".
+      if (language_ == kJapanese && label.size() > 2 &&
+          label.compare(label.size() - 2, 2, ".0") == 0) {
+        label.resize(label.size() - 2);
+      }
+      label = CheckTextIn(language_, kTextSeconds, {label});
+      // The lines across run down to their names: no tick's label under them.
+      const auto crosses = [&](double line) {
+        return std::abs(x - line) < LabelWidth(label) / 2 + 2;
+      };
+      if (std::any_of(across.begin(), across.end(), crosses)) continue;
+      svg_ += Text(x, kAxisTop + 18, "", label, "middle");
     }
   }
 
@@ -341,77 +367,113 @@ class SvgWriter {
            Title(details) + "</path>\n";
   }
 
-  // Marks of one moment in one row stand side by side rather than on top of
-  // each other: the map's start, its window and its activation among them.
-  double MarkX(ChartLane lane, MarkRow row, std::uint64_t timeMs) {
-    Placed& placed = placed_[lane][row];
-    const double x = placed.any && placed.timeMs == timeMs ? placed.x + kMarkGap : X(timeMs);
-    placed = Placed{true, timeMs, x};
-    return x;
+  // The row of its lane an operation's mark takes.
+  static MarkRow RowOf(TraceOp op) {
+    return op == kOpWrite ? kRowAbove : op == kOpRead ? kRowBelow : kRowMiddle;
   }
 
+  // Where each event's mark stands across. Marks of one moment in one row of
+  // a lane stand side by side rather than on top of each other (the map's
+  // start, its window and its activation among them), from their moment on,
+  // or ending at the end line where they would pass it: nothing is drawn
+  // after the end. Key presses stand at their moment.
+  std::vector<double> MarkPositions() const {
+    std::vector<double> xs(events_.size(), 0);
+    const double endX = X(totalMs_);
+    for (std::size_t first = 0; first < events_.size();) {
+      std::size_t next = first;
+      while (next < events_.size() && events_[next].timeMs == events_[first].timeMs) ++next;
+      const double x = X(events_[first].timeMs);
+      std::vector<std::size_t> rows[kLaneCount][kRowCount];
+      for (std::size_t i = first; i < next; ++i) {
+        const ChartLane lane = LaneOf(events_[i].op, phases_[i]);
+        xs[i] = x;
+        const bool sideBySide = events_[i].op != kOpSleep && events_[i].op != kOpKey;
+        if (lane != kNoLane && sideBySide) rows[lane][RowOf(events_[i].op)].push_back(i);
+      }
+      for (const auto& lane : rows) {
+        for (const std::vector<std::size_t>& row : lane) {
+          if (row.empty()) continue;
+          const double start =
+              std::min(x, endX - kMarkHalfWidth - kMarkGap * static_cast<double>(row.size() - 1));
+          for (std::size_t k = 0; k < row.size(); ++k) xs[row[k]] = start + kMarkGap * k;
+        }
+      }
+      first = next;
+    }
+    return xs;
+  }
+
+  // A pause as a bar, cut at the end line where the record stops during it.
   void WritePause(const TraceEvent& event, RunPhase phase) {
     const ChartLane lane = LaneOf(event.op, phase);
     const TraceNumber ms = NumberField(record_, event, "ms");
     if (lane == kNoLane || ms <= 0) return;
-    const double x = X(event.timeMs);
+    // A pause begun as the record stops shows as a sliver before the end line.
+    const double x = std::min(X(event.timeMs), X(totalMs_) - 1);
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
     svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
-            "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
+            "\" width=\"" + Number(std::max(1.0, X(std::min(endMs, totalMs_)) - x)) +
+            "\" height=\"16\">" +
             Title(RunTextIn(language_, kPauseTip,
-                            {TraceOpName(kOpSleep), std::to_string(ms), SecondsText(event.timeMs),
-                             SecondsText(endMs)})) +
+                            {std::to_string(ms), Seconds(static_cast<std::uint64_t>(ms)),
+                             Seconds(event.timeMs), Seconds(endMs)})) +
             "</rect>\n";
   }
 
-  void WriteEvent(const TraceEvent& event, RunPhase phase) {
+  // An operation's mark at `x`, its shape by the operation, its colour by how
+  // it came out, and what happened on hover.
+  void WriteEvent(const TraceEvent& event, RunPhase phase, double x) {
     const TraceOp op = event.op;
     const ChartLane lane = LaneOf(op, phase);
-    if (lane == kNoLane) return;
+    if (lane == kNoLane || (op == kOpKey && !NumberField(record_, event, "down"))) return;
     const double middle = LaneMiddle(lane);
+    const MarkMeaning meaning = MeaningOfMark(record_, event, phase, language_);
     const std::string details =
-        RunTextIn(language_, kMarkTip,
-                  {SecondsText(event.timeMs), OperationText(record_, event, kReadableQuoting)});
+        RunTextIn(language_, kMarkTip, {Seconds(event.timeMs), meaning.text});
+    const char* const outcome = meaning.outcome == kMarkFailed     ? "failed"
+                                : meaning.outcome == kMarkExpected ? "expected"
+                                                                   : nullptr;
     if (op == kOpWrite) {
-      svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
+      svg_ += Mark("down", "command", x, middle - 11, details);
     } else if (op == kOpRead) {
-      svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty",
-                   MarkX(lane, kRowBelow, event.timeMs), middle + 11, details);
+      svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty", x,
+                   middle + 11, details);
     } else if (op == kOpKey) {
-      if (NumberField(record_, event, "down")) {
-        svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
-      }
+      svg_ += Mark("tick", "key", x, middle, details);
+    } else if (op == kOpFindWindow) {
+      svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
+                   details);
+    } else if (op == kOpCreateProcess || op == kOpPostMessage) {
+      svg_ += Mark("diamond", outcome ? outcome : "act", x, middle, details);
     } else {
-      const double x = MarkX(lane, kRowMiddle, event.timeMs);
-      if (op == kOpFindWindow) {
-        svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
-                     details);
-      } else if (op == kOpCreateProcess || op == kOpPostMessage) {
-        svg_ += Mark("diamond", Succeeded(record_, event) ? "act" : "failed", x, middle, details);
-      } else {
-        svg_ += Mark("square", Succeeded(record_, event) ? "call" : "failed", x, middle, details);
-      }
+      svg_ += Mark("square", outcome ? outcome : "call", x, middle, details);
     }
   }
 
-  // The message and the end, drawn before the marks so as to hide none.
+  // The message and the end as lines across the lanes, drawn before the
+  // marks so as to hide none, each named below the axis: the end's name
+  // ending at its line, the message's ending left of its line, a row lower
+  // where the two would meet.
   void WriteEnd() {
+    const double endX = X(totalMs_);
+    const std::string total = Seconds(summary_.totalMs);
+    const std::string endLabel =
+        RunTextIn(language_, whole_ ? kEndLabel : kRecordStopsLabel, {total});
     for (const TraceEvent& event : events_) {
       const TraceField* text = event.op == kOpMessage ? record_.FindField(event, "text") : nullptr;
       if (!text) continue;
       const double x = X(event.timeMs);
-      svg_ += Line("message", x, kPhaseTop, x, kAxisTop,
+      svg_ += Line("message", x, kPhaseTop, x, kAxisTop + 24,
                    RunTextIn(language_, kMessageTip, {QuotedIn(language_, record_.Text(*text))}));
-      svg_ += Text(x - 4, kAxisTop - 6, "messagetext", RunTextIn(language_, kMessageLabel), "end");
+      const bool meetsEnd = x - 4 > endX - LabelWidth(endLabel) - 8;
+      svg_ += Text(x - 4, kAxisTop + (meetsEnd ? 48 : 34), "messagetext",
+                   RunTextIn(language_, kMessageLabel), "end");
     }
-    const double x = X(summary_.totalMs);
-    const std::string total = SecondsText(summary_.totalMs);
     // A record that stops short of the run's end shows where it stops.
-    const bool whole = RecordReachesEnd(summary_.end);
-    svg_ += Line("end", x, kPhaseTop, x, kAxisTop + 24,
-                 RunTextIn(language_, whole ? kEndTip : kRecordStopsTip, {total}));
-    svg_ += Text(x, kAxisTop + 34, "",
-                 RunTextIn(language_, whole ? kEndLabel : kRecordStopsLabel, {total}), "end");
+    svg_ += Line("end", endX, kPhaseTop, endX, kAxisTop + 24,
+                 RunTextIn(language_, whole_ ? kEndTip : kRecordStopsTip, {total}));
+    svg_ += Text(endX, kAxisTop + 34, "", endLabel, "end");
   }
 
   // What each mark means, in rows as wide as the chart; sets legendBottom_.
@@ -420,7 +482,10 @@ class SvgWriter {
     double x = 10;
     double y = kLegendTop;
     for (const LegendEntry& entry : kLegend) {
-      const std::string meaning = RunTextIn(language_, entry.meaning);
+      // The end line's name, as the line is named.
+      const RunText which =
+          entry.meaning == kLegendEnd && !whole_ ? kLegendRecordStops : entry.meaning;
+      const std::string meaning = RunTextIn(language_, which);
       const double entryWidth = 22 + LabelWidth(meaning) + 16;
       if (x + entryWidth > width_ - 10 && x > 10) {
         x = 10;
@@ -446,34 +511,23 @@ class SvgWriter {
     return legend + "</g>\n";
   }
 
-  struct Placed {
-    bool any;
-    std::uint64_t timeMs;
-    double x;
-  };
-
   const ReportLanguage language_;
   const TraceRecord& record_;
   const std::vector<TraceEvent>& events_;
   const std::vector<RunPhase> phases_;
   const std::vector<int> attempts_;
   const RunSummary& summary_;
+  const bool whole_;  // the record reaches the run's end
   const std::uint64_t totalMs_;
   const double plotWidth_;
   double width_;
   const std::string position_;
-  Placed placed_[kLaneCount][kRowCount] = {};
+  const std::vector<double> markX_;
   double legendBottom_ = kLegendTop;
   std::string svg_;
 };
 
 }  // namespace
-
-const char* ChartLaneName(ChartLane lane) {
-  static const char* const kNames[kLaneCount] = {"map application", "data connection", "module",
-                                                 "internet and keys"};
-  return kNames[lane];
-}
 
 std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary,
                               ReportLanguage language) {

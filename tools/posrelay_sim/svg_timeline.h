@@ -19,7 +19,4 @@
 std::string FormatSvgTimeline(const Timeline& timeline, const RunSummary& summary,
                               ReportLanguage language);
 
-// A lane's name in English, as the chart labels it.
-const char* ChartLaneName(ChartLane lane);
-
 #endif

@@ -151,12 +151,13 @@ std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summa
 }
 
 std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary,
-                              ReportLanguage language) {
-  const std::string position = DescribePositionOutcome(FindPositionOutcome(timeline), language);
+                              ReportLanguage language, bool withEnd) {
+  const std::string position = DescribePositionOutcome(FindPositionOutcome(timeline),
+                                                       RecordReachesEnd(summary.end), language);
   const std::string message = summary.message ? QuotedIn(language, *summary.message)
                                               : RunTextIn(language, kSummaryNoMessage);
   return RunTextIn(language, kSummaryHeading) + "\n" +
          RunTextIn(language, kSummaryPosition, {position}) + "\n" +
          RunTextIn(language, kSummaryMessage, {message}) + "\n" +
-         RunTextIn(language, kSummaryEnd, {RunEndText(summary, language)}) + "\n";
+         (withEnd ? RunTextIn(language, kSummaryEnd, {RunEndText(summary, language)}) + "\n" : "");
 }

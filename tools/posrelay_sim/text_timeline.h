@@ -17,8 +17,9 @@ std::string FormatTextTimeline(const Timeline& timeline, const RunSummary& summa
 
 // That summary alone: "-- summary --", the position query's outcome (the
 // attempts made and their limit, the position on both datums), the
-// message, and how the run ended, or where its record stops (run_end.h).
+// message, and, `withEnd`, how the run ended, or where its record stops
+// (run_end.h).
 std::string FormatSummaryText(const Timeline& timeline, const RunSummary& summary,
-                              ReportLanguage language);
+                              ReportLanguage language, bool withEnd = true);
 
 #endif

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/svg_timeline.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "trace/trace_operations.h"
 
 namespace {

@@ -1,0 +1,30 @@
+#ifndef POSRELAY_TOOLS_POSRELAY_SIM_MARK_TEXTS_H
+#define POSRELAY_TOOLS_POSRELAY_SIM_MARK_TEXTS_H
+
+#include <string>
+
+#include "tools/posrelay_sim/report_language.h"
+#include "trace/trace_record.h"
+#include "trace/trace_vocabulary.h"
+
+// How an operation came out, as the chart colours its mark.
+enum MarkOutcome {
+  kMarkDone,
+  // Failed as it always does where the run was recorded: a desktop has no
+  // data connection's functions. The run goes on as it should.
+  kMarkExpected,
+  kMarkFailed
+};
+
+struct MarkMeaning {
+  MarkOutcome outcome;
+  std::string text;  // what happened, in an owner's words
+};
+
+// What the operation shows happened, for its mark's hover text in
+// `language`: "地図アプリの画面を探しました（まだありません）". `phase` is the
+// phase it comes in, which tells a close request from the clear command.
+MarkMeaning MeaningOfMark(const TraceRecord& record, const TraceEvent& event, RunPhase phase,
+                          ReportLanguage language);
+
+#endif
