@@ -198,6 +198,11 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     AppendTraceFields(trace.operations, recorded, lines);
     lines += "}\n";
   }
+  return lines + FormatReplayResultJson(trace, result);
+}
+
+std::string FormatReplayResultJson(const RecordedTrace& trace, const ReplayResult& result) {
+  std::string lines;
   if (!result.diverged) {
     lines += trace.cut           ? "{\"replay\":\"cut\""
              : trace.interrupted ? "{\"replay\":\"interrupted\""

@@ -29,6 +29,8 @@ std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult&
 // ...,"end":kind}, the kind of the recorded run's end as RunEndKindName
 // names it.
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
+// Its last line alone: how the replay ended.
+std::string FormatReplayResultJson(const RecordedTrace& trace, const ReplayResult& result);
 
 // The recorded run as a dry run's chart, at the times it was recorded.
 std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language);

@@ -8,6 +8,7 @@
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/mark_groups.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/run_texts.h"
@@ -206,6 +207,7 @@ class SvgWriter {
     for (std::size_t i = 0; i < events_.size(); ++i) {
       if (events_[i].op != kOpSleep) WriteEvent(events_[i], phases_[i]);
     }
+    WriteMarks();
     return svg_ + legend + "</svg>\n";
   }
 
@@ -356,12 +358,48 @@ class SvgWriter {
     if (lane == kNoLane || ms <= 0) return;
     const double x = X(event.timeMs);
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
-    svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
-            "\" width=\"" + Number(std::max(1.0, X(endMs) - x)) + "\" height=\"16\">" +
-            Title(RunTextIn(language_, kPauseTip,
-                            {TraceOpName(kOpSleep), std::to_string(ms), SecondsText(event.timeMs),
-                             SecondsText(endMs)})) +
-            "</rect>\n";
+    Place("bar", "pause", x, LaneMiddle(lane) - 8, event, std::max(1.0, X(endMs) - x));
+  }
+
+  // A mark to draw once the marks closer than a pixel are known.
+  void Place(const char* shape, const char* cssClass, double x, double y, const TraceEvent& event,
+             double width = 0) {
+    marks_.push_back(
+        ChartMark{shape, cssClass, x, y, width, static_cast<std::size_t>(&event - events_.data())});
+  }
+
+  // What a mark shows on hover.
+  std::string Details(const ChartMark& mark) const {
+    const TraceEvent& event = events_[mark.event];
+    if (mark.shape != "bar") {
+      return RunTextIn(
+          language_, kMarkTip,
+          {SecondsText(event.timeMs), OperationText(record_, event, kReadableQuoting)});
+    }
+    const TraceNumber ms = NumberField(record_, event, "ms");
+    return RunTextIn(language_, kPauseTip,
+                     {TraceOpName(kOpSleep), std::to_string(ms), SecondsText(event.timeMs),
+                      SecondsText(event.timeMs + static_cast<std::uint64_t>(ms))});
+  }
+
+  // Every mark, those closer than a pixel as one that tells how many it is.
+  void WriteMarks() {
+    for (const MarkGroup& group : GroupMarks(marks_)) {
+      const ChartMark& mark = marks_[group.first];
+      std::string details = Details(mark);
+      if (group.count > 1) {
+        details = MarkGroupTip(group.count, events_[mark.event].timeMs,
+                               events_[marks_[group.last].event].timeMs, language_) +
+                  details;
+      }
+      if (mark.shape == "bar") {
+        svg_ += "<rect class=\"" + mark.cssClass + "\" x=\"" + Number(mark.x) + "\" y=\"" +
+                Number(mark.y) + "\" width=\"" + Number(group.right - mark.x) +
+                "\" height=\"16\">" + Title(details) + "</rect>\n";
+      } else {
+        svg_ += Mark(mark.shape, mark.cssClass, mark.x, mark.y, details);
+      }
+    }
   }
 
   void WriteEvent(const TraceEvent& event, RunPhase phase) {
@@ -369,27 +407,23 @@ class SvgWriter {
     const ChartLane lane = LaneOf(op, phase);
     if (lane == kNoLane) return;
     const double middle = LaneMiddle(lane);
-    const std::string details =
-        RunTextIn(language_, kMarkTip,
-                  {SecondsText(event.timeMs), OperationText(record_, event, kReadableQuoting)});
     if (op == kOpWrite) {
-      svg_ += Mark("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, details);
+      Place("down", "command", MarkX(lane, kRowAbove, event.timeMs), middle - 11, event);
     } else if (op == kOpRead) {
-      svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty",
-                   MarkX(lane, kRowBelow, event.timeMs), middle + 11, details);
+      Place("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty",
+            MarkX(lane, kRowBelow, event.timeMs), middle + 11, event);
     } else if (op == kOpKey) {
       if (NumberField(record_, event, "down")) {
-        svg_ += Mark("tick", "key", X(event.timeMs), middle, details);
+        Place("tick", "key", X(event.timeMs), middle, event);
       }
     } else {
       const double x = MarkX(lane, kRowMiddle, event.timeMs);
       if (op == kOpFindWindow) {
-        svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
-                     details);
+        Place("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle, event);
       } else if (op == kOpCreateProcess || op == kOpPostMessage) {
-        svg_ += Mark("diamond", Succeeded(record_, event) ? "act" : "failed", x, middle, details);
+        Place("diamond", Succeeded(record_, event) ? "act" : "failed", x, middle, event);
       } else {
-        svg_ += Mark("square", Succeeded(record_, event) ? "call" : "failed", x, middle, details);
+        Place("square", Succeeded(record_, event) ? "call" : "failed", x, middle, event);
       }
     }
   }
@@ -463,6 +497,7 @@ class SvgWriter {
   double width_;
   const std::string position_;
   Placed placed_[kLaneCount][kRowCount] = {};
+  std::vector<ChartMark> marks_;
   double legendBottom_ = kLegendTop;
   std::string svg_;
 };
