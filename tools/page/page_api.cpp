@@ -4,6 +4,7 @@
 // call.
 #include <emscripten/emscripten.h>
 
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -50,6 +51,32 @@ std::string Bytes(const char* bytes, int size) {
   return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
 
+// The check of the file picked last: the dry runs of one pick read it once.
+const SettingsCheck& Checked(const std::string& file, ReportLanguage language) {
+  static std::string checkedFile;
+  static std::unique_ptr<SettingsCheck> check;
+  if (!check || check->language != language || checkedFile != file) {
+    check = std::make_unique<SettingsCheck>(CheckSettingsFile(file, language));
+    checkedFile = file;
+  }
+  return *check;
+}
+
+// The run and the replay shown last, whose lists of every operation are
+// made only when the owner opens them.
+struct ShownDryRun {
+  std::unique_ptr<SimulatedHandset> handset;
+  RunSummary summary;
+  ReportLanguage language = kJapanese;
+} shownDryRun;
+
+struct ShownReplay {
+  RecordedTrace trace;
+  ReplayResult result;
+  ReportLanguage language = kJapanese;
+  bool shown = false;
+} shownReplay;
+
 }  // namespace
 
 extern "C" {
@@ -60,7 +87,7 @@ extern "C" {
 // and "runTimeRows": [{"label", "value", "assumption"}], the report's lines.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, const char* language) {
   const ReportLanguage report = PageLanguage(language);
-  const SettingsCheck check = CheckSettingsFile(Bytes(bytes, size), report);
+  const SettingsCheck& check = Checked(Bytes(bytes, size), report);
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
   Json answer = Json::parse(FormatSettingsCheckJson(check));
   Json& runTime = answer["runTime"];
@@ -81,7 +108,7 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, con
 EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHandsetMapMs); }
 
 // A dry run of the settings file on the handset a scenario describes, told
-// in the page's language: {"svg", "summary", "timeline", "message" (null on
+// in the page's language: {"svg", "summary", "message" (null on
 // a normal end), "end" (RunEndKindName's), "totalMs"}, or {"problem"} for a
 // scenario or settings a dry run does not run.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
@@ -91,17 +118,19 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   if (!LoadScenario(scenarioJson, scenario, problem)) return Problem("scenario: " + problem);
   scenario.settingsFile = Bytes(bytes, size);
   const ReportLanguage report = PageLanguage(language);
-  if (!DryRunAccepts(CheckSettingsFile(*scenario.settingsFile, report).settings, report, problem)) {
+  shownDryRun.handset.reset();
+  if (!DryRunAccepts(Checked(*scenario.settingsFile, report).settings, report, problem)) {
     return Problem(problem);
   }
-  SimulatedHandset handset(scenario);
+  shownDryRun.handset = std::make_unique<SimulatedHandset>(scenario);
+  SimulatedHandset& handset = *shownDryRun.handset;
   RunLaunchSequence(handset);
-  const RunSummary summary = SummariseRun(handset);
+  const RunSummary& summary = shownDryRun.summary = SummariseRun(handset);
+  shownDryRun.language = report;
   const Timeline& timeline = handset.GetTimeline();
   Json run;
   run["svg"] = FormatSvgTimeline(timeline, summary, report);
   run["summary"] = FormatSummaryText(timeline, summary, report);
-  run["timeline"] = FormatTextTimeline(timeline, summary, report);
   run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
   run["end"] = RunEndKindName(summary.end.kind);
   run["totalMs"] = summary.totalMs;
@@ -111,14 +140,15 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
 // posrelay-sim --replay, told in the page's language: {"headline" (the
 // verdict in a sentence with how the run ended), "verdict" (the report's
 // last line), "result" (the last line of --format json, parsed), "svg",
-// "summary", "report"}, or {"problem"} for a file that is not a trace it
+// "summary"}, or {"problem"} for a file that is not a trace it
 // replays, in the owner's words with its line.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
                                                  const char* language) {
   const ReportLanguage report = PageLanguage(language);
   const std::string file = Bytes(bytes, size);
-  RecordedTrace trace;
-  ReplayResult result;
+  shownReplay = ShownReplay();
+  RecordedTrace& trace = shownReplay.trace;
+  ReplayResult& result = shownReplay.result;
   std::string problem;
   if (!ReadTrace(file, trace, problem)) {
     return Problem(TraceRefusalText(trace, file, problem, report));
@@ -126,17 +156,30 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
   if (!ReplayTrace(trace, result, problem)) {
     return Problem(ReplayRefusalText(result, problem, report));
   }
-  const std::string lines = FormatReplayJson(trace, result);
-  const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
   Json replay;
   replay["headline"] = FormatReplayHeadline(trace, result, report);
   replay["verdict"] = FormatReplayVerdict(trace, result, report);
-  replay["result"] =
-      Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
+  replay["result"] = Json::parse(FormatReplayResultJson(trace, result));
   replay["svg"] = FormatReplaySvg(trace, report);
   replay["summary"] = FormatReplaySummary(trace, report);
-  replay["report"] = FormatReplayText(trace, result, report);
+  shownReplay.language = report;
+  shownReplay.shown = true;
   return Answer(replay);
+}
+
+// The list of every operation of the dry run shown last, as posrelay-sim
+// prints it; empty when none is shown.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run_operations() {
+  if (!shownDryRun.handset) return Answer(std::string());
+  return Answer(FormatTextTimeline(shownDryRun.handset->GetTimeline(), shownDryRun.summary,
+                                   shownDryRun.language));
+}
+
+// The report of the replay shown last, every operation with its recorded
+// time, as posrelay-sim --replay prints it; empty when none is shown.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_replay_operations() {
+  if (!shownReplay.shown) return Answer(std::string());
+  return Answer(FormatReplayText(shownReplay.trace, shownReplay.result, shownReplay.language));
 }
 
 // Code page 932 as the page reads and writes it, every code on a line of

@@ -56,11 +56,15 @@ function englishProse(text) {
   return findings;
 }
 
-// Everything the page shows, with every <details> opened, and the chart's
-// texts and tooltips (SVG <title>).
+// Everything the page shows, with every <details> opened (whose lists are
+// made as they open), and the chart's texts and tooltips (SVG <title>).
 async function visibleTexts() {
-  return page.evaluate(() => {
+  await page.evaluate(() => {
     document.querySelectorAll('details').forEach((details) => { details.open = true; });
+  });
+  await page.waitForFunction(() => [...document.querySelectorAll('details')].every(
+      (details) => details.closest('[hidden]') || details.querySelector('pre').textContent));
+  return page.evaluate(() => {
     const chart = [...document.querySelectorAll('svg text, svg title')].map((n) => n.textContent);
     return [document.title, document.body.innerText, ...chart];
   });
@@ -159,6 +163,11 @@ test('a recorded trace replays identical, with its chart and summary', async () 
   assert.match(await textOf('#trace-detail'), /^詳細：記録どおりです（40 個の操作）。/);
   assert.match(await textOf('#trace-summary'), /終わり: 1\.560 秒で地図を表示して終わりました/);
   assert.equal(await page.locator('#trace-chart svg').count(), 1);
+  // The list of every operation is made as it is opened.
+  assert.equal(await page.locator('#trace-report').textContent(), '');
+  await page.locator('#trace-result summary').click();
+  assert.equal((await textOf('#trace-report')).trim().split('\n').at(-1),
+               await textOf('#trace-detail').then((detail) => detail.replace(/^詳細：/, '')));
 });
 
 test('a trace the launcher departs from shows where', async () => {
