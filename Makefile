@@ -9,6 +9,8 @@
 #               page in Chromium (tools/test_presets.py: the runs under
 #               Wine and the fuzz targets beside the builds, then one line
 #               a preset on where the time went)
+#   make bench  times the logic, and the owner's page in Chromium beside
+#               posrelay-sim natively, against the page's goals
 #   make page   builds build/page/posrelay.html, the owner's page: the
 #               settings check, the dry run and the replay in one file for
 #               any browser, offline
@@ -47,11 +49,17 @@ page: deps
 page-test: page
 	ctest --preset page
 
-# Benchmarks of the logic's own cost; not part of the tests.
+# Benchmarks of the logic's own cost, then of the owner's page in Chromium
+# beside posrelay-sim built natively from the same C++
+# (tools/page/page_bench.mjs); not part of the tests.
 bench: deps
 	cmake --preset bench
 	cmake --build --preset bench
 	build/bench/posrelay-bench
+	cmake --preset page
+	cmake --build --preset page
+	POSRELAY_PAGE=build/page/posrelay.html POSRELAY_SIM=build/bench/posrelay-sim \
+	  POSRELAY_SOURCE_DIR=. node tools/page/page_bench.mjs
 
 # A longer fuzzing session: make fuzz-long FUZZ_SECONDS=600
 FUZZ_SECONDS ?= 600

@@ -22,6 +22,7 @@ says where its time went: each step's seconds and when it started.
 Exit status: 0 when every step passed, 1 otherwise.
 """
 import os
+import re
 import subprocess
 import sys
 import threading
@@ -41,6 +42,42 @@ BUILD_ORDER = ("handset", "fuzz", "win32", "win32-i686", "host", "host-asan", "p
 HOST_TOOL = "posrelay-sim"
 PROBE = os.path.join(ROOT, "wine_harness", "wine_probe.py")
 FAILED_LINES_SHOWN = 40
+# libFuzzer's closing statistics, which -print_final_stats=1 asks for.
+FUZZ_RATE = re.compile(r"stat::average_exec_per_sec:\s*(\d+)")
+CTEST_STARTS = re.compile(r"^\d+/\d+ Test: (\S+)$")
+CTEST_RESULT = re.compile(r"Test +#\d+: (\S+) ")
+
+
+def fuzz_rates(preset):
+    """Each fuzz target's inputs per second, from the output ctest kept of
+    its last run: {test name: rate}."""
+    log = os.path.join(ROOT, "build", preset, "Testing", "Temporary", "LastTest.log")
+    rates = {}
+    test = None
+    try:
+        with open(log, encoding="utf-8", errors="replace") as file:
+            for line in file:
+                starts = CTEST_STARTS.match(line.rstrip("\n"))
+                rate = FUZZ_RATE.search(line)
+                if starts:
+                    test = starts.group(1)
+                elif rate and test:
+                    rates[test] = int(rate.group(1))
+    except OSError:
+        pass
+    return rates
+
+
+def with_fuzz_rates(preset, lines):
+    """The fuzz targets' result lines, each with the target's rate."""
+    rates = fuzz_rates(preset)
+    shown = []
+    for line in lines:
+        result = CTEST_RESULT.search(line)
+        if result and result.group(1) in rates:
+            line += "   %d inputs/s" % rates[result.group(1)]
+        shown.append(line)
+    return shown
 
 
 class Step:
@@ -74,6 +111,8 @@ class Report:
             print("== %s %s: %s in %.0f s (log: %s)" % (step.preset, step.kind, verdict,
                                                      step.seconds, os.path.relpath(step.log)))
             if step.kind == "test":
+                if step.preset == "fuzz":
+                    lines = with_fuzz_rates(step.preset, lines)
                 print("\n".join(lines))
             elif step.status != 0:
                 print("\n".join(lines[-FAILED_LINES_SHOWN:]))

@@ -38,13 +38,18 @@ void StartRunOutcome(RunOutcome& outcome) {
 }
 
 void NoteRunOperation(RunOutcome& outcome, const TraceRecord& record, const TraceEvent& event) {
-  const TraceField* text = TextField(record, event);
-  if (event.op == kOpMessage && !outcome.messageShown && text) {
+  // The recorder notes every operation, most of which tell nothing of the
+  // outcome: only these have their text looked up.
+  const bool telling = (event.op == kOpMessage && !outcome.messageShown) || event.op == kOpWrite ||
+                       (event.op == kOpRead && outcome.awaitingPositionReply);
+  const TraceField* text = telling ? TextField(record, event) : 0;
+  if (!text) return;
+  if (event.op == kOpMessage) {
     outcome.messageShown = true;
     outcome.message = record.Text(*text);
-  } else if (event.op == kOpWrite && text) {
+  } else if (event.op == kOpWrite) {
     if (RecordedCommandIs(record, *text, kPositionCommand)) outcome.awaitingPositionReply = true;
-  } else if (event.op == kOpRead && text && outcome.awaitingPositionReply) {
+  } else {
     outcome.awaitingPositionReply = false;
     if (!outcome.positionKnown) TakePositionFrom(outcome, record, *text);
   }

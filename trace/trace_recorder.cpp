@@ -118,9 +118,9 @@ DeviceHandle TraceRecorder::OpenDevice(const std::wstring& name) {
 int TraceRecorder::WriteDevice(DeviceHandle device, const char* bytes, int count) {
   const TraceTime t = Now();
   const int written = platform_.WriteDevice(device, bytes, count);
-  const std::string sent =
-      bytes && count > 0 ? std::string(bytes, static_cast<size_t>(count)) : std::string();
-  RecordWrite(operation_, t, device, sent, written, platform_);
+  const size_t sent = bytes && count > 0 ? static_cast<size_t>(count) : 0;
+  bytes_.assign(sent > 0 ? bytes : "", sent);
+  RecordWrite(operation_, t, device, bytes_, written, platform_);
   Emit();
   return written;
 }
@@ -131,9 +131,8 @@ int TraceRecorder::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   // Only what lies within the buffer is recorded, whatever count came back.
   int kept = count < 0 ? 0 : count;
   if (kept > capacity) kept = capacity < 0 ? 0 : capacity;
-  const std::string received =
-      kept > 0 ? std::string(buffer, static_cast<size_t>(kept)) : std::string();
-  RecordRead(operation_, t, device, capacity, received, count, platform_);
+  bytes_.assign(kept > 0 ? buffer : "", static_cast<size_t>(kept));
+  RecordRead(operation_, t, device, capacity, bytes_, count, platform_);
   Emit();
   return count;
 }

@@ -121,6 +121,9 @@ class TraceRecorder : public PlatformServices {
   RasEnumConnectionsFunction enumerate_;
   RasHangUpFunction hangUp_;
   std::vector<Connection> connections_;
+  // The bytes of the write or read being recorded, in room kept from one
+  // to the next.
+  std::string bytes_;
 };
 
 // A whole run on a platform, such as the launch sequence.

@@ -110,6 +110,9 @@ void AppendUtf16AsUtf8(const unsigned short* units, size_t count, std::string& u
 int DecodeUtf8(const char* utf8, size_t length, std::wstring& text) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(utf8);
   int wellFormed = 1;
+  // Room for every byte as a character, taken at once: the recorder decodes
+  // each reply of the position query.
+  text.reserve(text.size() + length);
   for (size_t at = 0; at < length;) {
     unsigned long value = 0;
     const size_t size = ReadCodePoint(bytes + at, length - at, value);

@@ -20,7 +20,9 @@
 #include "tools/posrelay_sim/display_text.h"
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
+#include "tools/posrelay_sim/run_phases.h"
 #include "tools/posrelay_sim/settings_check.h"
+#include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_refusal.h"
 #include "tools/posrelay_sim/trace_replay.h"
@@ -1195,6 +1197,7 @@ TEST(PosrelaySim, EveryEndOfARunIsToldAsItWasInEveryOutput) {
     ASSERT_TRUE(ReplayTrace(trace, result, problem)) << problem;
     EXPECT_FALSE(result.diverged);
     EXPECT_EQ(nlohmann::json::parse(LastLine(FormatReplayJson(trace, result)))["end"], c.kind);
+    EXPECT_EQ(FormatReplayResultJson(trace, result), LastLine(FormatReplayJson(trace, result)));
     for (const ReportLanguage language : {kEnglish, kJapanese}) {
       const bool english = language == kEnglish;
       const std::string& end = english ? c.english : c.japanese;
@@ -1335,6 +1338,51 @@ TEST(PosrelaySim, ChartsOfEverySampleTraceAndItsFirstHalfReadAsTheirSummaries) {
       }
     }
   }
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// A run that zooms and clears for twenty minutes, its trace cut at the
+// recorder's bound of 1 MiB, some 19,000 operations: its chart has no more
+// marks than a screen shows, each standing for those less than a pixel
+// apart, and still every phase, every lane and the end.
+TEST(PosrelaySim, AMegabyteTraceIsChartedAsAScreenShowsIt) {
+  const std::string zoom = WriteTemp("gzoomtime=25000\n");
+  const std::string recorded = RecordedDryRun("--ini '" + zoom + "'");
+  std::remove(zoom.c_str());
+  RecordedTrace trace;
+  std::string problem;
+  ASSERT_TRUE(ReadTrace(recorded, trace, problem)) << problem;
+  ASSERT_GT(trace.operations.Size() + trace.tail.Size(), 19000u);
+  Timeline timeline;
+  for (const TraceRecord* part : {&trace.operations, &trace.tail}) {
+    for (const TraceEvent& event : part->Events()) {
+      if (event.op != kOpEnd) timeline.Take(*part, event);
+    }
+  }
+  const std::vector<RunPhase> phases = PhasesOf(timeline);
+  std::size_t phaseBands = 1;
+  for (std::size_t i = 1; i < phases.size(); ++i) phaseBands += phases[i] != phases[i - 1];
+
+  const std::string chart = FormatReplaySvg(trace, kEnglish);
+  const std::size_t elements = Occurrences(chart, "<") - Occurrences(chart, "</");
+  EXPECT_LE(elements, 4000u) << elements;
+  EXPECT_EQ(Occurrences(chart, "<rect class=\"phase"), phaseBands);
+  EXPECT_EQ(Occurrences(chart, "<rect class=\"lane\""), 4u);
+  for (int lane = 0; lane < kLaneCount; ++lane) {
+    EXPECT_NE(chart.find(">" + std::string(ChartLaneName(static_cast<ChartLane>(lane))) + "<"),
+              std::string::npos);
+  }
+  const std::string drawn = chart.substr(0, chart.find("<g class=\"legend\">"));
+  EXPECT_EQ(Occurrences(drawn, "<line class=\"end\""), 1u);
+  EXPECT_NE(chart.find(">end 1254.000 s<"), std::string::npos);
+  EXPECT_NE(chart.find("operations less than a pixel apart"), std::string::npos);
 }
 
 // A file picked as a trace that is none, or a trace whose settings loop

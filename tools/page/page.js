@@ -152,6 +152,19 @@ function callWithBytes(name, bytes, extraTypes, extraArguments) {
   }
 }
 
+// A long run lists tens of thousands of operations: the list is made when
+// its <details> is opened, by `list` (one of page_api.cpp's functions, for
+// the run shown last), and made again after each new run shown.
+function listWhenOpened(pre, list) {
+  const details = pre.closest('details');
+  pre.textContent = '';
+  details.ontoggle = () => {
+    if (!details.open || pre.textContent) return;
+    pre.textContent = state.module.ccall(list, 'string', [], []);
+  };
+  details.ontoggle();
+}
+
 function showChart(container, svgText) {
   const svg = new DOMParser().parseFromString(svgText, 'image/svg+xml').documentElement;
   container.replaceChildren(document.importNode(svg, true));
@@ -207,7 +220,7 @@ function showDryRun() {
   // The summary, then where the run took the map to be.
   element('dry-run-summary').textContent = run.summary + run.mapPlace;
   showChart(element('dry-run-chart'), run.svg);
-  element('dry-run-timeline').textContent = run.timeline;
+  listWhenOpened(element('dry-run-timeline'), 'posrelay_dry_run_operations');
 }
 
 function checkSettings() {
@@ -234,7 +247,7 @@ function replayTrace() {
   element('trace-origin').textContent = replay.origin;
   element('trace-summary').textContent = replay.summary;
   showChart(element('trace-chart'), replay.svg);
-  element('trace-report').textContent = replay.report;
+  listWhenOpened(element('trace-report'), 'posrelay_replay_operations');
 }
 
 function showSituations() {

@@ -4,6 +4,7 @@
 // call.
 #include <emscripten/emscripten.h>
 
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -46,11 +47,8 @@ const char* Answer(const Json& json) {
 
 const char* Problem(const std::string& problem) { return Answer(Json{{"problem", problem}}); }
 
-// A report's first line alone, and the rest without it: the page gives the
-// summary its own heading, and the replay's first line, which says what
-// recorded the run (the launcher's version among it), a place of its own.
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
+// A report without its first line: the page gives the summary a heading of
+// its own.
 std::string AfterFirstLine(const std::string& text) {
   const std::string::size_type end = text.find('\n');
   return end == std::string::npos ? std::string() : text.substr(end + 1);
@@ -59,6 +57,32 @@ std::string AfterFirstLine(const std::string& text) {
 std::string Bytes(const char* bytes, int size) {
   return size > 0 ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
+
+// The check of the file picked last: the dry runs of one pick read it once.
+const SettingsCheck& Checked(const std::string& file, ReportLanguage language) {
+  static std::string checkedFile;
+  static std::unique_ptr<SettingsCheck> check;
+  if (!check || check->language != language || checkedFile != file) {
+    check = std::make_unique<SettingsCheck>(CheckSettingsFile(file, language));
+    checkedFile = file;
+  }
+  return *check;
+}
+
+// The run and the replay shown last, whose lists of every operation are
+// made only when the owner opens them.
+struct ShownDryRun {
+  std::unique_ptr<SimulatedHandset> handset;
+  RunSummary summary;
+  ReportLanguage language = kJapanese;
+} shownDryRun;
+
+struct ShownReplay {
+  RecordedTrace trace;
+  ReplayResult result;
+  ReportLanguage language = kJapanese;
+  bool shown = false;
+} shownReplay;
 
 }  // namespace
 
@@ -70,7 +94,7 @@ extern "C" {
 // and "runTimeRows": [{"label", "value", "assumption"}], the report's lines.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_check(const char* bytes, int size, const char* language) {
   const ReportLanguage report = PageLanguage(language);
-  const SettingsCheck check = CheckSettingsFile(Bytes(bytes, size), report);
+  const SettingsCheck& check = Checked(Bytes(bytes, size), report);
   const RunTimeBounds bounds = ComputeRunTimeBounds(check.settings);
   Json answer = Json::parse(FormatSettingsCheckJson(check));
   Json& runTime = answer["runTime"];
@@ -92,9 +116,10 @@ EMSCRIPTEN_KEEPALIVE int posrelay_handset_map_ms() { return static_cast<int>(kHa
 
 // A dry run of the settings file on the handset a scenario describes, told
 // in the page's language: {"svg", "summary" (without its heading),
-// "timeline", "mapPlace" (where the run takes the map to be, in sentences),
-// "message" (null on a normal end), "end" (RunEndKindName's), "totalMs"}, or
-// {"problem"} for a scenario or settings a dry run does not run.
+// "mapPlace" (where the run takes the map to be, in sentences), "message"
+// (null on a normal end), "end" (RunEndKindName's), "totalMs"}, or
+// {"problem"} for a scenario or settings a dry run does not run. Its list
+// of every operation is posrelay_dry_run_operations'.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
                                                   const char* scenarioJson, const char* language) {
   HandsetScenario scenario;
@@ -102,17 +127,19 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
   if (!LoadScenario(scenarioJson, scenario, problem)) return Problem("scenario: " + problem);
   scenario.settingsFile = Bytes(bytes, size);
   const ReportLanguage report = PageLanguage(language);
-  const SettingsCheck check = CheckSettingsFile(*scenario.settingsFile, report);
+  shownDryRun.handset.reset();
+  const SettingsCheck& check = Checked(*scenario.settingsFile, report);
   if (!DryRunAccepts(check.settings, report, problem)) return Problem(problem);
   const std::string mapPlace = PlaceMap(check, scenario);
-  SimulatedHandset handset(scenario);
+  shownDryRun.handset = std::make_unique<SimulatedHandset>(scenario);
+  SimulatedHandset& handset = *shownDryRun.handset;
   RunLaunchSequence(handset);
-  const RunSummary summary = SummariseRun(handset);
+  const RunSummary& summary = shownDryRun.summary = SummariseRun(handset);
+  shownDryRun.language = report;
   const Timeline& timeline = handset.GetTimeline();
   Json run;
   run["svg"] = FormatSvgTimeline(timeline, summary, report);
   run["summary"] = AfterFirstLine(FormatSummaryText(timeline, summary, report));
-  run["timeline"] = FormatTextTimeline(timeline, summary, report);
   run["mapPlace"] = mapPlace;
   run["message"] = summary.message ? Json(*summary.message) : Json(nullptr);
   run["end"] = RunEndKindName(summary.end.kind);
@@ -124,16 +151,17 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run(const char* bytes, int size,
 // verdict in a sentence with how the run ended), "verdict" (the details
 // the headline lacks), "result" (the last line of --format json, parsed),
 // "svg", "summary" (without its heading, and without the end, which the
-// headline tells), "report", "origin" (the report's first line: where and
-// when the run was recorded, by which launcher)}, or {"problem"} for a file
-// that is not a trace it replays, in the owner's
-// words with its line.
+// headline tells), "origin" (where and when the run was recorded, by which
+// launcher)}, or {"problem"} for a file that is not a trace it replays, in
+// the owner's words with its line. Its report of every operation is
+// posrelay_replay_operations'.
 EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
                                                  const char* language) {
   const ReportLanguage report = PageLanguage(language);
   const std::string file = Bytes(bytes, size);
-  RecordedTrace trace;
-  ReplayResult result;
+  shownReplay = ShownReplay();
+  RecordedTrace& trace = shownReplay.trace;
+  ReplayResult& result = shownReplay.result;
   std::string problem;
   if (!ReadTrace(file, trace, problem)) {
     return Problem(TraceRefusalText(trace, file, problem, report));
@@ -141,18 +169,31 @@ EMSCRIPTEN_KEEPALIVE const char* posrelay_replay(const char* bytes, int size,
   if (!ReplayTrace(trace, result, problem)) {
     return Problem(ReplayRefusalText(result, problem, report));
   }
-  const std::string lines = FormatReplayJson(trace, result);
-  const std::string::size_type lastLine = lines.rfind('\n', lines.size() - 2);
   Json replay;
   replay["headline"] = FormatReplayHeadline(trace, result, report);
   replay["verdict"] = FormatReplayDetails(trace, result, report);
-  replay["result"] =
-      Json::parse(lastLine == std::string::npos ? lines : lines.substr(lastLine + 1));
+  replay["result"] = Json::parse(FormatReplayResultJson(trace, result));
   replay["svg"] = FormatReplaySvg(trace, report);
   replay["summary"] = AfterFirstLine(FormatReplaySummary(trace, report, false));
-  replay["report"] = FormatReplayText(trace, result, report);
-  replay["origin"] = FirstLine(replay["report"].get<std::string>());
+  replay["origin"] = FormatReplayOrigin(trace, report);
+  shownReplay.language = report;
+  shownReplay.shown = true;
   return Answer(replay);
+}
+
+// The list of every operation of the dry run shown last, as posrelay-sim
+// prints it; empty when none is shown.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_dry_run_operations() {
+  if (!shownDryRun.handset) return Answer(std::string());
+  return Answer(FormatTextTimeline(shownDryRun.handset->GetTimeline(), shownDryRun.summary,
+                                   shownDryRun.language));
+}
+
+// The report of the replay shown last, every operation with its recorded
+// time, as posrelay-sim --replay prints it; empty when none is shown.
+EMSCRIPTEN_KEEPALIVE const char* posrelay_replay_operations() {
+  if (!shownReplay.shown) return Answer(std::string());
+  return Answer(FormatReplayText(shownReplay.trace, shownReplay.result, shownReplay.language));
 }
 
 // Code page 932 as the page reads and writes it, every code on a line of

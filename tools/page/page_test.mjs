@@ -79,11 +79,15 @@ function englishProse(text) {
   return findings;
 }
 
-// Everything the page shows, with every <details> opened, and the chart's
-// texts and tooltips (SVG <title>).
+// Everything the page shows, with every <details> opened (whose lists are
+// made as they open), and the chart's texts and tooltips (SVG <title>).
 async function visibleTexts() {
-  return page.evaluate(() => {
+  await page.evaluate(() => {
     document.querySelectorAll('details').forEach((details) => { details.open = true; });
+  });
+  await page.waitForFunction(() => [...document.querySelectorAll('details')].every(
+      (details) => details.closest('[hidden]') || details.querySelector('pre').textContent));
+  return page.evaluate(() => {
     const chart = [...document.querySelectorAll('svg text, svg title')].map((n) => n.textContent);
     return [document.title, document.body.innerText, ...chart];
   });
@@ -194,6 +198,10 @@ test('a recorded trace replays identical, with its chart and summary', async () 
   const expected = await page.locator('#trace-chart svg > path.expected title').allTextContents();
   assert.deepEqual(expected, ['0.1 秒：データ接続を切るための機能（「coredll.dll」）がありません。' +
                               'パソコンで記録した実行ではいつもこうなり、posrelay はデータ接続を切らずに進みます']);
+  // The list of every operation is made as it is opened.
+  assert.equal(await page.locator('#trace-report').textContent(), '');
+  await page.locator('#trace-result summary').click();
+  assert.match(await textOf('#trace-report'), /AT@LBC\?/);
 });
 
 test('a trace the launcher departs from shows where', async () => {

@@ -182,6 +182,15 @@ std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult&
   return headline + RunTextIn(language, kHeadlineStopsMeaning);
 }
 
+std::string FormatReplayOrigin(const RecordedTrace& trace, ReportLanguage language) {
+  return RunTextIn(
+      language, kReplayHeader,
+      {trace.launcher, trace.build.empty() ? "" : RunTextIn(language, kReplayBuild, {trace.build}),
+       SystemNameIn(language, trace.system),
+       trace.os.empty() ? "" : RunTextIn(language, kReplayOs, {trace.os}),
+       trace.started.empty() ? "" : RunTextIn(language, kReplayStarted, {trace.started})});
+}
+
 std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& result,
                              ReportLanguage language) {
   const std::string recordedHeading = RunTextIn(language, kColumnRecorded);
@@ -192,16 +201,8 @@ std::string FormatReplayText(const RecordedTrace& trace, const ReplayResult& res
   auto column = [width](const std::string& text) {
     return std::string(width - std::min(width, DisplayWidth(text)), ' ') + text;
   };
-  std::string text =
-      RunTextIn(
-          language, kReplayHeader,
-          {trace.launcher,
-           trace.build.empty() ? "" : RunTextIn(language, kReplayBuild, {trace.build}),
-           SystemNameIn(language, trace.system),
-           trace.os.empty() ? "" : RunTextIn(language, kReplayOs, {trace.os}),
-           trace.started.empty() ? "" : RunTextIn(language, kReplayStarted, {trace.started})}) +
-      "\n" + column(recordedHeading) + "  " + column(pausesHeading) + "  " +
-      RunTextIn(language, kColumnOperation) + "\n";
+  std::string text = FormatReplayOrigin(trace, language) + "\n" + column(recordedHeading) + "  " +
+                     column(pausesHeading) + "  " + RunTextIn(language, kColumnOperation) + "\n";
   for (std::size_t i = 0; i < result.played; ++i) {
     const TraceEvent& recorded = trace.operations.Event(i);
     text += column(SecondsText(recorded.timeMs)) + "  " +
@@ -234,6 +235,11 @@ std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& res
     AppendTraceFields(trace.operations, recorded, lines);
     lines += "}\n";
   }
+  return lines + FormatReplayResultJson(trace, result);
+}
+
+std::string FormatReplayResultJson(const RecordedTrace& trace, const ReplayResult& result) {
+  std::string lines;
   if (!result.diverged) {
     lines += trace.cut           ? "{\"replay\":\"cut\""
              : trace.interrupted ? "{\"replay\":\"interrupted\""

@@ -7,7 +7,11 @@
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/trace_replay.h"
 
-// The replay for people, in `language`: each operation with its recorded
+// Which launcher recorded the run, where and when, in one line: the replay
+// report's first.
+std::string FormatReplayOrigin(const RecordedTrace& trace, ReportLanguage language);
+
+// The replay for people, in `language`: its origin, then each operation with its recorded
 // time beside the time the launcher's pauses account for, then the
 // verdict: identical, with how much of the run's time lay beyond its
 // pauses, cut, interrupted, or the first divergence with the recorded
@@ -37,6 +41,8 @@ std::string FormatReplayDetails(const RecordedTrace& trace, const ReplayResult& 
 // ...,"end":kind}, the kind of the recorded run's end as RunEndKindName
 // names it.
 std::string FormatReplayJson(const RecordedTrace& trace, const ReplayResult& result);
+// Its last line alone: how the replay ended.
+std::string FormatReplayResultJson(const RecordedTrace& trace, const ReplayResult& result);
 
 // The recorded run as a dry run's chart, at the times it was recorded.
 std::string FormatReplaySvg(const RecordedTrace& trace, ReportLanguage language);

@@ -8,6 +8,7 @@
 #include "simulator/text_encoding.h"
 #include "tools/posrelay_sim/check_texts.h"
 #include "tools/posrelay_sim/display_text.h"
+#include "tools/posrelay_sim/mark_groups.h"
 #include "tools/posrelay_sim/mark_texts.h"
 #include "tools/posrelay_sim/position_outcome.h"
 #include "tools/posrelay_sim/run_phases.h"
@@ -213,6 +214,7 @@ class SvgWriter {
     for (std::size_t i = 0; i < events_.size(); ++i) {
       if (events_[i].op != kOpSleep) WriteEvent(events_[i], phases_[i], markX_[i]);
     }
+    WriteMarks();
     return svg_ + legend + "</svg>\n";
   }
 
@@ -412,13 +414,50 @@ class SvgWriter {
     // A pause begun as the record stops shows as a sliver before the end line.
     const double x = std::min(X(event.timeMs), X(totalMs_) - 1);
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
-    svg_ += "<rect class=\"pause\" x=\"" + Number(x) + "\" y=\"" + Number(LaneMiddle(lane) - 8) +
-            "\" width=\"" + Number(std::max(1.0, X(std::min(endMs, totalMs_)) - x)) +
-            "\" height=\"16\">" +
-            Title(RunTextIn(language_, kPauseTip,
-                            {std::to_string(ms), Seconds(static_cast<std::uint64_t>(ms)),
-                             Seconds(event.timeMs), Seconds(endMs)})) +
-            "</rect>\n";
+    Place("bar", "pause", x, LaneMiddle(lane) - 8, event,
+          std::max(1.0, X(std::min(endMs, totalMs_)) - x));
+  }
+
+  // A mark to draw once the marks closer than a pixel are known.
+  void Place(const char* shape, const char* cssClass, double x, double y, const TraceEvent& event,
+             double width = 0) {
+    marks_.push_back(
+        ChartMark{shape, cssClass, x, y, width, static_cast<std::size_t>(&event - events_.data())});
+  }
+
+  // What a mark shows on hover: what happened, in an owner's words.
+  std::string Details(const ChartMark& mark) const {
+    const TraceEvent& event = events_[mark.event];
+    if (mark.shape != "bar") {
+      return RunTextIn(language_, kMarkTip,
+                       {Seconds(event.timeMs),
+                        MeaningOfMark(record_, event, phases_[mark.event], language_).text});
+    }
+    const TraceNumber ms = NumberField(record_, event, "ms");
+    const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
+    return RunTextIn(language_, kPauseTip,
+                     {std::to_string(ms), Seconds(static_cast<std::uint64_t>(ms)),
+                      Seconds(event.timeMs), Seconds(endMs)});
+  }
+
+  // Every mark, those closer than a pixel as one that tells how many it is.
+  void WriteMarks() {
+    for (const MarkGroup& group : GroupMarks(marks_)) {
+      const ChartMark& mark = marks_[group.first];
+      std::string details = Details(mark);
+      if (group.count > 1) {
+        details = MarkGroupTip(group.count, events_[mark.event].timeMs,
+                               events_[marks_[group.last].event].timeMs, language_) +
+                  details;
+      }
+      if (mark.shape == "bar") {
+        svg_ += "<rect class=\"" + mark.cssClass + "\" x=\"" + Number(mark.x) + "\" y=\"" +
+                Number(mark.y) + "\" width=\"" + Number(group.right - mark.x) +
+                "\" height=\"16\">" + Title(details) + "</rect>\n";
+      } else {
+        svg_ += Mark(mark.shape, mark.cssClass, mark.x, mark.y, details);
+      }
+    }
   }
 
   // An operation's mark at `x`, its shape by the operation, its colour by how
@@ -428,26 +467,25 @@ class SvgWriter {
     const ChartLane lane = LaneOf(op, phase);
     if (lane == kNoLane || (op == kOpKey && !NumberField(record_, event, "down"))) return;
     const double middle = LaneMiddle(lane);
-    const MarkMeaning meaning = MeaningOfMark(record_, event, phase, language_);
-    const std::string details =
-        RunTextIn(language_, kMarkTip, {Seconds(event.timeMs), meaning.text});
-    const char* const outcome = meaning.outcome == kMarkFailed     ? "failed"
-                                : meaning.outcome == kMarkExpected ? "expected"
-                                                                   : nullptr;
     if (op == kOpWrite) {
-      svg_ += Mark("down", "command", x, middle - 11, details);
+      Place("down", "command", x, middle - 11, event);
     } else if (op == kOpRead) {
-      svg_ += Mark("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty", x,
-                   middle + 11, details);
+      Place("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty", x, middle + 11,
+            event);
     } else if (op == kOpKey) {
-      svg_ += Mark("tick", "key", x, middle, details);
+      Place("tick", "key", x, middle, event);
     } else if (op == kOpFindWindow) {
-      svg_ += Mark("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle,
-                   details);
-    } else if (op == kOpCreateProcess || op == kOpPostMessage) {
-      svg_ += Mark("diamond", outcome ? outcome : "act", x, middle, details);
+      Place("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle, event);
     } else {
-      svg_ += Mark("square", outcome ? outcome : "call", x, middle, details);
+      // Only calls and acts are coloured by how they came out.
+      const MarkOutcome outcome = MeaningOfMark(record_, event, phase, language_).outcome;
+      const bool act = op == kOpCreateProcess || op == kOpPostMessage;
+      Place(act ? "diamond" : "square",
+            outcome == kMarkFailed     ? "failed"
+            : outcome == kMarkExpected ? "expected"
+            : act                      ? "act"
+                                       : "call",
+            x, middle, event);
     }
   }
 
@@ -523,6 +561,7 @@ class SvgWriter {
   double width_;
   const std::string position_;
   const std::vector<double> markX_;
+  std::vector<ChartMark> marks_;
   double legendBottom_ = kLegendTop;
   std::string svg_;
 };
