@@ -21,6 +21,7 @@
 #include "tools/posrelay_sim/dry_run_limits.h"
 #include "tools/posrelay_sim/replay_report.h"
 #include "tools/posrelay_sim/run_phases.h"
+#include "tools/posrelay_sim/run_texts.h"
 #include "tools/posrelay_sim/settings_check.h"
 #include "tools/posrelay_sim/svg_timeline.h"
 #include "tools/posrelay_sim/trace_reader.h"
@@ -1382,7 +1383,7 @@ TEST(PosrelaySim, AMegabyteTraceIsChartedAsAScreenShowsIt) {
   const std::string drawn = chart.substr(0, chart.find("<g class=\"legend\">"));
   EXPECT_EQ(Occurrences(drawn, "<line class=\"end\""), 1u);
   EXPECT_NE(chart.find(">end 1254.000 s<"), std::string::npos);
-  EXPECT_NE(chart.find("operations less than a pixel apart"), std::string::npos);
+  EXPECT_NE(chart.find("operations too close to draw apart"), std::string::npos);
 }
 
 // A file picked as a trace that is none, or a trace whose settings loop
