@@ -52,6 +52,7 @@ void HandsetModel::Reset(const HandsetScenario& scenario) {
   moduleOutput_.clear();
   positionQueries_ = 0;
   lastError_ = 0;
+  reads_ = writes_ = conversions_ = listings_ = pageReads_ = looks_ = starts_ = 0;
   registryValues_.clear();
   internetIsUrl_.clear();
   quitCode_.reset();
@@ -73,6 +74,13 @@ void HandsetModel::Start() {
 
 HandsetModel::~HandsetModel() {
   if (activeHandset == this) activeHandset = nullptr;
+}
+
+const FaultScenario* HandsetModel::FaultOn(FaultKind kind, std::uint64_t call) const {
+  for (const FaultScenario& fault : scenario_.faults) {
+    if (fault.kind == kind && (!fault.call || *fault.call == call)) return &fault;
+  }
+  return nullptr;
 }
 
 int HandsetModel::Fail(unsigned int error) {
@@ -127,7 +135,12 @@ void HandsetModel::CloseTextFile(FileHandle file) {
   if (ledger_.Release(file, kFileHandle)) files_.erase(file);
 }
 
-std::wstring HandsetModel::AnsiToWide(const std::string& bytes) { return Cp932ToWide(bytes); }
+std::wstring HandsetModel::AnsiToWide(const std::string& bytes) {
+  std::wstring text = Cp932ToWide(bytes);
+  const FaultScenario* overlong = FaultOn(kTextConversionOverlong, ++conversions_);
+  if (overlong) text.append(static_cast<std::size_t>(overlong->value.value_or(1)), L'?');
+  return text;
+}
 
 std::string HandsetModel::WideToAnsi(const std::wstring& text) { return WideToCp932(text); }
 
@@ -154,6 +167,14 @@ const std::string& HandsetModel::ModuleReplyTo(std::string_view command) {
 
 int HandsetModel::WriteDevice(DeviceHandle device, const char* bytes, int count) {
   if (!ledger_.IsOpen(device, kDeviceHandle) || count < 0) return Fail(kErrorInvalidHandle);
+  ++writes_;
+  if (FaultOn(kSerialWriteFails, writes_)) {
+    Fail(kErrorInvalidHandle);
+    return -1;
+  }
+  if (const FaultScenario* cut = FaultOn(kSerialWriteShort, writes_)) {
+    count = static_cast<int>(std::clamp<std::int64_t>(cut->value.value_or(count - 1), 0, count));
+  }
   // The module answers each command when its carriage return arrives; the
   // start of a command written before waits in moduleInput_.
   std::string_view rest(bytes, static_cast<std::size_t>(count));
@@ -170,10 +191,21 @@ int HandsetModel::WriteDevice(DeviceHandle device, const char* bytes, int count)
 
 int HandsetModel::ReadDevice(DeviceHandle device, char* buffer, int capacity) {
   if (!ledger_.IsOpen(device, kDeviceHandle) || capacity <= 0) return Fail(kErrorInvalidHandle);
+  ++reads_;
+  if (FaultOn(kSerialReadFails, reads_)) {
+    Fail(kErrorInvalidHandle);
+    return -1;
+  }
+  if (FaultOn(kSerialReadNothing, reads_)) return 0;
   const std::size_t count = std::min(moduleOutput_.size(), static_cast<std::size_t>(capacity));
   std::memcpy(buffer, moduleOutput_.data(), count);
   moduleOutput_.erase(0, count);
-  return static_cast<int>(count);
+  const FaultScenario* zero = FaultOn(kSerialReadZeroByte, reads_);
+  if (zero && static_cast<std::size_t>(zero->value.value_or(0)) < count) {
+    buffer[zero->value.value_or(0)] = '\0';
+  }
+  const FaultScenario* over = FaultOn(kSerialReadOverstates, reads_);
+  return static_cast<int>(count) + (over ? static_cast<int>(over->value.value_or(1)) : 0);
 }
 
 void HandsetModel::CloseDevice(DeviceHandle device) { ledger_.Release(device, kDeviceHandle); }
@@ -190,8 +222,11 @@ HandsetModel::Window* HandsetModel::PresentMapWindow() {
 }
 
 WindowHandle HandsetModel::FindTopWindow(const std::wstring& className) {
-  const Window* window = className == kSimulatedMapClass ? PresentMapWindow() : nullptr;
-  return window ? window->handle : 0;
+  Window* window = className == kSimulatedMapClass ? PresentMapWindow() : nullptr;
+  if (!window) return 0;
+  // Found now, gone at the next look: the map has ended by itself meanwhile.
+  if (FaultOn(kMapWindowVanishes, ++looks_)) window->vanishesAt = now_;
+  return window->handle;
 }
 
 void HandsetModel::SetForeground(WindowHandle) {}
@@ -213,6 +248,7 @@ int HandsetModel::StartProcess(const std::wstring& executable, const std::wstrin
   if (!scenario_.map.executableExists) return Fail(kErrorFileNotFound);
   const std::optional<std::wstring>& installedAt = scenario_.map.installedAt;
   if (installedAt && !NameSameFile(executable, *installedAt)) return Fail(kErrorFileNotFound);
+  if (FaultOn(kProcessWithoutHandle, ++starts_)) return 1;
   // A second start of a running map shows no second window.
   if (scenario_.map.appearsAfterMs && !PresentMapWindow()) {
     nextWindow_ += 0x100;
@@ -264,30 +300,38 @@ void HandsetModel::ReleaseLibrary(LibraryHandle library) {
 unsigned int HandsetModel::EnumerateConnections(RasConnectionRecord* records,
                                                 unsigned int* bufferBytes,
                                                 unsigned int* connectionCount) {
-  unsigned int result = kNoError;
-  const unsigned int needed =
-      static_cast<unsigned int>(connections_.size() * sizeof(RasConnectionRecord));
   if (!records || !bufferBytes || !connectionCount ||
       records[0].size != sizeof(RasConnectionRecord)) {
-    result = kErrorInvalidSize;
-  } else if (*bufferBytes < needed) {
-    *bufferBytes = needed;
-    result = kErrorBufferTooSmall;
-  } else {
-    for (std::size_t i = 0; i < connections_.size(); ++i) {
-      RasConnectionRecord& record = records[i];
-      std::memset(&record, 0, sizeof record);
-      record.size = sizeof(RasConnectionRecord);
-      record.connection = connections_[i].handle;
-      std::wstring name;
-      Utf8ToWide(connections_[i].name, name);
-      for (std::size_t c = 0; c < name.size() && c < kRasEntryNameCharacters; ++c) {
-        record.entryName[c] = static_cast<unsigned short>(name[c]);
-      }
-    }
-    *connectionCount = static_cast<unsigned int>(connections_.size());
+    return kErrorInvalidSize;
   }
-  return result;
+  ++listings_;
+  const FaultScenario* fails = FaultOn(kConnectionListFails, listings_);
+  const FaultScenario* miscounts = FaultOn(kConnectionListMiscounts, listings_);
+  const std::size_t room = *bufferBytes / sizeof(RasConnectionRecord);
+  if (connections_.size() > room && !fails && !miscounts) {
+    *bufferBytes = static_cast<unsigned int>(connections_.size() * sizeof(RasConnectionRecord));
+    return kErrorBufferTooSmall;
+  }
+  // A faulty listing fills what fits, never past the room it was given.
+  const std::size_t filled = std::min(connections_.size(), room);
+  for (std::size_t i = 0; i < filled; ++i) {
+    RasConnectionRecord& record = records[i];
+    std::memset(&record, 0, sizeof record);
+    record.size = sizeof(RasConnectionRecord);
+    record.connection = connections_[i].handle;
+    std::wstring name;
+    Utf8ToWide(connections_[i].name, name);
+    for (std::size_t c = 0; c < name.size() && c < kRasEntryNameCharacters; ++c) {
+      record.entryName[c] = static_cast<unsigned short>(name[c]);
+    }
+  }
+  *connectionCount = static_cast<unsigned int>(filled);
+  if (fails) {
+    *connectionCount = static_cast<unsigned int>(fails->value.value_or(connections_.size()));
+    return kErrorBufferTooSmall;
+  }
+  if (miscounts) *connectionCount = static_cast<unsigned int>(miscounts->value.value_or(filled));
+  return kNoError;
 }
 
 unsigned int HandsetModel::HangUpConnection(void* connection) {
@@ -325,6 +369,7 @@ InternetHandle HandsetModel::OpenInternetUrl(InternetHandle internet, const std:
 
 int HandsetModel::ReadInternetFile(InternetHandle url, char* buffer, unsigned int toRead,
                                    unsigned int& bytesRead) {
+  if (FaultOn(kProbeReadFails, ++pageReads_)) return Fail(kErrorInternetInternal);
   bytesRead = 0;
   const bool ok = ledger_.IsOpen(url, kInternetHandle) && internetIsUrl_[url];
   if (ok) {
@@ -332,6 +377,8 @@ int HandsetModel::ReadInternetFile(InternetHandle url, char* buffer, unsigned in
         std::clamp(scenario_.internet.bytes, 0, static_cast<int>(sizeof kProbePage - 1)));
     bytesRead = std::min(toRead, available);
     std::memcpy(buffer, kProbePage, bytesRead);
+    const FaultScenario* over = FaultOn(kProbeReadOverstates, pageReads_);
+    if (over) bytesRead = toRead + static_cast<unsigned int>(over->value.value_or(1));
   }
   return ok ? 1 : 0;
 }

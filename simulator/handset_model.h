@@ -102,6 +102,9 @@ class HandsetModel : public PlatformServices {
   };
 
   void Start();
+  // The scenario's fault of `kind` that the `call`-th call of its operation
+  // meets, or none.
+  const FaultScenario* FaultOn(FaultKind kind, std::uint64_t call) const;
   // Notes why a call fails; its result.
   int Fail(unsigned int error);
   Window* PresentMapWindow();
@@ -123,6 +126,9 @@ class HandsetModel : public PlatformServices {
   std::optional<int> quitCode_;
   std::vector<std::pair<std::wstring, std::wstring> > messages_;
   unsigned int lastError_ = 0;
+  // Calls made so far of the operations that faults hit.
+  std::uint64_t reads_ = 0, writes_ = 0, conversions_ = 0, listings_ = 0, pageReads_ = 0,
+                looks_ = 0, starts_ = 0;
 };
 
 #endif

@@ -43,6 +43,41 @@ struct InternetScenario {
   int bytes = 10;         // what the page yields
 };
 
+// A platform call that fails or lies, as a driver may. `value` tunes the
+// fault (the default when absent is given with each); `call` limits it to
+// the operation's n-th call, counted from 1; without it every call is
+// faulty.
+enum FaultKind {
+  kSerialReadFails,          // the read returns -1
+  kSerialReadNothing,        // the read returns 0; what has arrived waits
+  kSerialReadOverstates,     // the count is `value` (1) more than the bytes given
+  kSerialReadZeroByte,       // byte `value` (0) of those given is a zero
+  kSerialWriteShort,         // only `value` (all but one) bytes go out, and so many are reported
+  kSerialWriteFails,         // the write returns -1; nothing goes out
+  kTextConversionOverlong,   // code-page text comes back with `value` (1) extra characters
+  kConnectionListFails,      // the list is filled, yet 603 comes back with `value` (all) as count
+  kConnectionListMiscounts,  // the list succeeds, reporting `value` connections whatever it filled
+  kProbeReadOverstates,      // the page's read reports `value` (1) bytes more than asked
+  kProbeReadFails,           // the page's read fails and leaves the count as it was
+  kMapWindowVanishes,        // the map's window is gone at the next look after one that finds it
+  kProcessWithoutHandle,     // the start reports success with a zero handle: nothing runs
+  kFaultKindCount
+};
+
+// The faults by their names in a scenario, in the order of FaultKind.
+inline constexpr const char* kFaultNames[] = {
+    "serialReadFails",        "serialReadNothing",   "serialReadOverstates",
+    "serialReadZeroByte",     "serialWriteShort",    "serialWriteFails",
+    "textConversionOverlong", "connectionListFails", "connectionListMiscounts",
+    "probeReadOverstates",    "probeReadFails",      "mapWindowVanishes",
+    "processWithoutHandle"};
+
+struct FaultScenario {
+  FaultKind kind;
+  std::optional<std::int64_t> value;
+  std::optional<std::uint64_t> call;
+};
+
 struct HandsetScenario {
   std::wstring executablePath = L"\\Program Files\\posrelay\\posrelay.exe";
   std::optional<std::string> settingsFile;  // bytes of posrelay.ini beside the executable
@@ -53,6 +88,7 @@ struct HandsetScenario {
   ModuleScenario module;
   InternetScenario internet;
   bool registryKeyExists = true;
+  std::vector<FaultScenario> faults;
 };
 
 // Window class of the map application the handset runs.

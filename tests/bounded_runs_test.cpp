@@ -142,6 +142,17 @@ HandsetScenario GenerateHandset(Picker& pick) {
   s.internet.reachable = !pick.OneIn(4);
   s.internet.bytes = pick.OneIn(4) ? 0 : 10;
   s.registryKeyExists = !pick.OneIn(4);
+  // A system call that fails or lies, on each of its calls or on one. A
+  // conversion is no operation of a trace, so a replay could not lie as the
+  // handset did: that fault is left out here.
+  for (std::size_t count = pick.OneIn(2) ? 0 : 1 + pick.Below(2); count > 0; --count) {
+    FaultScenario fault{static_cast<FaultKind>(pick.Below(kFaultKindCount)), std::nullopt,
+                        std::nullopt};
+    if (fault.kind == kTextConversionOverlong) continue;
+    if (pick.OneIn(2)) fault.value = static_cast<std::int64_t>(pick.Below(300));
+    if (pick.OneIn(2)) fault.call = 1 + pick.Below(4);
+    s.faults.push_back(fault);
+  }
   return s;
 }
 
@@ -154,6 +165,11 @@ std::string Describe(const HandsetScenario& s) {
           std::to_string(s.map.executableExists) + "; " + std::to_string(s.connections.size()) +
           " connections; port exists " + std::to_string(s.module.portExists) + "; " +
           std::to_string(s.module.positionReplies.size()) + " replies";
+  for (const FaultScenario& fault : s.faults) {
+    text += "; " + std::string(kFaultNames[fault.kind]) +
+            (fault.value ? " " + std::to_string(*fault.value) : "") +
+            (fault.call ? " on call " + std::to_string(*fault.call) : "");
+  }
   return text;
 }
 

@@ -19,6 +19,7 @@ TEST(ProbeInternet, ReadsUpToTenBytesAndReleasesEveryHandle) {
     InternetScenario internet;
     int bytes;
     std::string trace;
+    std::vector<FaultScenario> faults = {};
   } cases[] = {
       {"page longer than ten bytes",
        {true, true, 60},
@@ -31,10 +32,21 @@ TEST(ProbeInternet, ReadsUpToTenBytesAndReleasesEveryHandle) {
        0,
        opened + " open_url:failed net_close:internet"},
       {"no internet handle", {false, true, 10}, 0, "net_open:failed"},
+      {"a read that reports more than asked: ten",
+       {true, true, 60},
+       10,
+       opened + " open_url:ok net_read:15 " + closed,
+       {{kProbeReadOverstates, 5, std::nullopt}}},
+      {"a read that fails without a count: nothing read",
+       {true, true, 60},
+       0,
+       opened + " open_url:ok net_read:0 " + closed,
+       {{kProbeReadFails, std::nullopt, std::nullopt}}},
   };
   for (const auto& c : cases) {
     HandsetScenario scenario;
     scenario.internet = c.internet;
+    scenario.faults = c.faults;
     SimulatedHandset handset(scenario);
     EXPECT_EQ(ProbeInternet(handset), c.bytes) << c.name;
     EXPECT_EQ(Trace(handset), c.trace) << c.name;

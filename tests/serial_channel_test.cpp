@@ -11,12 +11,14 @@
 
 namespace {
 
-// A handset whose module answers "ATI4" with the given bytes.
+// A handset whose module answers "ATI4" with the given bytes, through a
+// serial driver with the given faults.
 struct ChannelScene {
-  explicit ChannelScene(std::string identification)
+  explicit ChannelScene(std::string identification, std::vector<FaultScenario> faults = {})
       : handset([&] {
           HandsetScenario scenario;
           scenario.module.identification = std::move(identification);
+          scenario.faults = std::move(faults);
           return scenario;
         }()),
         port(handset.OpenDevice(L"COM1:")) {}
@@ -29,9 +31,24 @@ struct ChannelScene {
   DeviceHandle port;
 };
 
-TEST(SendCommand, WritesOneByteACharacter) {
+TEST(SendCommand, WritesOneByteACharacterAndNoMoreThanItsBuffer) {
+  const struct {
+    const char* name;
+    std::wstring command;
+    int count;
+    std::vector<FaultScenario> faults = {};
+  } cases[] = {
+      {"a command", L"ATI4\r", 5},
+      {"longer than the buffer: its first 256 bytes", std::wstring(300, L'A'), 256},
+      {"the port takes three bytes", L"ATI4\r", 3, {{kSerialWriteShort, 3, std::nullopt}}},
+      {"the write fails", L"ATI4\r", -1, {{kSerialWriteFails, std::nullopt, std::nullopt}}},
+  };
+  for (const auto& c : cases) {
+    ChannelScene scene("", c.faults);
+    EXPECT_EQ(SendCommand(scene.handset, scene.port, c.command), c.count) << c.name;
+  }
   ChannelScene scene("");
-  EXPECT_EQ(SendCommand(scene.handset, scene.port, L"ATI4\r"), 5);
+  SendCommand(scene.handset, scene.port, L"ATI4\r");
   EXPECT_EQ(scene.handset.GetTimeline().Lines({kOpWrite}),
             std::vector<std::string>{"0 write handle=260 text=\"ATI4\\r\" count=5"});
 }
@@ -66,6 +83,7 @@ TEST(ReadResponse, TurnsOneReadIntoText) {
     std::string bytes;
     std::wstring reply;
     int count;
+    std::vector<FaultScenario> faults = {};
   } cases[] = {
       {"nothing arrived", "", L"", 0},
       {"one byte", "K", L"K", 1},
@@ -77,9 +95,27 @@ TEST(ReadResponse, TurnsOneReadIntoText) {
       {"double-byte characters", sjis, L"位置", 4},
       {"full buffer gives 256 characters", std::string(256, 'x'), std::wstring(256, L'x'), 256},
       {"longer reply: first 256 bytes", std::string(300, 'y'), std::wstring(256, L'y'), 256},
+      // Drivers that misbehave: only the bytes within the buffer and the
+      // count count, and a failure is no count.
+      {"read fails with -1", "OK", L"", 0, {{kSerialReadFails, std::nullopt, std::nullopt}}},
+      {"count of 300 for a full buffer",
+       std::string(300, 'y'),
+       std::wstring(256, L'y'),
+       256,
+       {{kSerialReadOverstates, 44, std::nullopt}}},
+      {"count of 3 with nothing given: the cleared buffer",
+       "",
+       L"",
+       3,
+       {{kSerialReadOverstates, 3, std::nullopt}}},
+      {"more characters than bytes from the conversion",
+       "OK",
+       L"OK",
+       2,
+       {{kTextConversionOverlong, 3, std::nullopt}}},
   };
   for (const auto& c : cases) {
-    ChannelScene scene(c.bytes);
+    ChannelScene scene(c.bytes, c.faults);
     SendCommand(scene.handset, scene.port, L"ATI4\r");
     std::wstring reply = L"left over";
     EXPECT_EQ(ReadResponse(scene.handset, scene.port, reply), c.count) << c.name;

@@ -4,6 +4,7 @@ set(POSRELAY_UNIT_TESTS
   bounded_runs_test.cpp
   data_connection_test.cpp
   datum_conversion_test.cpp
+  faulty_handset_test.cpp
   fixed_decimal_test.cpp
   handset_trace.cpp
   launch_sequence_test.cpp

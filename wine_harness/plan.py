@@ -27,6 +27,7 @@ NOT_PLAYED = {
     "rasLibrary": "the desktop has no dial-up library; the release step does nothing",
     "missingFunctions": "the desktop has no dial-up library; the release step does nothing",
     "connections": "the desktop has no dial-up library; the release step does nothing",
+    "faults": "the desktop's own system calls answer under Wine",
 }
 COM1_NAMES = ("COM1", "COM1:", "\\\\.\\COM1")
 # Written beside the launcher by its build: whether this machine runs 32-bit

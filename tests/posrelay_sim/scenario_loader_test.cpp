@@ -22,7 +22,9 @@ TEST(LoadScenario, ReadsEveryFieldOverTheDefaultHandset) {
       "                 {'name': 'CLUB AIR-EDGE', 'handle': 0, 'hangUpSucceeds': false}],"
       " 'module': {'port': 'COM3:', 'identification': '',"
       "            'positionReplies': ['ERROR', '位置 N35.41.22,E139.45.12']},"
-      " 'internet': {'bytes': 0}}");
+      " 'internet': {'bytes': 0},"
+      " 'faults': [{'fault': 'serialReadFails'},"
+      "            {'fault': 'connectionListMiscounts', 'value': 11, 'call': 2}]}");
   HandsetScenario scenario;
   std::string error;
   ASSERT_EQ(LoadScenario(json, scenario, error), 1) << error;
@@ -43,6 +45,13 @@ TEST(LoadScenario, ReadsEveryFieldOverTheDefaultHandset) {
       << "the module sends Shift-JIS";
   EXPECT_EQ(scenario.internet.bytes, 0);
   EXPECT_TRUE(scenario.internet.reachable);
+  ASSERT_EQ(scenario.faults.size(), 2u);
+  EXPECT_EQ(scenario.faults[0].kind, kSerialReadFails);
+  EXPECT_EQ(scenario.faults[0].value, std::nullopt);
+  EXPECT_EQ(scenario.faults[0].call, std::nullopt);
+  EXPECT_EQ(scenario.faults[1].kind, kConnectionListMiscounts);
+  EXPECT_EQ(scenario.faults[1].value, 11);
+  EXPECT_EQ(scenario.faults[1].call, 2u);
 }
 
 TEST(LoadScenario, NamesTheFieldThatIsWrong) {
@@ -64,6 +73,12 @@ TEST(LoadScenario, NamesTheFieldThatIsWrong) {
       {"{'connections': [{'handle': 4294967296}]}",
        "connections[0].handle: expected an integer from 0 to 4294967295"},
       {"{'internet': {'bytes': -1}}", "internet.bytes: expected an integer from 0 to 2147483647"},
+      {"{'faults': [{'value': 1}]}", "faults[0].fault: missing"},
+      {"{'faults': [{'fault': 'serialReadSlow'}]}", "faults[0].fault: unknown fault"},
+      {"{'faults': [{'fault': 'serialReadFails', 'call': 0}]}",
+       "faults[0].call: expected an integer from 1 to 1000000"},
+      {"{'faults': [{'fault': 'serialReadOverstates', 'value': 1000001}]}",
+       "faults[0].value: expected an integer from 0 to 1000000"},
       {"{'map': {'running': true},}",
        "malformed JSON: parse error at line 1, column 27: syntax error while parsing object key "
        "- unexpected '}'; expected string literal"},

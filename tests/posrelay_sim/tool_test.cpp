@@ -1489,7 +1489,9 @@ TEST(PosrelaySim, PrintedScenarioReadsBackAsTheSameHandset) {
       "{\"map\": {\"closesAfterMs\": null, \"appearsAfterMs\": null}, \"missingFunctions\": "
       "[\"RasHangUp\", \"RasEnumConnections\"], \"connections\": [{\"handle\": 0}, "
       "{\"name\": \"\\u0000\\\"\", \"handle\": 4294967295}], \"module\": {\"port\": \"COM3:\", "
-      "\"positionReplies\": []}, \"internet\": {\"opens\": false, \"bytes\": 0}}");
+      "\"positionReplies\": []}, \"internet\": {\"opens\": false, \"bytes\": 0}, "
+      "\"faults\": [{\"fault\": \"probeReadFails\", \"call\": 3}, "
+      "{\"fault\": \"serialReadZeroByte\", \"value\": 2}]}");
   std::vector<std::string> scenarios = {"", "'" + ownHandles + "'"};
   for (const char* name : {"busy_handset.json", "map_does_not_start.json", "map_never_closes.json",
                            "map_shows_no_window.json", "name_after_zero_byte.json", "offline.json",
@@ -1512,8 +1514,8 @@ TEST(PosrelaySim, PrintedScenarioReadsBackAsTheSameHandset) {
   }
   const ToolResult handles = RunTool("--scenario '" + ownHandles + "' --print-scenario");
   std::remove(ownHandles.c_str());
-  for (const char* field :
-       {"\"handle\": 0}", "\"handle\": 4294967295}", "\"closesAfterMs\": null"}) {
+  for (const char* field : {"\"handle\": 0}", "\"handle\": 4294967295}", "\"closesAfterMs\": null",
+                            "{\"fault\": \"probeReadFails\", \"call\": 3}"}) {
     EXPECT_NE(handles.out.find(field), std::string::npos) << handles.out;
   }
   EXPECT_NE(handles.out.find("\"missingFunctions\": [\"RasEnumConnections\", \"RasHangUp\"]"),

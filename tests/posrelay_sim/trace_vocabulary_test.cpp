@@ -2,14 +2,18 @@
 // exactly what the recorder writes for each.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "simulator/simulated_handset.h"
 #include "tests/handset_trace.h"
+#include "tools/posrelay_sim/json_line.h"
 #include "tools/posrelay_sim/trace_reader.h"
 #include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
@@ -202,6 +206,41 @@ TEST(TraceVocabulary, TheReaderAcceptsExactlyWhatTheRecorderWritesForEachOperati
   ASSERT_TRUE(trace.cut);
   recorded.insert(trace.last.Event(0).op);
   EXPECT_EQ(recorded.size(), static_cast<std::size_t>(kTraceOpCount)) << "an operation untested";
+}
+
+// Reals at every boundary of their writer: the point where a reader expects
+// one (from 1e-4 up to 1e15), an exponent beyond, and each read back as the
+// same double, its sign too.
+TEST(TraceVocabulary, RealsReadBackAsTheSameDouble) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {0.0, "0.0"},
+      {-0.0, "-0.0"},
+      {0.1, "0.1"},
+      {0.5, "0.5"},
+      {0.9999999, "0.9999999"},
+      {1.0, "1.0"},
+      {35.69266981057444, "35.69266981057444"},    // a position's latitude
+      {139.75012472663002, "139.75012472663002"},  // and longitude
+      {1e-7, "1e-07"},
+      {1e21, "1e+21"},
+      {DBL_MAX, "1.7976931348623157e+308"},
+      {-DBL_MAX, "-1.7976931348623157e+308"},
+      {DBL_MIN, "2.2250738585072014e-308"},
+      {std::numeric_limits<double>::denorm_min(), "5e-324"},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    AppendJsonReal(c.value, text);
+    EXPECT_EQ(text, c.text);
+    std::vector<JsonMember> members;
+    std::string error;
+    ASSERT_EQ(ParseJsonLine("{\"latitude\":" + text + "}", members, error), 1) << text << error;
+    EXPECT_EQ(members[0].real, c.value) << text;
+    EXPECT_EQ(std::signbit(members[0].real), std::signbit(c.value)) << text;
+  }
 }
 
 }  // namespace

@@ -129,7 +129,8 @@ const char kScenarioHelp[] =
     "positionReplies: the replies to the first, second, ... AT@LBC?, the last one\n"
     "repeating; every other command is answered \"\\r\\nOK\\r\\n\". internet.opens\n"
     "false: no internet handle; reachable false: the page does not open; bytes:\n"
-    "what the page yields.\n";
+    "what the page yields. faults: system calls that fail or lie, each\n"
+    "{\"fault\": name, \"value\": n, \"call\": n}; docs/posrelay-sim.md lists them.\n";
 
 struct Options {
   std::optional<std::string> ini;

@@ -220,11 +220,51 @@ int ReadMissingFunctions(const Json& value, const std::string& field, std::set<s
   return 1;
 }
 
+int ReadFault(const Json& value, const std::string& field, FaultScenario& fault,
+              std::string& error) {
+  if (!CheckObject(value, field, {"fault", "value", "call"}, error)) return 0;
+  const auto name = value.find("fault");
+  if (name == value.end()) return Fail(error, FieldPath(field, "fault"), "missing");
+  if (!name->is_string()) return Fail(error, FieldPath(field, "fault"), "expected a string");
+  std::size_t kind = 0;
+  while (kind < kFaultKindCount && *name != kFaultNames[kind]) ++kind;
+  if (kind == kFaultKindCount) return Fail(error, FieldPath(field, "fault"), "unknown fault");
+  fault.kind = static_cast<FaultKind>(kind);
+  // Large enough for any count a call gives, small enough to add to one.
+  const std::uint64_t limit = 1000000;
+  return Optional(value, field, "value",
+                  [&](const Json& v, const std::string& f) {
+                    std::uint64_t number = 0;
+                    if (!ReadUnsigned(v, f, limit, number, error)) return 0;
+                    fault.value = static_cast<std::int64_t>(number);
+                    return 1;
+                  }) &&
+         Optional(value, field, "call", [&](const Json& v, const std::string& f) {
+           std::uint64_t call = 0;
+           if (!ReadUnsigned(v, f, limit, call, error)) return 0;
+           if (call == 0) return Fail(error, f, "expected an integer from 1 to 1000000");
+           fault.call = call;
+           return 1;
+         });
+}
+
+int ReadFaults(const Json& value, const std::string& field, std::vector<FaultScenario>& faults,
+               std::string& error) {
+  if (!value.is_array()) return Fail(error, field, "expected an array");
+  faults.clear();
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    FaultScenario fault{};
+    if (!ReadFault(value[i], field + "[" + std::to_string(i) + "]", fault, error)) return 0;
+    faults.push_back(fault);
+  }
+  return 1;
+}
+
 int ReadScenario(const Json& value, HandsetScenario& scenario, std::string& error) {
   if (!value.is_object()) return Fail(error, "top level", "expected an object");
   return CheckObject(value, "",
                      {"map", "rasLibrary", "missingFunctions", "connections", "module", "internet",
-                      "registryKeyExists"},
+                      "registryKeyExists", "faults"},
                      error) &&
          Optional(value, "", "map",
                   [&](const Json& v, const std::string& f) {
@@ -250,8 +290,12 @@ int ReadScenario(const Json& value, HandsetScenario& scenario, std::string& erro
                   [&](const Json& v, const std::string& f) {
                     return ReadInternet(v, f, scenario.internet, error);
                   }) &&
-         Optional(value, "", "registryKeyExists", [&](const Json& v, const std::string& f) {
-           return ReadBoolean(v, f, scenario.registryKeyExists, error);
+         Optional(value, "", "registryKeyExists",
+                  [&](const Json& v, const std::string& f) {
+                    return ReadBoolean(v, f, scenario.registryKeyExists, error);
+                  }) &&
+         Optional(value, "", "faults", [&](const Json& v, const std::string& f) {
+           return ReadFaults(v, f, scenario.faults, error);
          });
 }
 

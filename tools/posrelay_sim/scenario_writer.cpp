@@ -32,6 +32,13 @@ Json ScenarioJson(const HandsetScenario& scenario) {
   for (const std::string& reply : scenario.module.positionReplies) {
     replies.push_back(ModuleText(reply));
   }
+  Json faults = Json::array();
+  for (const FaultScenario& fault : scenario.faults) {
+    Json entry = {{"fault", kFaultNames[fault.kind]}};
+    if (fault.value) entry["value"] = *fault.value;
+    if (fault.call) entry["call"] = *fault.call;
+    faults.push_back(entry);
+  }
   const MapScenario& map = scenario.map;
   const ModuleScenario& module = scenario.module;
   const InternetScenario& internet = scenario.internet;
@@ -52,7 +59,8 @@ Json ScenarioJson(const HandsetScenario& scenario) {
         {"positionReplies", replies}}},
       {"internet",
        {{"opens", internet.opens}, {"reachable", internet.reachable}, {"bytes", internet.bytes}}},
-      {"registryKeyExists", scenario.registryKeyExists}};
+      {"registryKeyExists", scenario.registryKeyExists},
+      {"faults", faults}};
 }
 
 std::string Flat(const Json& value) {
