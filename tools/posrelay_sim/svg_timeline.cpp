@@ -505,7 +505,7 @@ class SvgWriter {
       svg_ += Line("message", x, kPhaseTop, x, kAxisTop + 24,
                    RunTextIn(language_, kMessageTip, {QuotedIn(language_, record_.Text(*text))}));
       const bool meetsEnd = x - 4 > endX - LabelWidth(endLabel) - 8;
-      svg_ += Text(x - 4, kAxisTop + (meetsEnd ? 48 : 34), "messagetext",
+      svg_ += Text(x - 4, kAxisTop + (meetsEnd ? 51 : 34), "messagetext",
                    RunTextIn(language_, kMessageLabel), "end");
     }
     // A record that stops short of the run's end shows where it stops.
