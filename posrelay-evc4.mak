@@ -25,16 +25,8 @@ LINK_FLAGS = /nologo /subsystem:windowsce,4.20 /machine:ARM /entry:wWinMainCRTSt
 LIBS = wininet.lib coredll.lib corelibc.lib
 
 HEADERS = \
-	app\framework.h \
 	app\launch_sequence.h \
-	app\launcher_app.h \
-	app\launcher_dlg.h \
 	app\launcher_messages.h \
-	app\mini_framework.h \
-	app\res\resource.h \
-	app\res\version.h \
-	app\trace_file.h \
-	app\traced_launch.h \
 	mapctl\connectivity_probe.h \
 	mapctl\fixed_decimal.h \
 	mapctl\map_application.h \
@@ -52,6 +44,14 @@ HEADERS = \
 	position\serial_channel.h \
 	settings\launcher_settings.h \
 	settings\settings_file.h \
+	shell\framework.h \
+	shell\launcher_app.h \
+	shell\launcher_dlg.h \
+	shell\mini_framework.h \
+	shell\res\resource.h \
+	shell\res\version.h \
+	shell\trace_file.h \
+	shell\traced_launch.h \
 	text\read_integer.h \
 	trace\hex_text.h \
 	trace\run_outcome.h \
@@ -85,10 +85,10 @@ OBJS = \
 	$(OUTDIR)\trace_utf8_text.obj \
 	$(OUTDIR)\app_launch_sequence.obj \
 	$(OUTDIR)\platform_win32_win32_platform.obj \
-	$(OUTDIR)\app_launcher_app.obj \
-	$(OUTDIR)\app_launcher_dlg.obj \
-	$(OUTDIR)\app_trace_file.obj \
-	$(OUTDIR)\app_traced_launch.obj
+	$(OUTDIR)\shell_launcher_app.obj \
+	$(OUTDIR)\shell_launcher_dlg.obj \
+	$(OUTDIR)\shell_trace_file.obj \
+	$(OUTDIR)\shell_traced_launch.obj
 
 all: $(OUTDIR)\posrelay.exe
 
@@ -166,20 +166,20 @@ $(OUTDIR)\app_launch_sequence.obj: app\launch_sequence.cpp $(HEADERS)
 $(OUTDIR)\platform_win32_win32_platform.obj: platform\win32\win32_platform.cpp $(HEADERS)
 	$(CPP) $(CPP_FLAGS) /Fo$@ platform\win32\win32_platform.cpp
 
-$(OUTDIR)\app_launcher_app.obj: app\launcher_app.cpp $(HEADERS)
-	$(CPP) $(CPP_FLAGS) /Fo$@ app\launcher_app.cpp
+$(OUTDIR)\shell_launcher_app.obj: shell\launcher_app.cpp $(HEADERS)
+	$(CPP) $(CPP_FLAGS) /Fo$@ shell\launcher_app.cpp
 
-$(OUTDIR)\app_launcher_dlg.obj: app\launcher_dlg.cpp $(HEADERS)
-	$(CPP) $(CPP_FLAGS) /Fo$@ app\launcher_dlg.cpp
+$(OUTDIR)\shell_launcher_dlg.obj: shell\launcher_dlg.cpp $(HEADERS)
+	$(CPP) $(CPP_FLAGS) /Fo$@ shell\launcher_dlg.cpp
 
-$(OUTDIR)\app_trace_file.obj: app\trace_file.cpp $(HEADERS)
-	$(CPP) $(CPP_FLAGS) /Fo$@ app\trace_file.cpp
+$(OUTDIR)\shell_trace_file.obj: shell\trace_file.cpp $(HEADERS)
+	$(CPP) $(CPP_FLAGS) /Fo$@ shell\trace_file.cpp
 
-$(OUTDIR)\app_traced_launch.obj: app\traced_launch.cpp $(HEADERS)
-	$(CPP) $(CPP_FLAGS) /Fo$@ app\traced_launch.cpp
+$(OUTDIR)\shell_traced_launch.obj: shell\traced_launch.cpp $(HEADERS)
+	$(CPP) $(CPP_FLAGS) /Fo$@ shell\traced_launch.cpp
 
-$(OUTDIR)\posrelay.res: app\res\posrelay.rc app\res\posrelay.ico $(HEADERS)
-	$(RSC) $(RSC_FLAGS) /fo$@ app\res\posrelay.rc
+$(OUTDIR)\posrelay.res: shell\res\posrelay.rc shell\res\posrelay.ico $(HEADERS)
+	$(RSC) $(RSC_FLAGS) /fo$@ shell\res\posrelay.rc
 
 clean:
 	-if exist $(OUTDIR)\nul rmdir /s /q $(OUTDIR)

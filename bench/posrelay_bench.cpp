@@ -4,10 +4,10 @@
 #include <string>
 
 #include "app/launch_sequence.h"
-#include "app/res/version.h"
 #include "position/position_query.h"
 #include "position/position_reply.h"
 #include "settings/settings_file.h"
+#include "shell/res/version.h"
 #include "simulator/simulated_handset.h"
 #include "tests/test_helpers.h"
 #include "trace/trace_recorder.h"

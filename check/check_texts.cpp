@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/check_texts.h"
+#include "check/check_texts.h"
 
 namespace {
 

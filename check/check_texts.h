@@ -1,10 +1,10 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_CHECK_TEXTS_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_CHECK_TEXTS_H
+#ifndef POSRELAY_CHECK_CHECK_TEXTS_H
+#define POSRELAY_CHECK_CHECK_TEXTS_H
 
 #include <initializer_list>
 #include <string>
 
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 
 // Every text the settings check writes, in each language. The warnings come
 // first; their names are the kinds of warning that JSON reports carry.

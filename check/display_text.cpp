@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/display_text.h"
+#include "check/display_text.h"
 
 #include <cstdio>
 

@@ -1,11 +1,11 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_DISPLAY_TEXT_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_DISPLAY_TEXT_H
+#ifndef POSRELAY_CHECK_DISPLAY_TEXT_H
+#define POSRELAY_CHECK_DISPLAY_TEXT_H
 
 #include <string>
 #include <string_view>
 
+#include "check/report_language.h"
 #include "position/geo_position.h"
-#include "tools/posrelay_sim/report_language.h"
 
 // UTF-8 text in double quotes for people to read: QuotedText's readable
 // quoting, which leaves backslashes as they stand.

@@ -1,10 +1,10 @@
-#include "tools/posrelay_sim/dry_run_limits.h"
+#include "check/dry_run_limits.h"
 
+#include "check/check_texts.h"
+#include "check/display_text.h"
 #include "settings/settings_file.h"
 #include "simulator/file_name_characters.h"
 #include "simulator/text_encoding.h"
-#include "tools/posrelay_sim/check_texts.h"
-#include "tools/posrelay_sim/display_text.h"
 
 bool DryRunRefusesKey(const LauncherSettings& settings, int key) {
   if (key == kKeyWaitloop) return settings.waitloop > kMostLoops;

@@ -1,12 +1,12 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_DRY_RUN_LIMITS_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_DRY_RUN_LIMITS_H
+#ifndef POSRELAY_CHECK_DRY_RUN_LIMITS_H
+#define POSRELAY_CHECK_DRY_RUN_LIMITS_H
 
 #include <string>
 
+#include "check/report_language.h"
+#include "check/settings_check.h"
 #include "settings/launcher_settings.h"
 #include "simulator/handset_scenario.h"
-#include "tools/posrelay_sim/report_language.h"
-#include "tools/posrelay_sim/settings_check.h"
 
 // The launcher loops as often as waitloop and gzoomtime say, and every
 // check and key press is recorded and shown one by one: a dry run and a

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 
 #include <cstring>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/run_time_bounds.h"
+#include "check/run_time_bounds.h"
 
 #include <algorithm>
 

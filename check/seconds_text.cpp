@@ -1,9 +1,9 @@
-#include "tools/posrelay_sim/seconds_text.h"
+#include "check/seconds_text.h"
 
 #include <cstdio>
 
-#include "tools/posrelay_sim/check_texts.h"
-#include "tools/posrelay_sim/run_texts.h"
+#include "check/check_texts.h"
+#include "reports/run_texts.h"
 
 std::string SecondsText(std::int64_t ms) {
   const std::uint64_t magnitude = ms < 0 ? 0 - static_cast<std::uint64_t>(ms) : ms;

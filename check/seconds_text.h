@@ -1,10 +1,10 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_SECONDS_TEXT_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_SECONDS_TEXT_H
+#ifndef POSRELAY_CHECK_SECONDS_TEXT_H
+#define POSRELAY_CHECK_SECONDS_TEXT_H
 
 #include <cstdint>
 #include <string>
 
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 
 // Milliseconds as seconds with three decimals, a minus before a time below
 // zero: "3.000", "-0.250". Every time posrelay-sim shows is written so.

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/settings_check.h"
+#include "check/settings_check.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,15 +6,15 @@
 #include <cwchar>
 #include <nlohmann/json.hpp>
 
+#include "check/check_texts.h"
+#include "check/display_text.h"
+#include "check/dry_run_limits.h"
+#include "check/run_time_bounds.h"
+#include "check/seconds_text.h"
 #include "simulator/file_name_characters.h"
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
 #include "text/read_integer.h"
-#include "tools/posrelay_sim/check_texts.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/dry_run_limits.h"
-#include "tools/posrelay_sim/run_time_bounds.h"
-#include "tools/posrelay_sim/seconds_text.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_SETTINGS_CHECK_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_SETTINGS_CHECK_H
+#ifndef POSRELAY_CHECK_SETTINGS_CHECK_H
+#define POSRELAY_CHECK_SETTINGS_CHECK_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "check/report_language.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_file.h"
-#include "tools/posrelay_sim/report_language.h"
 
 // Something in the file that would surprise its author.
 struct SettingsWarning {

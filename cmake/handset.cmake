@@ -40,7 +40,7 @@ function(posrelay_write_evc4_makefile path)
   list(JOIN libraries " " libraries)
 
   set(headers)
-  foreach(folder IN ITEMS platform platform/win32 text settings position mapctl trace app app/res)
+  foreach(folder IN ITEMS platform platform/win32 text settings position mapctl trace app shell shell/res)
     file(GLOB folder_headers RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/${folder}/*.h)
     list(APPEND headers ${folder_headers})
   endforeach()
@@ -103,8 +103,8 @@ function(posrelay_write_evc4_makefile path)
     "<<\n"
     "${rules}"
     "\n"
-    "$(OUTDIR)\\posrelay.res: app\\res\\posrelay.rc app\\res\\posrelay.ico $(HEADERS)\n"
-    "\t$(RSC) $(RSC_FLAGS) /fo$@ app\\res\\posrelay.rc\n"
+    "$(OUTDIR)\\posrelay.res: shell\\res\\posrelay.rc shell\\res\\posrelay.ico $(HEADERS)\n"
+    "\t$(RSC) $(RSC_FLAGS) /fo$@ shell\\res\\posrelay.rc\n"
     "\n"
     "clean:\n"
     "\t-if exist $(OUTDIR)\\nul rmdir /s /q $(OUTDIR)\n")

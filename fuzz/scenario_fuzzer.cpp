@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "app/launch_sequence.h"
+#include "check/run_time_bounds.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_handset.h"
+#include "scenario/scenario_loader.h"
 #include "settings/launcher_settings.h"
-#include "tools/posrelay_sim/run_time_bounds.h"
-#include "tools/posrelay_sim/scenario_loader.h"
 
 namespace {
 

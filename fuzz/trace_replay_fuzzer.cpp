@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "tools/posrelay_sim/replay_report.h"
-#include "tools/posrelay_sim/trace_reader.h"
-#include "tools/posrelay_sim/trace_replay.h"
+#include "replay/trace_reader.h"
+#include "replay/trace_replay.h"
+#include "reports/replay_report.h"
 #include "trace/trace_writer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/json_line.h"
+#include "replay/json_line.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/run_phases.h"
+#include "replay/run_phases.h"
 
 #include <algorithm>
 #include <string>

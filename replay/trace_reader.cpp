@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/trace_reader.h"
+#include "replay/trace_reader.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,11 +6,11 @@
 
 #include "mapctl/connectivity_probe.h"
 #include "position/serial_channel.h"
+#include "replay/json_line.h"
 #include "settings/settings_file.h"
 #include "simulator/quoted_text.h"
 #include "simulator/text_encoding.h"
 #include "simulator/trace_player.h"
-#include "tools/posrelay_sim/json_line.h"
 #include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_writer.h"

@@ -1,8 +1,8 @@
-#include "tools/posrelay_sim/trace_replay.h"
+#include "replay/trace_replay.h"
 
+#include "check/dry_run_limits.h"
 #include "settings/settings_file.h"
 #include "simulator/trace_player.h"
-#include "tools/posrelay_sim/dry_run_limits.h"
 #include "trace/trace_recorder.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_TRACE_REPLAY_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_TRACE_REPLAY_H
+#ifndef POSRELAY_REPLAY_TRACE_REPLAY_H
+#define POSRELAY_REPLAY_TRACE_REPLAY_H
 
 #include <cstdint>
 #include <string>
 
-#include "tools/posrelay_sim/trace_reader.h"
+#include "replay/trace_reader.h"
 #include "trace/trace_record.h"
 
 // What the launch sequence did when a trace was played back to it.

@@ -1,10 +1,10 @@
-#include "tools/posrelay_sim/mark_groups.h"
+#include "reports/mark_groups.h"
 
 #include <algorithm>
 #include <map>
 #include <tuple>
 
-#include "tools/posrelay_sim/run_texts.h"
+#include "reports/run_texts.h"
 
 namespace {
 

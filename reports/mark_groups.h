@@ -1,12 +1,12 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_MARK_GROUPS_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_MARK_GROUPS_H
+#ifndef POSRELAY_REPORTS_MARK_GROUPS_H
+#define POSRELAY_REPORTS_MARK_GROUPS_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 
 // One mark of a chart, before it is drawn: a shape in a row, or a bar.
 struct ChartMark {

@@ -1,6 +1,6 @@
-#include "tools/posrelay_sim/mark_texts.h"
+#include "reports/mark_texts.h"
 
-#include "tools/posrelay_sim/run_texts.h"
+#include "reports/run_texts.h"
 #include "trace/trace_operations.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_MARK_TEXTS_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_MARK_TEXTS_H
+#ifndef POSRELAY_REPORTS_MARK_TEXTS_H
+#define POSRELAY_REPORTS_MARK_TEXTS_H
 
 #include <string>
 
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 #include "trace/trace_record.h"
 #include "trace/trace_vocabulary.h"
 

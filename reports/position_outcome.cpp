@@ -1,12 +1,12 @@
-#include "tools/posrelay_sim/position_outcome.h"
+#include "reports/position_outcome.h"
 
 #include <cstdio>
 
+#include "check/display_text.h"
 #include "position/datum_conversion.h"
 #include "position/position_query.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/run_texts.h"
+#include "replay/run_phases.h"
+#include "reports/run_texts.h"
 #include "trace/run_outcome.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_POSITION_OUTCOME_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_POSITION_OUTCOME_H
+#ifndef POSRELAY_REPORTS_POSITION_OUTCOME_H
+#define POSRELAY_REPORTS_POSITION_OUTCOME_H
 
 #include <optional>
 #include <string>
 
+#include "check/report_language.h"
 #include "position/geo_position.h"
 #include "simulator/timeline.h"
-#include "tools/posrelay_sim/report_language.h"
 
 // What the position query came to, read off a run's timeline.
 struct PositionOutcome {

@@ -1,16 +1,16 @@
-#include "tools/posrelay_sim/replay_report.h"
+#include "reports/replay_report.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "check/display_text.h"
+#include "check/seconds_text.h"
+#include "reports/run_end.h"
+#include "reports/run_report.h"
+#include "reports/run_texts.h"
+#include "reports/svg_timeline.h"
+#include "reports/text_timeline.h"
 #include "simulator/operation_text.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/run_end.h"
-#include "tools/posrelay_sim/run_report.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/seconds_text.h"
-#include "tools/posrelay_sim/svg_timeline.h"
-#include "tools/posrelay_sim/text_timeline.h"
 #include "trace/trace_operations.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_REPLAY_REPORT_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_REPLAY_REPORT_H
+#ifndef POSRELAY_REPORTS_REPLAY_REPORT_H
+#define POSRELAY_REPORTS_REPLAY_REPORT_H
 
 #include <string>
 
-#include "tools/posrelay_sim/report_language.h"
-#include "tools/posrelay_sim/trace_reader.h"
-#include "tools/posrelay_sim/trace_replay.h"
+#include "check/report_language.h"
+#include "replay/trace_reader.h"
+#include "replay/trace_replay.h"
 
 // Which launcher recorded the run, where and when, in one line: the replay
 // report's first.

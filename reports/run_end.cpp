@@ -1,8 +1,8 @@
-#include "tools/posrelay_sim/run_end.h"
+#include "reports/run_end.h"
 
-#include "tools/posrelay_sim/run_report.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/trace_reader.h"
+#include "replay/trace_reader.h"
+#include "reports/run_report.h"
+#include "reports/run_texts.h"
 
 namespace {
 

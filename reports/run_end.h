@@ -1,10 +1,10 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_RUN_END_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_RUN_END_H
+#ifndef POSRELAY_REPORTS_RUN_END_H
+#define POSRELAY_REPORTS_RUN_END_H
 
 #include <cstddef>
 #include <string>
 
-#include "tools/posrelay_sim/report_language.h"
+#include "check/report_language.h"
 
 struct RecordedTrace;
 struct RunSummary;

@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/run_report.h"
+#include "reports/run_report.h"
 
 #include "trace/run_outcome.h"
 #include "trace/trace_operations.h"

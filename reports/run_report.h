@@ -1,13 +1,13 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_RUN_REPORT_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_RUN_REPORT_H
+#ifndef POSRELAY_REPORTS_RUN_REPORT_H
+#define POSRELAY_REPORTS_RUN_REPORT_H
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "position/geo_position.h"
+#include "reports/run_end.h"
 #include "simulator/simulated_handset.h"
-#include "tools/posrelay_sim/run_end.h"
 
 // How a run on the simulated handset ended.
 struct RunSummary {

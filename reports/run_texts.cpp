@@ -1,9 +1,9 @@
-#include "tools/posrelay_sim/run_texts.h"
+#include "reports/run_texts.h"
 
-#include "tools/posrelay_sim/check_texts.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/seconds_text.h"
+#include "check/check_texts.h"
+#include "check/display_text.h"
+#include "check/seconds_text.h"
+#include "replay/run_phases.h"
 
 namespace {
 

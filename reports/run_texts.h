@@ -1,13 +1,13 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_RUN_TEXTS_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_RUN_TEXTS_H
+#ifndef POSRELAY_REPORTS_RUN_TEXTS_H
+#define POSRELAY_REPORTS_RUN_TEXTS_H
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "check/report_language.h"
 #include "position/geo_position.h"
-#include "tools/posrelay_sim/report_language.h"
 #include "trace/trace_vocabulary.h"
 
 // Every text that tells a run or a trace to people, in each language: the

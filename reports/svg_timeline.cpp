@@ -1,19 +1,19 @@
-#include "tools/posrelay_sim/svg_timeline.h"
+#include "reports/svg_timeline.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "check/check_texts.h"
+#include "check/display_text.h"
+#include "check/seconds_text.h"
+#include "replay/run_phases.h"
+#include "reports/mark_groups.h"
+#include "reports/mark_texts.h"
+#include "reports/position_outcome.h"
+#include "reports/run_texts.h"
 #include "simulator/text_encoding.h"
-#include "tools/posrelay_sim/check_texts.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/mark_groups.h"
-#include "tools/posrelay_sim/mark_texts.h"
-#include "tools/posrelay_sim/position_outcome.h"
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/seconds_text.h"
 #include "trace/trace_operations.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_SVG_TIMELINE_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_SVG_TIMELINE_H
+#ifndef POSRELAY_REPORTS_SVG_TIMELINE_H
+#define POSRELAY_REPORTS_SVG_TIMELINE_H
 
 #include <string>
 
+#include "check/report_language.h"
+#include "reports/run_report.h"
 #include "simulator/timeline.h"
-#include "tools/posrelay_sim/report_language.h"
-#include "tools/posrelay_sim/run_report.h"
 #include "trace/trace_vocabulary.h"
 
 // The run as a timeline chart in `language`, an SVG document without a fixed size (a

@@ -1,14 +1,14 @@
-#include "tools/posrelay_sim/text_timeline.h"
+#include "reports/text_timeline.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "check/seconds_text.h"
+#include "replay/run_phases.h"
+#include "reports/position_outcome.h"
+#include "reports/run_texts.h"
 #include "simulator/operation_text.h"
-#include "tools/posrelay_sim/position_outcome.h"
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/seconds_text.h"
 #include "trace/trace_operations.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_TEXT_TIMELINE_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_TEXT_TIMELINE_H
+#ifndef POSRELAY_REPORTS_TEXT_TIMELINE_H
+#define POSRELAY_REPORTS_TEXT_TIMELINE_H
 
 #include <string>
 
+#include "check/report_language.h"
+#include "reports/run_report.h"
 #include "simulator/timeline.h"
-#include "tools/posrelay_sim/report_language.h"
-#include "tools/posrelay_sim/run_report.h"
 
 // The run for people to read, in `language`: a heading for each phase and for each attempt
 // of the position query ("-- attempt 3 --"), one aligned line per operation

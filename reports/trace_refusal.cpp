@@ -1,8 +1,8 @@
-#include "tools/posrelay_sim/trace_refusal.h"
+#include "reports/trace_refusal.h"
 
-#include "tools/posrelay_sim/dry_run_limits.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/settings_check.h"
+#include "check/dry_run_limits.h"
+#include "check/settings_check.h"
+#include "reports/run_texts.h"
 #include "trace/trace_operations.h"
 
 namespace {

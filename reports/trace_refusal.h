@@ -1,12 +1,12 @@
-#ifndef POSRELAY_TOOLS_POSRELAY_SIM_TRACE_REFUSAL_H
-#define POSRELAY_TOOLS_POSRELAY_SIM_TRACE_REFUSAL_H
+#ifndef POSRELAY_REPORTS_TRACE_REFUSAL_H
+#define POSRELAY_REPORTS_TRACE_REFUSAL_H
 
 #include <string>
 #include <string_view>
 
-#include "tools/posrelay_sim/report_language.h"
-#include "tools/posrelay_sim/trace_reader.h"
-#include "tools/posrelay_sim/trace_replay.h"
+#include "check/report_language.h"
+#include "replay/trace_reader.h"
+#include "replay/trace_replay.h"
 
 // Why a file the owner picked is not replayed, in the owner's words and in
 // `language`, naming the line where there is one: an empty file, one too

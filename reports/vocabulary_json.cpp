@@ -1,10 +1,10 @@
-#include "tools/posrelay_sim/vocabulary_json.h"
+#include "reports/vocabulary_json.h"
 
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/run_texts.h"
+#include "replay/run_phases.h"
+#include "reports/run_texts.h"
 #include "trace/trace_operations.h"
 
 namespace {

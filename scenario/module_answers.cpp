@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/module_answers.h"
+#include "scenario/module_answers.h"
 
 #include <nlohmann/json.hpp>
 

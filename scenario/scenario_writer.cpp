@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/scenario_writer.h"
+#include "scenario/scenario_writer.h"
 
 #include <cstddef>
 #include <iterator>

@@ -2,9 +2,9 @@
 // elsewhere this file is empty.
 #ifdef _WIN32
 
-#include "app/launcher_app.h"
+#include "shell/launcher_app.h"
 
-#include "app/launcher_dlg.h"
+#include "shell/launcher_dlg.h"
 
 CLauncherApp theApp;
 

@@ -1,7 +1,7 @@
-#ifndef POSRELAY_APP_LAUNCHER_APP_H
-#define POSRELAY_APP_LAUNCHER_APP_H
+#ifndef POSRELAY_SHELL_LAUNCHER_APP_H
+#define POSRELAY_SHELL_LAUNCHER_APP_H
 
-#include "app/framework.h"
+#include "shell/framework.h"
 
 // The launcher's application object. Its initialisation runs the host
 // dialog, and with it the whole launch, then ends the program.

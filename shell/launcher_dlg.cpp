@@ -2,10 +2,10 @@
 // elsewhere this file is empty.
 #ifdef _WIN32
 
-#include "app/launcher_dlg.h"
+#include "shell/launcher_dlg.h"
 
-#include "app/traced_launch.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/traced_launch.h"
 
 CLauncherDlg::CLauncherDlg(CWnd* parent)
     : CDialog(CLauncherDlg::IDD, parent), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}

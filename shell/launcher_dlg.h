@@ -1,8 +1,8 @@
-#ifndef POSRELAY_APP_LAUNCHER_DLG_H
-#define POSRELAY_APP_LAUNCHER_DLG_H
+#ifndef POSRELAY_SHELL_LAUNCHER_DLG_H
+#define POSRELAY_SHELL_LAUNCHER_DLG_H
 
-#include "app/framework.h"
-#include "app/res/resource.h"
+#include "shell/framework.h"
+#include "shell/res/resource.h"
 
 // The launcher's only window: an empty captioned dialog whose
 // initialisation runs the launch sequence before the dialog is shown.

@@ -2,7 +2,7 @@
 // elsewhere this file is empty.
 #ifdef _WIN32
 
-#include "app/mini_framework.h"
+#include "shell/mini_framework.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // elsewhere this file is empty.
 #ifdef _WIN32
 
-#include "app/trace_file.h"
+#include "shell/trace_file.h"
 
 TraceFile::TraceFile() : file_(INVALID_HANDLE_VALUE) {}
 

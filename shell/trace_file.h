@@ -1,9 +1,9 @@
-#ifndef POSRELAY_APP_TRACE_FILE_H
-#define POSRELAY_APP_TRACE_FILE_H
+#ifndef POSRELAY_SHELL_TRACE_FILE_H
+#define POSRELAY_SHELL_TRACE_FILE_H
 
 #include <string>
 
-#include "app/framework.h"
+#include "shell/framework.h"
 #include "trace/trace_writer.h"
 
 // posrelay.trace beside the executable: the owner's switch for a traced

@@ -2,15 +2,15 @@
 // elsewhere this file is empty.
 #ifdef _WIN32
 
-#include "app/traced_launch.h"
+#include "shell/traced_launch.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include "app/launch_sequence.h"
-#include "app/res/version.h"
-#include "app/trace_file.h"
 #include "settings/settings_file.h"
+#include "shell/res/version.h"
+#include "shell/trace_file.h"
 #include "trace/trace_writer.h"
 
 namespace {

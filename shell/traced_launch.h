@@ -1,5 +1,5 @@
-#ifndef POSRELAY_APP_TRACED_LAUNCH_H
-#define POSRELAY_APP_TRACED_LAUNCH_H
+#ifndef POSRELAY_SHELL_TRACED_LAUNCH_H
+#define POSRELAY_SHELL_TRACED_LAUNCH_H
 
 #include "platform/platform_services.h"
 

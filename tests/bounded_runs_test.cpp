@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
+#include "check/run_time_bounds.h"
 #include "settings/settings_file.h"
 #include "simulator/simulated_handset.h"
 #include "simulator/text_encoding.h"
 #include "tests/handset_trace.h"
 #include "tests/test_helpers.h"
-#include "tools/posrelay_sim/run_time_bounds.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
-#include "app/res/version.h"
+#include "shell/res/version.h"
 #include "simulator/trace_player.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"

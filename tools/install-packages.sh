@@ -149,9 +149,9 @@ generate_locales() {
 }
 
 install_page_packages() {
-  # playwright-core as tools/page/package-lock.json pins it (npm ls fails
+  # playwright-core as tests/page/package-lock.json pins it (npm ls fails
   # when it is missing or another version).
-  local page_dir="$root/tools/page"
+  local page_dir="$root/tests/page"
   npm ls --prefix "$page_dir" >/dev/null 2>&1 && return 0
   echo "installing the page test's npm packages"
   (cd "$page_dir" && npm ci --no-audit --no-fund)

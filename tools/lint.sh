@@ -18,12 +18,12 @@ files() {
   done | sort -u
 }
 all_sources() {
-  files cpp platform text settings position mapctl app trace simulator wine_harness tests tools fuzz
-  files h platform text settings position mapctl app trace simulator wine_harness tests tools fuzz
+  files cpp platform text settings position mapctl app shell trace simulator check replay reports scenario wine_harness tests tools bench device_check fuzz
+  files h platform text settings position mapctl app shell trace simulator check replay reports scenario wine_harness tests tools bench device_check fuzz
 }
 # The Windows platform and application shell build only with the Windows
 # compilers, so they are not in the host's compilation database.
-windows_sources='^(platform/win32/|app/(launcher_app|launcher_dlg|mini_framework|trace_file|traced_launch)\.cpp$)'
+windows_sources='^(platform/win32/|shell/(launcher_app|launcher_dlg|mini_framework|trace_file|traced_launch)\.cpp$)'
 production_sources() {
   files cpp platform text settings position mapctl app trace | grep -v -E "$windows_sources"
 }
@@ -38,7 +38,7 @@ case "$check" in
     ;;
   cppcheck)
     # Windows sources are checked too: cppcheck needs no system headers.
-    { production_sources; files cpp app platform | grep -E "$windows_sources"; } | sort -u |
+    { production_sources; files cpp shell platform | grep -E "$windows_sources"; } | sort -u |
       xargs cppcheck --quiet --error-exitcode=1 --std=c++03 --language=c++ -I. \
         --enable=warning,style,performance,portability --inline-suppr \
         --suppress=missingIncludeSystem --library=windows

@@ -1,5 +1,5 @@
-#ifndef POSRELAY_APP_RES_RESOURCE_H
-#define POSRELAY_APP_RES_RESOURCE_H
+#ifndef POSRELAY_SHELL_RES_RESOURCE_H
+#define POSRELAY_SHELL_RES_RESOURCE_H
 
 // Identifiers shared by the resource script and the application shell.
 #define IDD_LAUNCHER_DIALOG 102

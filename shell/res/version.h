@@ -1,5 +1,5 @@
-#ifndef POSRELAY_APP_RES_VERSION_H
-#define POSRELAY_APP_RES_VERSION_H
+#ifndef POSRELAY_SHELL_RES_VERSION_H
+#define POSRELAY_SHELL_RES_VERSION_H
 
 // The launcher's version, in each form its resources and its trace write
 // it. Change all three together.

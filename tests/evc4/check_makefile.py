@@ -23,8 +23,8 @@ SYSTEM_LIBRARIES = ["coredll.lib", "corelibc.lib"]
 # Folders whose every .cpp is the handset's; the desktop's stand-in for MFC
 # is not.
 HANDSET_FOLDERS = [
-    "platform", "platform/win32", "text", "settings", "position", "mapctl", "trace", "app"]
-DESKTOP_ONLY = {"app/mini_framework.cpp"}
+    "platform", "platform/win32", "text", "settings", "position", "mapctl", "trace", "app", "shell"]
+DESKTOP_ONLY = {"shell/mini_framework.cpp"}
 
 
 def parse(text):
@@ -147,8 +147,8 @@ def main():
         if part not in link:
             problems.append("posrelay.exe is not linked with %s: %r" % (part, link))
     resources = [r for r in rules if r[0] == "$(OUTDIR)\\posrelay.res"]
-    if not resources or resources[0][1][:1] != ["app\\res\\posrelay.rc"]:
-        problems.append("no rule compiles app\\res\\posrelay.rc")
+    if not resources or resources[0][1][:1] != ["shell\\res\\posrelay.rc"]:
+        problems.append("no rule compiles shell\\res\\posrelay.rc")
 
     for problem in problems:
         print(problem)

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "replay/trace_reader.h"
 #include "simulator/trace_player.h"
 #include "tests/test_helpers.h"
-#include "tools/posrelay_sim/trace_reader.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"
 

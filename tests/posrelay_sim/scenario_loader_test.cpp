@@ -1,4 +1,4 @@
-#include "tools/posrelay_sim/scenario_loader.h"
+#include "scenario/scenario_loader.h"
 
 #include <gtest/gtest.h>
 

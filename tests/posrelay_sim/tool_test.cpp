@@ -14,20 +14,20 @@
 #include <string>
 #include <vector>
 
-#include "app/res/version.h"
+#include "check/display_text.h"
+#include "check/dry_run_limits.h"
+#include "check/settings_check.h"
+#include "replay/run_phases.h"
+#include "replay/trace_reader.h"
+#include "replay/trace_replay.h"
+#include "reports/replay_report.h"
+#include "reports/run_texts.h"
+#include "reports/svg_timeline.h"
+#include "reports/trace_refusal.h"
+#include "reports/vocabulary_json.h"
+#include "shell/res/version.h"
 #include "simulator/text_encoding.h"
 #include "tests/test_helpers.h"
-#include "tools/posrelay_sim/display_text.h"
-#include "tools/posrelay_sim/dry_run_limits.h"
-#include "tools/posrelay_sim/replay_report.h"
-#include "tools/posrelay_sim/run_phases.h"
-#include "tools/posrelay_sim/run_texts.h"
-#include "tools/posrelay_sim/settings_check.h"
-#include "tools/posrelay_sim/svg_timeline.h"
-#include "tools/posrelay_sim/trace_reader.h"
-#include "tools/posrelay_sim/trace_refusal.h"
-#include "tools/posrelay_sim/trace_replay.h"
-#include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
 
 namespace {

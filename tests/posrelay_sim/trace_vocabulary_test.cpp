@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "replay/json_line.h"
+#include "replay/trace_reader.h"
+#include "reports/vocabulary_json.h"
 #include "simulator/simulated_handset.h"
 #include "tests/handset_trace.h"
-#include "tools/posrelay_sim/json_line.h"
-#include "tools/posrelay_sim/trace_reader.h"
-#include "tools/posrelay_sim/vocabulary_json.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_record.h"
 #include "trace/trace_writer.h"

@@ -2,7 +2,7 @@
 """Compiles the launcher's resource script and compares what the compiled
 resources say with a checked-in description.
 
-    res_check.py --script app/res/posrelay.rc --expect expected.txt \
+    res_check.py --script shell/res/posrelay.rc --expect expected.txt \
                  --res out.res -- <resource compiler and its arguments>
 
 The compiler is run as given and must write the .res file named by --res.
