@@ -10,13 +10,15 @@ import {spawnSync} from 'node:child_process';
 import {mkdtempSync, readFileSync, rmSync, statSync, writeFileSync} from 'node:fs';
 import {loadavg, tmpdir} from 'node:os';
 import path from 'node:path';
+import {createRequire} from 'node:module';
 import {pathToFileURL} from 'node:url';
-
-import {chromium} from 'playwright-core';
 
 const pagePath = process.env.POSRELAY_PAGE;
 const sim = process.env.POSRELAY_SIM;
 const sourceDir = process.env.POSRELAY_SOURCE_DIR;
+// The browser's driver is the one the page's test installs, beside it.
+const {chromium} =
+    createRequire(path.resolve(sourceDir, 'tests/page/package.json'))('playwright-core');
 const rounds = Number(process.argv[2] || 3);
 const work = mkdtempSync(path.join(tmpdir(), 'posrelay-bench-'));
 
