@@ -43,7 +43,7 @@ std::vector<int> AttemptStartsOf(const Timeline& timeline) {
   std::vector<int> starts(events.size(), 0);
   int attempt = 0;
   for (std::size_t i = 0; i < events.size(); ++i) {
-    const TraceField* text = record.FindField(events[i], "text");
+    const TraceField* text = record.FindField(events[i], kFieldText);
     if (events[i].op != kOpWrite || !text || record.Text(*text) != opening) {
       continue;
     }

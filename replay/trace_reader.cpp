@@ -196,8 +196,8 @@ bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
 // recording system's own conversion of them, which must show each of
 // their characters as itself.
 int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
-  const TraceField* text = record.FindField(event, "text");
-  const TraceField* hex = record.FindField(event, "hex");
+  const TraceField* text = record.FindField(event, kFieldText);
+  const TraceField* hex = record.FindField(event, kFieldHex);
   if (hex && !text) {
     problem = "\"hex\" without \"text\"";
     return 0;
@@ -224,7 +224,7 @@ int CheckCodePageText(const TraceRecord& record, const TraceEvent& event, std::s
 // What the launcher asked of a read: the size the operation gives, or the
 // most the launcher ever asks.
 TraceNumber AskedBytes(const TraceRecord& record, const TraceEvent& event, TraceNumber most) {
-  const TraceField* capacity = record.FindField(event, "capacity");
+  const TraceField* capacity = record.FindField(event, kFieldCapacity);
   return capacity && capacity->kind == kTraceNumber ? capacity->value.number : most;
 }
 
@@ -242,15 +242,15 @@ std::string Named(const char* name, TraceNumber value) {
 
 // Counts and bytes within what the launcher asked and what it passed.
 int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string& problem) {
-  const TraceField* count = record.FindField(event, "count");
+  const TraceField* count = record.FindField(event, kFieldCount);
   if (event.op == kOpWrite) {
     const TraceNumber given = static_cast<TraceNumber>(RecordedBytes(record, event).size());
-    return Within(Named("count", count->value.number), count->value.number, given, " bytes written",
-                  problem);
+    return Within(Named(kFieldCount, count->value.number), count->value.number, given,
+                  " bytes written", problem);
   }
   if (event.op == kOpRead) {
     const TraceNumber asked = AskedBytes(record, event, kChannelBufferBytes);
-    if (!Within(Named("count", count->value.number), count->value.number, asked, " bytes asked",
+    if (!Within(Named(kFieldCount, count->value.number), count->value.number, asked, " bytes asked",
                 problem)) {
       return 0;
     }
@@ -260,14 +260,14 @@ int CheckCounts(const TraceRecord& record, const TraceEvent& event, std::string&
               std::to_string(count->value.number);
     return 0;
   }
-  if (event.op == kOpReadLine && record.FindField(event, "text")) {
+  if (event.op == kOpReadLine && record.FindField(event, kFieldText)) {
     const TraceNumber held = static_cast<TraceNumber>(RecordedBytes(record, event).size());
     return Within("a line of " + std::to_string(held) + " bytes", held,
                   AskedBytes(record, event, kSettingsPieceBytes), " bytes asked", problem);
   }
   if (event.op == kOpInternetRead) {
-    const TraceNumber read = record.FindField(event, "bytes")->value.number;
-    return Within(Named("bytes", read), read, AskedBytes(record, event, kProbeBytes),
+    const TraceNumber read = record.FindField(event, kFieldBytes)->value.number;
+    return Within(Named(kFieldBytes, read), read, AskedBytes(record, event, kProbeBytes),
                   " bytes asked", problem);
   }
   return 1;
@@ -281,26 +281,26 @@ int CheckConsistency(const TraceRecord& record, const TraceEvent& event, std::st
   }
   if (!CheckCounts(record, event, problem)) return 0;
   if (op == kOpReadLine) {
-    const bool ok = record.FindField(event, "ok")->value.number != 0;
-    if (ok != (record.FindField(event, "text") != nullptr)) {
+    const bool ok = record.FindField(event, kFieldOk)->value.number != 0;
+    if (ok != (record.FindField(event, kFieldText) != nullptr)) {
       problem = "a line read has \"text\" and \"ok\":true, the end of the file neither";
       return 0;
     }
   }
   if (op == kOpFindWindow) {
-    const bool found = record.FindField(event, "found")->value.number != 0;
-    if (found != (record.FindField(event, "window")->value.number != 0)) {
+    const bool found = record.FindField(event, kFieldFound)->value.number != 0;
+    if (found != (record.FindField(event, kFieldWindow)->value.number != 0)) {
       problem = "\"found\" must say whether \"window\" is non-zero";
       return 0;
     }
   }
   if (op == kOpEnd) {
-    if ((record.FindField(event, "latitude") == nullptr) !=
-        (record.FindField(event, "longitude") == nullptr)) {
+    if ((record.FindField(event, kFieldLatitude) == nullptr) !=
+        (record.FindField(event, kFieldLongitude) == nullptr)) {
       problem = "\"latitude\" and \"longitude\" come together";
       return 0;
     }
-    const std::string outcome = record.Text(*record.FindField(event, "outcome"));
+    const std::string outcome = record.Text(*record.FindField(event, kFieldOutcome));
     if (outcome != kTraceOutcomeShown && outcome != kTraceOutcomeMessage) {
       problem = "\"outcome\" is neither \"" + std::string(kTraceOutcomeShown) + "\" nor \"" +
                 kTraceOutcomeMessage + "\"";

@@ -38,16 +38,16 @@ struct Pair {
 };
 
 const Pair kPairs[] = {
-    {kOpOpenDevice, kMarkPortOpened, kMarkPortNotOpened, "name"},
+    {kOpOpenDevice, kMarkPortOpened, kMarkPortNotOpened, kFieldName},
     {kOpCreateProcess, kMarkMapStarted, kMarkMapNotStarted, nullptr},
     {kOpRegistryOpen, kMarkRegistryOpened, kMarkRegistryNotOpened, nullptr},
     {kOpRegistrySet, kMarkRegistrySet, kMarkRegistryNotSet, nullptr},
-    {kOpFindFunction, kMarkConnectionPartFound, kMarkConnectionPartMissing, "name"},
-    {kOpRasHangUp, kMarkHungUp, kMarkNotHungUp, "entry"},
+    {kOpFindFunction, kMarkConnectionPartFound, kMarkConnectionPartMissing, kFieldName},
+    {kOpRasHangUp, kMarkHungUp, kMarkNotHungUp, kFieldEntry},
     {kOpInternetOpen, kMarkInternetOpened, kMarkInternetNotOpened, nullptr},
     {kOpInternetSetOption, kMarkInternetSet, kMarkInternetNotSet, nullptr},
-    {kOpOpenUrl, kMarkPageOpened, kMarkPageNotOpened, "url"},
-    {kOpInternetRead, kMarkPageRead, kMarkPageNotRead, "bytes"},
+    {kOpOpenUrl, kMarkPageOpened, kMarkPageNotOpened, kFieldUrl},
+    {kOpInternetRead, kMarkPageRead, kMarkPageNotRead, kFieldBytes},
 };
 
 // Operations that cannot fail, by what they did.
@@ -78,19 +78,19 @@ MarkMeaning Meaning(MarkOutcome outcome, RunText text, ReportLanguage language,
 
 MarkMeaning MeaningOfMark(const TraceRecord& record, const TraceEvent& event, RunPhase phase,
                           ReportLanguage language) {
-  const bool ok = !record.FindField(event, "ok") || NumberField(record, event, "ok") != 0;
+  const bool ok = !record.FindField(event, kFieldOk) || NumberField(record, event, kFieldOk) != 0;
   switch (event.op) {
     case kOpWrite:
       return Meaning(kMarkDone, kMarkCommandSent, language,
-                     SerialText(TextField(record, event, "text"), language));
+                     SerialText(TextField(record, event, kFieldText), language));
     case kOpRead:
-      if (NumberField(record, event, "count") <= 0)
+      if (NumberField(record, event, kFieldCount) <= 0)
         return Meaning(kMarkDone, kMarkNoReply, language);
       return Meaning(kMarkDone, kMarkReplyRead, language,
-                     SerialText(TextField(record, event, "text"), language));
+                     SerialText(TextField(record, event, kFieldText), language));
     case kOpFindWindow:
       return Meaning(kMarkDone,
-                     NumberField(record, event, "found") ? kMarkWindowFound : kMarkWindowNotYet,
+                     NumberField(record, event, kFieldFound) ? kMarkWindowFound : kMarkWindowNotYet,
                      language);
     case kOpPostMessage:
       // Before the data connection, the close request; after the map's start, the clear command.
@@ -102,21 +102,21 @@ MarkMeaning MeaningOfMark(const TraceRecord& record, const TraceEvent& event, Ru
                      language);
     case kOpKey:
       return Meaning(kMarkDone, kMarkKeyPressed, language,
-                     KeyName(NumberField(record, event, "vk"), language));
+                     KeyName(NumberField(record, event, kFieldVk), language));
     case kOpLoadLibrary:
       // Where the library is missing, as on a desktop, the launcher goes on without hanging up.
       return Meaning(ok ? kMarkDone : kMarkExpected,
                      ok ? kMarkConnectionToolsLoaded : kMarkConnectionToolsMissing, language,
-                     Value(record, event, "name", language));
+                     Value(record, event, kFieldName, language));
     case kOpRasEnumerate:
-      if (NumberField(record, event, "result") != 0) {
+      if (NumberField(record, event, kFieldResult) != 0) {
         return Meaning(kMarkFailed, kMarkConnectionsNotListed, language);
       }
-      if (NumberField(record, event, "count") == 0) {
+      if (NumberField(record, event, kFieldCount) == 0) {
         return Meaning(kMarkDone, kMarkNoConnections, language);
       }
       return Meaning(kMarkDone, kMarkConnectionsListed, language,
-                     std::to_string(NumberField(record, event, "count")));
+                     std::to_string(NumberField(record, event, kFieldCount)));
     default:
       break;
   }

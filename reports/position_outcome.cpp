@@ -8,12 +8,13 @@
 #include "replay/run_phases.h"
 #include "reports/run_texts.h"
 #include "trace/run_outcome.h"
+#include "trace/trace_operations.h"
 
 namespace {
 
 // The text field of the operation, or none.
 const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
-  const TraceField* text = record.FindField(event, "text");
+  const TraceField* text = record.FindField(event, kFieldText);
   return text && text->kind == kTraceText ? text : nullptr;
 }
 
@@ -41,8 +42,8 @@ PositionOutcome FindPositionOutcome(const Timeline& timeline) {
     NoteRunOperation(run, operations, event);
     const TraceField* text = TextField(operations, event);
     if (event.op == kOpOpenDevice) {
-      const TraceField* ok = operations.FindField(event, "ok");
-      const TraceField* name = operations.FindField(event, "name");
+      const TraceField* ok = operations.FindField(event, kFieldOk);
+      const TraceField* name = operations.FindField(event, kFieldName);
       outcome.asked = true;
       outcome.portOpened = ok && ok->value.number != 0;
       if (name) outcome.port = operations.Text(*name);

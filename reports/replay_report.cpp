@@ -26,7 +26,8 @@ std::uint64_t RecordedMs(const RecordedTrace& trace) {
 
 // How many operations the recorder left out at its bound.
 TraceNumber LeftOut(const RecordedTrace& trace) {
-  const TraceField* skipped = trace.cut ? trace.last.FindField(trace.last.Event(0), "skipped") : 0;
+  const TraceField* skipped =
+      trace.cut ? trace.last.FindField(trace.last.Event(0), kFieldSkipped) : 0;
   return skipped ? skipped->value.number : 0;
 }
 

@@ -3,6 +3,7 @@
 #include "replay/trace_reader.h"
 #include "reports/run_report.h"
 #include "reports/run_texts.h"
+#include "trace/trace_operations.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ RunEnd EndOfRecordedTrace(const RecordedTrace& trace) {
     end.kind = kRunCut;
     end.lastPartEnds = tail.Size() && tail.Event(tail.Size() - 1).op == kOpEnd;
   } else {
-    const TraceField* outcome = trace.last.FindField(trace.last.Event(0), "outcome");
+    const TraceField* outcome = trace.last.FindField(trace.last.Event(0), kFieldOutcome);
     end.kind =
         outcome && trace.last.Text(*outcome) == kTraceOutcomeMessage ? kRunMessage : kRunShown;
   }

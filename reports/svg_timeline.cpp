@@ -409,7 +409,7 @@ class SvgWriter {
   // A pause as a bar, cut at the end line where the record stops during it.
   void WritePause(const TraceEvent& event, RunPhase phase) {
     const ChartLane lane = LaneOf(event.op, phase);
-    const TraceNumber ms = NumberField(record_, event, "ms");
+    const TraceNumber ms = NumberField(record_, event, kFieldMs);
     if (lane == kNoLane || ms <= 0) return;
     // A pause begun as the record stops shows as a sliver before the end line.
     const double x = std::min(X(event.timeMs), X(totalMs_) - 1);
@@ -433,7 +433,7 @@ class SvgWriter {
                        {Seconds(event.timeMs),
                         MeaningOfMark(record_, event, phases_[mark.event], language_).text});
     }
-    const TraceNumber ms = NumberField(record_, event, "ms");
+    const TraceNumber ms = NumberField(record_, event, kFieldMs);
     const std::uint64_t endMs = event.timeMs + static_cast<std::uint64_t>(ms);
     return RunTextIn(language_, kPauseTip,
                      {std::to_string(ms), Seconds(static_cast<std::uint64_t>(ms)),
@@ -465,17 +465,18 @@ class SvgWriter {
   void WriteEvent(const TraceEvent& event, RunPhase phase, double x) {
     const TraceOp op = event.op;
     const ChartLane lane = LaneOf(op, phase);
-    if (lane == kNoLane || (op == kOpKey && !NumberField(record_, event, "down"))) return;
+    if (lane == kNoLane || (op == kOpKey && !NumberField(record_, event, kFieldDown))) return;
     const double middle = LaneMiddle(lane);
     if (op == kOpWrite) {
       Place("down", "command", x, middle - 11, event);
     } else if (op == kOpRead) {
-      Place("up", NumberField(record_, event, "count") > 0 ? "reply" : "empty", x, middle + 11,
+      Place("up", NumberField(record_, event, kFieldCount) > 0 ? "reply" : "empty", x, middle + 11,
             event);
     } else if (op == kOpKey) {
       Place("tick", "key", x, middle, event);
     } else if (op == kOpFindWindow) {
-      Place("circle", NumberField(record_, event, "found") ? "found" : "look", x, middle, event);
+      Place("circle", NumberField(record_, event, kFieldFound) ? "found" : "look", x, middle,
+            event);
     } else {
       // Only calls and acts are coloured by how they came out.
       const MarkOutcome outcome = MeaningOfMark(record_, event, phase, language_).outcome;
@@ -499,7 +500,8 @@ class SvgWriter {
     const std::string endLabel =
         RunTextIn(language_, whole_ ? kEndLabel : kRecordStopsLabel, {total});
     for (const TraceEvent& event : events_) {
-      const TraceField* text = event.op == kOpMessage ? record_.FindField(event, "text") : nullptr;
+      const TraceField* text =
+          event.op == kOpMessage ? record_.FindField(event, kFieldText) : nullptr;
       if (!text) continue;
       const double x = X(event.timeMs);
       svg_ += Line("message", x, kPhaseTop, x, kAxisTop + 24,

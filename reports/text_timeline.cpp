@@ -31,16 +31,16 @@ KeyPress PressAt(const TraceRecord& record, std::size_t at) {
   KeyPress press;
   std::size_t next = at;
   if (next < events.size() && events[next].op == kOpSleep) {
-    press.pauseMs = NumberField(record, events[next], "ms");
+    press.pauseMs = NumberField(record, events[next], kFieldMs);
     ++next;
   }
   if (next + 1 >= events.size() || events[next].op != kOpKey || events[next + 1].op != kOpKey) {
     return KeyPress();
   }
-  press.key = NumberField(record, events[next], "vk");
-  if (NumberField(record, events[next], "down") != 1 ||
-      NumberField(record, events[next + 1], "down") != 0 ||
-      NumberField(record, events[next + 1], "vk") != press.key) {
+  press.key = NumberField(record, events[next], kFieldVk);
+  if (NumberField(record, events[next], kFieldDown) != 1 ||
+      NumberField(record, events[next + 1], kFieldDown) != 0 ||
+      NumberField(record, events[next + 1], kFieldVk) != press.key) {
     return KeyPress();
   }
   press.length = next + 2 - at;

@@ -77,13 +77,13 @@ void CopyArguments(const TraceRecord& from, const TraceEvent& event, TraceRecord
 }  // namespace
 
 std::string RecordedBytes(const TraceRecord& record, const TraceEvent& event) {
-  const TraceField* hex = record.FindField(event, "hex");
+  const TraceField* hex = record.FindField(event, kFieldHex);
   if (hex) {
     std::string bytes;
     DecodeHexText(record.TextData(*hex), hex->textLength, bytes);
     return bytes;
   }
-  const TraceField* text = record.FindField(event, "text");
+  const TraceField* text = record.FindField(event, kFieldText);
   if (!text) return std::string();
   std::wstring wide;
   Utf8ToWide(record.Text(*text), wide);
@@ -167,16 +167,17 @@ std::string TracePlayer::Text(const char* name) const {
 
 std::size_t TracePlayer::Handle() {
   if (!Ok()) return 0;
-  if (recorded_.FindField(*answer_, "handle")) return static_cast<std::size_t>(Number("handle"));
+  if (recorded_.FindField(*answer_, kFieldHandle))
+    return static_cast<std::size_t>(Number(kFieldHandle));
   return ++nextHandle_;
 }
 
-unsigned int TracePlayer::LastError() { return static_cast<unsigned int>(Number("error")); }
+unsigned int TracePlayer::LastError() { return static_cast<unsigned int>(Number(kFieldError)); }
 
 std::wstring TracePlayer::ExecutablePath() {
   Answer(kOpExecutablePath);
   std::wstring path;
-  Utf8ToWide(Text("path"), path);
+  Utf8ToWide(Text(kFieldPath), path);
   return path;
 }
 
@@ -207,7 +208,7 @@ DeviceHandle TracePlayer::OpenDevice(const std::wstring&) {
 
 int TracePlayer::WriteDevice(DeviceHandle, const char*, int) {
   Answer(kOpWrite);
-  return static_cast<int>(Number("count"));
+  return static_cast<int>(Number(kFieldCount));
 }
 
 int TracePlayer::ReadDevice(DeviceHandle, char* buffer, int capacity) {
@@ -216,7 +217,7 @@ int TracePlayer::ReadDevice(DeviceHandle, char* buffer, int capacity) {
   const std::size_t room = static_cast<std::size_t>(capacity < 0 ? 0 : capacity);
   if (received.size() > room) received.resize(room);
   if (!received.empty()) std::memcpy(buffer, received.data(), received.size());
-  TraceNumber count = Number("count");
+  TraceNumber count = Number(kFieldCount);
   if (count > static_cast<TraceNumber>(room)) count = static_cast<TraceNumber>(room);
   return static_cast<int>(count);
 }
@@ -230,7 +231,7 @@ void TracePlayer::SleepFor(unsigned int milliseconds) {
 
 WindowHandle TracePlayer::FindTopWindow(const std::wstring&) {
   Answer(kOpFindWindow);
-  return static_cast<WindowHandle>(Number("window"));
+  return static_cast<WindowHandle>(Number(kFieldWindow));
 }
 
 void TracePlayer::SetForeground(WindowHandle) { Answer(kOpForeground); }
@@ -302,9 +303,9 @@ void TracePlayer::FillConnections(RasConnectionRecord* records, std::size_t capa
     }
     if (line >= recorded_.Size() || recorded_.Event(line).op != source) continue;
     answer_ = &recorded_.Event(line++);
-    record.connection = static_cast<unsigned int>(Number("handle"));
+    record.connection = static_cast<unsigned int>(Number(kFieldHandle));
     std::wstring entry;
-    Utf8ToWide(Text("entry"), entry);
+    Utf8ToWide(Text(kFieldEntry), entry);
     for (std::size_t c = 0; c < entry.size() && c < kRasEntryNameCharacters; ++c) {
       record.entryName[c] = static_cast<unsigned short>(entry[c]);
     }
@@ -316,9 +317,9 @@ unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
                                                unsigned int* bufferBytes,
                                                unsigned int* connectionCount) {
   if (!Answer(kOpRasEnumerate)) return kErrorInvalidHandle;
-  unsigned int result = static_cast<unsigned int>(Number("result"));
+  unsigned int result = static_cast<unsigned int>(Number(kFieldResult));
   if (result == kNoError && records && bufferBytes && connectionCount) {
-    const unsigned int count = static_cast<unsigned int>(Number("count"));
+    const unsigned int count = static_cast<unsigned int>(Number(kFieldCount));
     FillConnections(records, *bufferBytes / sizeof(RasConnectionRecord), count);
     *connectionCount = count;
   } else if (result == kNoError) {
@@ -330,8 +331,8 @@ unsigned int TracePlayer::EnumerateConnections(RasConnectionRecord* records,
 unsigned int TracePlayer::HangUpConnection(void*) {
   if (!Answer(kOpRasHangUp)) return kErrorNoConnection;
   if (Ok()) return kNoError;
-  return recorded_.FindField(*answer_, "error") ? static_cast<unsigned int>(Number("error"))
-                                                : kErrorNoConnection;
+  return recorded_.FindField(*answer_, kFieldError) ? static_cast<unsigned int>(Number(kFieldError))
+                                                    : kErrorNoConnection;
 }
 
 InternetHandle TracePlayer::OpenInternet(const std::wstring&, unsigned int) {
@@ -352,7 +353,7 @@ InternetHandle TracePlayer::OpenInternetUrl(InternetHandle, const std::wstring&)
 int TracePlayer::ReadInternetFile(InternetHandle, char* buffer, unsigned int toRead,
                                   unsigned int& bytesRead) {
   Answer(kOpInternetRead);
-  const TraceNumber count = Number("bytes");
+  const TraceNumber count = Number(kFieldBytes);
   // The page's bytes are not recorded, only how many there were; the
   // launcher counts them and reads none.
   bytesRead = count < 0 ? 0 : count > toRead ? toRead : static_cast<unsigned int>(count);

@@ -7,6 +7,7 @@
 
 #include "platform/platform_services.h"
 #include "platform/ras_connection.h"
+#include "trace/trace_operations.h"
 #include "trace/trace_record.h"
 #include "trace/trace_recorder.h"
 
@@ -106,7 +107,7 @@ class TracePlayer : public PlatformServices, public TraceSink, public TraceClock
   const TraceEvent* Answer(TraceOp op);
   void Diverge(const TraceRecord& record, const TraceEvent& event);
   TraceNumber Number(const char* name) const;
-  bool Ok() const { return Number("ok") != 0; }
+  bool Ok() const { return Number(kFieldOk) != 0; }
   std::string Text(const char* name) const;
   // The handle the trace says a call got, or one of the player's own for a
   // trace that does not say.

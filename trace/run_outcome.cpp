@@ -10,7 +10,7 @@
 namespace {
 
 const TraceField* TextField(const TraceRecord& record, const TraceEvent& event) {
-  const TraceField* text = record.FindField(event, "text");
+  const TraceField* text = record.FindField(event, kFieldText);
   return text && text->kind == kTraceText ? text : 0;
 }
 

@@ -307,96 +307,96 @@ namespace {
 // dial-up connection list and the system's error codes.
 #define V1 1, 0
 #define V2 2, 0
-const TraceFieldShape kExecutablePathFields[] = {{"path", kTraceText, kTraceResult, false, V1}};
-const TraceFieldShape kOpenFileFields[] = {{"path", kTraceText, kTraceArgument, false, V1},
-                                          {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                          {"error", kTraceNumber, kTraceResult, true, V2}};
-const TraceFieldShape kReadLineFields[] = {{"text", kTraceText, kTraceResult, true, V1},
-                                          {"hex", kTraceText, kTraceResult, true, V1},
-                                          {"ok", kTraceBoolean, kTraceResult, false, V1}};
-const TraceFieldShape kOpenDeviceFields[] = {{"name", kTraceText, kTraceArgument, false, V1},
-                                            {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                            {"error", kTraceNumber, kTraceResult, true, V2},
-                                            {"handle", kTraceNumber, kTraceResult, false, V2}};
-const TraceFieldShape kWriteFields[] = {{"handle", kTraceNumber, kTraceArgument, false, V2},
-                                       {"text", kTraceText, kTraceArgument, false, V1},
-                                       {"hex", kTraceText, kTraceArgument, true, V1},
-                                       {"count", kTraceNumber, kTraceResult, false, V1}};
-const TraceFieldShape kReadFields[] = {{"handle", kTraceNumber, kTraceArgument, false, V2},
-                                      {"capacity", kTraceNumber, kTraceArgument, false, V2},
-                                      {"text", kTraceText, kTraceResult, false, V1},
-                                      {"hex", kTraceText, kTraceResult, true, V1},
-                                      {"count", kTraceNumber, kTraceResult, false, V1}};
-const TraceFieldShape kCloseDeviceFields[] = {{"handle", kTraceNumber, kTraceArgument, false, V2}};
-const TraceFieldShape kSleepFields[] = {{"ms", kTraceNumber, kTraceArgument, false, V1}};
-const TraceFieldShape kFindWindowFields[] = {{"class", kTraceText, kTraceArgument, false, V1},
-                                            {"found", kTraceBoolean, kTraceResult, false, V1},
-                                            {"window", kTraceNumber, kTraceResult, false, V1}};
-const TraceFieldShape kForegroundFields[] = {{"window", kTraceNumber, kTraceArgument, false, V1}};
-const TraceFieldShape kPostMessageFields[] = {{"window", kTraceNumber, kTraceArgument, false, V1},
-                                             {"message", kTraceNumber, kTraceArgument, false, V1},
-                                             {"wparam", kTraceNumber, kTraceArgument, false, V1},
-                                             {"lparam", kTraceNumber, kTraceArgument, false, V1},
-                                             {"ok", kTraceBoolean, kTraceResult, false, V1}};
-const TraceFieldShape kCreateProcessFields[] = {{"exe", kTraceText, kTraceArgument, false, V1},
-                                               {"cmdline", kTraceText, kTraceArgument, false, V1},
-                                               {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                               {"error", kTraceNumber, kTraceResult, true, V2}};
-const TraceFieldShape kKeyFields[] = {{"vk", kTraceNumber, kTraceArgument, false, V1},
-                                     {"down", kTraceBoolean, kTraceArgument, false, V1}};
-const TraceFieldShape kRegistryOpenFields[] = {{"path", kTraceText, kTraceArgument, false, V1},
-                                              {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                              {"error", kTraceNumber, kTraceResult, true, V2}};
-const TraceFieldShape kRegistrySetFields[] = {{"name", kTraceText, kTraceArgument, false, V1},
-                                             {"value", kTraceNumber, kTraceArgument, false, V1},
-                                             {"ok", kTraceBoolean, kTraceResult, false, V1}};
-const TraceFieldShape kLoadLibraryFields[] = {{"name", kTraceText, kTraceArgument, false, V1},
-                                             {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                             {"error", kTraceNumber, kTraceResult, true, V2}};
-const TraceFieldShape kFindFunctionFields[] = {{"name", kTraceText, kTraceArgument, false, V1},
-                                              {"ok", kTraceBoolean, kTraceResult, false, V1}};
-const TraceFieldShape kRasEnumerateFields[] = {{"size", kTraceNumber, kTraceArgument, false, V2},
-                                              {"buffer", kTraceNumber, kTraceArgument, false, V2},
-                                              {"count", kTraceNumber, kTraceResult, false, V1},
-                                              {"result", kTraceNumber, kTraceResult, false, V1}};
-const TraceFieldShape kRasConnectionFields[] = {{"entry", kTraceText, kTraceResult, false, V2},
-                                               {"handle", kTraceNumber, kTraceResult, false, V2}};
-const TraceFieldShape kRasHangUpFields[] = {{"entry", kTraceText, kTraceResult, false, V1},
-                                           {"handle", kTraceNumber, kTraceArgument, false, V1},
-                                           {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                           {"error", kTraceNumber, kTraceResult, true, V2}};
-const TraceFieldShape kInternetOpenFields[] = {{"agent", kTraceText, kTraceArgument, false, V1},
-                                              {"access", kTraceNumber, kTraceArgument, false, V1},
-                                              {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                              {"error", kTraceNumber, kTraceResult, true, V2},
-                                              {"handle", kTraceNumber, kTraceResult, false, V2}};
+const TraceFieldShape kExecutablePathFields[] = {{kFieldPath, kTraceText, kTraceResult, false, V1}};
+const TraceFieldShape kOpenFileFields[] = {{kFieldPath, kTraceText, kTraceArgument, false, V1},
+                                          {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                          {kFieldError, kTraceNumber, kTraceResult, true, V2}};
+const TraceFieldShape kReadLineFields[] = {{kFieldText, kTraceText, kTraceResult, true, V1},
+                                          {kFieldHex, kTraceText, kTraceResult, true, V1},
+                                          {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
+const TraceFieldShape kOpenDeviceFields[] = {{kFieldName, kTraceText, kTraceArgument, false, V1},
+                                            {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                            {kFieldError, kTraceNumber, kTraceResult, true, V2},
+                                            {kFieldHandle, kTraceNumber, kTraceResult, false, V2}};
+const TraceFieldShape kWriteFields[] = {{kFieldHandle, kTraceNumber, kTraceArgument, false, V2},
+                                       {kFieldText, kTraceText, kTraceArgument, false, V1},
+                                       {kFieldHex, kTraceText, kTraceArgument, true, V1},
+                                       {kFieldCount, kTraceNumber, kTraceResult, false, V1}};
+const TraceFieldShape kReadFields[] = {{kFieldHandle, kTraceNumber, kTraceArgument, false, V2},
+                                      {kFieldCapacity, kTraceNumber, kTraceArgument, false, V2},
+                                      {kFieldText, kTraceText, kTraceResult, false, V1},
+                                      {kFieldHex, kTraceText, kTraceResult, true, V1},
+                                      {kFieldCount, kTraceNumber, kTraceResult, false, V1}};
+const TraceFieldShape kCloseDeviceFields[] = {{kFieldHandle, kTraceNumber, kTraceArgument, false, V2}};
+const TraceFieldShape kSleepFields[] = {{kFieldMs, kTraceNumber, kTraceArgument, false, V1}};
+const TraceFieldShape kFindWindowFields[] = {{kFieldClass, kTraceText, kTraceArgument, false, V1},
+                                            {kFieldFound, kTraceBoolean, kTraceResult, false, V1},
+                                            {kFieldWindow, kTraceNumber, kTraceResult, false, V1}};
+const TraceFieldShape kForegroundFields[] = {{kFieldWindow, kTraceNumber, kTraceArgument, false, V1}};
+const TraceFieldShape kPostMessageFields[] = {{kFieldWindow, kTraceNumber, kTraceArgument, false, V1},
+                                             {kFieldMessage, kTraceNumber, kTraceArgument, false, V1},
+                                             {kFieldWparam, kTraceNumber, kTraceArgument, false, V1},
+                                             {kFieldLparam, kTraceNumber, kTraceArgument, false, V1},
+                                             {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
+const TraceFieldShape kCreateProcessFields[] = {{kFieldExe, kTraceText, kTraceArgument, false, V1},
+                                               {kFieldCmdline, kTraceText, kTraceArgument, false, V1},
+                                               {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                               {kFieldError, kTraceNumber, kTraceResult, true, V2}};
+const TraceFieldShape kKeyFields[] = {{kFieldVk, kTraceNumber, kTraceArgument, false, V1},
+                                     {kFieldDown, kTraceBoolean, kTraceArgument, false, V1}};
+const TraceFieldShape kRegistryOpenFields[] = {{kFieldPath, kTraceText, kTraceArgument, false, V1},
+                                              {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                              {kFieldError, kTraceNumber, kTraceResult, true, V2}};
+const TraceFieldShape kRegistrySetFields[] = {{kFieldName, kTraceText, kTraceArgument, false, V1},
+                                             {kFieldValue, kTraceNumber, kTraceArgument, false, V1},
+                                             {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
+const TraceFieldShape kLoadLibraryFields[] = {{kFieldName, kTraceText, kTraceArgument, false, V1},
+                                             {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                             {kFieldError, kTraceNumber, kTraceResult, true, V2}};
+const TraceFieldShape kFindFunctionFields[] = {{kFieldName, kTraceText, kTraceArgument, false, V1},
+                                              {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
+const TraceFieldShape kRasEnumerateFields[] = {{kFieldSize, kTraceNumber, kTraceArgument, false, V2},
+                                              {kFieldBuffer, kTraceNumber, kTraceArgument, false, V2},
+                                              {kFieldCount, kTraceNumber, kTraceResult, false, V1},
+                                              {kFieldResult, kTraceNumber, kTraceResult, false, V1}};
+const TraceFieldShape kRasConnectionFields[] = {{kFieldEntry, kTraceText, kTraceResult, false, V2},
+                                               {kFieldHandle, kTraceNumber, kTraceResult, false, V2}};
+const TraceFieldShape kRasHangUpFields[] = {{kFieldEntry, kTraceText, kTraceResult, false, V1},
+                                           {kFieldHandle, kTraceNumber, kTraceArgument, false, V1},
+                                           {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                           {kFieldError, kTraceNumber, kTraceResult, true, V2}};
+const TraceFieldShape kInternetOpenFields[] = {{kFieldAgent, kTraceText, kTraceArgument, false, V1},
+                                              {kFieldAccess, kTraceNumber, kTraceArgument, false, V1},
+                                              {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                              {kFieldError, kTraceNumber, kTraceResult, true, V2},
+                                              {kFieldHandle, kTraceNumber, kTraceResult, false, V2}};
 const TraceFieldShape kInternetSetOptionFields[] = {
-    {"handle", kTraceNumber, kTraceArgument, false, V2},
-    {"option", kTraceNumber, kTraceArgument, false, V1},
-    {"value", kTraceNumber, kTraceArgument, false, V1},
-    {"size", kTraceNumber, kTraceArgument, false, V1},
-    {"ok", kTraceBoolean, kTraceResult, false, V1}};
+    {kFieldHandle, kTraceNumber, kTraceArgument, false, V2},
+    {kFieldOption, kTraceNumber, kTraceArgument, false, V1},
+    {kFieldValue, kTraceNumber, kTraceArgument, false, V1},
+    {kFieldSize, kTraceNumber, kTraceArgument, false, V1},
+    {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
 // The probe's page is chosen when the launcher is built.
-const TraceFieldShape kOpenUrlFields[] = {{"internet", kTraceNumber, kTraceArgument, false, V2},
-                                         {"url", kTraceText, kTraceBuildSetting, false, V1},
-                                         {"ok", kTraceBoolean, kTraceResult, false, V1},
-                                         {"error", kTraceNumber, kTraceResult, true, V2},
-                                         {"handle", kTraceNumber, kTraceResult, false, V2}};
-const TraceFieldShape kInternetReadFields[] = {{"handle", kTraceNumber, kTraceArgument, false, V2},
-                                              {"asked", kTraceNumber, kTraceArgument, false, V2},
-                                              {"bytes", kTraceNumber, kTraceResult, false, V1},
-                                              {"ok", kTraceBoolean, kTraceResult, false, V1}};
+const TraceFieldShape kOpenUrlFields[] = {{kFieldInternet, kTraceNumber, kTraceArgument, false, V2},
+                                         {kFieldUrl, kTraceText, kTraceBuildSetting, false, V1},
+                                         {kFieldOk, kTraceBoolean, kTraceResult, false, V1},
+                                         {kFieldError, kTraceNumber, kTraceResult, true, V2},
+                                         {kFieldHandle, kTraceNumber, kTraceResult, false, V2}};
+const TraceFieldShape kInternetReadFields[] = {{kFieldHandle, kTraceNumber, kTraceArgument, false, V2},
+                                              {kFieldAsked, kTraceNumber, kTraceArgument, false, V2},
+                                              {kFieldBytes, kTraceNumber, kTraceResult, false, V1},
+                                              {kFieldOk, kTraceBoolean, kTraceResult, false, V1}};
 // Version 1 named the handle closed, "url" or "internet"; version 2 gives it.
-const TraceFieldShape kInternetCloseFields[] = {{"handle", kTraceText, kTraceArgument, false, 1, 1},
-                                               {"handle", kTraceNumber, kTraceArgument, false, V2}};
-const TraceFieldShape kMessageFields[] = {{"title", kTraceText, kTraceArgument, false, V1},
-                                         {"text", kTraceText, kTraceArgument, false, V1}};
-const TraceFieldShape kQuitFields[] = {{"code", kTraceNumber, kTraceArgument, false, V1}};
-const TraceFieldShape kEndFields[] = {{"outcome", kTraceText, kTraceResult, false, V1},
-                                     {"latitude", kTraceReal, kTraceResult, true, V1},
-                                     {"longitude", kTraceReal, kTraceResult, true, V1}};
-const TraceFieldShape kCutFields[] = {{"limit", kTraceNumber, kTraceResult, false, V1},
-                                     {"skipped", kTraceNumber, kTraceResult, false, V2}};
+const TraceFieldShape kInternetCloseFields[] = {{kFieldHandle, kTraceText, kTraceArgument, false, 1, 1},
+                                               {kFieldHandle, kTraceNumber, kTraceArgument, false, V2}};
+const TraceFieldShape kMessageFields[] = {{kFieldTitle, kTraceText, kTraceArgument, false, V1},
+                                         {kFieldText, kTraceText, kTraceArgument, false, V1}};
+const TraceFieldShape kQuitFields[] = {{kFieldCode, kTraceNumber, kTraceArgument, false, V1}};
+const TraceFieldShape kEndFields[] = {{kFieldOutcome, kTraceText, kTraceResult, false, V1},
+                                     {kFieldLatitude, kTraceReal, kTraceResult, true, V1},
+                                     {kFieldLongitude, kTraceReal, kTraceResult, true, V1}};
+const TraceFieldShape kCutFields[] = {{kFieldLimit, kTraceNumber, kTraceResult, false, V1},
+                                     {kFieldSkipped, kTraceNumber, kTraceResult, false, V2}};
 #undef V1
 #undef V2
 // clang-format on

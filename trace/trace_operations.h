@@ -123,6 +123,49 @@ void RecordEnd(TraceRecord& record, TraceTime t, bool messageShown, bool positio
 // `skipped` operations between its beginning and its last part.
 void RecordCut(TraceRecord& record, TraceTime t, unsigned int limitBytes, TraceNumber skipped);
 
+// The fields' names, as the file gives them: the table of operations
+// names each operation's fields by these, and every reader of a record
+// looks its fields up by them.
+const char kFieldAccess[] = "access";
+const char kFieldAgent[] = "agent";
+const char kFieldAsked[] = "asked";
+const char kFieldBuffer[] = "buffer";
+const char kFieldBytes[] = "bytes";
+const char kFieldCapacity[] = "capacity";
+const char kFieldClass[] = "class";
+const char kFieldCmdline[] = "cmdline";
+const char kFieldCode[] = "code";
+const char kFieldCount[] = "count";
+const char kFieldDown[] = "down";
+const char kFieldEntry[] = "entry";
+const char kFieldError[] = "error";
+const char kFieldExe[] = "exe";
+const char kFieldFound[] = "found";
+const char kFieldHandle[] = "handle";
+const char kFieldHex[] = "hex";
+const char kFieldInternet[] = "internet";
+const char kFieldLatitude[] = "latitude";
+const char kFieldLimit[] = "limit";
+const char kFieldLongitude[] = "longitude";
+const char kFieldLparam[] = "lparam";
+const char kFieldMessage[] = "message";
+const char kFieldMs[] = "ms";
+const char kFieldName[] = "name";
+const char kFieldOk[] = "ok";
+const char kFieldOption[] = "option";
+const char kFieldOutcome[] = "outcome";
+const char kFieldPath[] = "path";
+const char kFieldResult[] = "result";
+const char kFieldSize[] = "size";
+const char kFieldSkipped[] = "skipped";
+const char kFieldText[] = "text";
+const char kFieldTitle[] = "title";
+const char kFieldUrl[] = "url";
+const char kFieldValue[] = "value";
+const char kFieldVk[] = "vk";
+const char kFieldWindow[] = "window";
+const char kFieldWparam[] = "wparam";
+
 // The vocabulary as data: each operation's fields in order. Arguments are
 // what the launcher passes and a replay compares; results are what the
 // system answered and a replay hands back; a build setting is shown but not
