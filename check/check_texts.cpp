@@ -243,6 +243,7 @@ const Texts kTexts[kCheckTextCount] = {
     {nullptr, "longest run", "最長の実行"},
     {nullptr, "{1} s", "{1} 秒"},
     {nullptr, "about {1} ({2})", "約 {1}（{2}）"},
+    {nullptr, "about {1}", "約 {1}"},
     {nullptr, "{1} h", "{1} 時間"},
     {nullptr, "{1} min", "{1} 分"},
     {nullptr, "{1} s", "{1} 秒"},

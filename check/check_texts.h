@@ -92,6 +92,7 @@ enum CheckText {
   kTextLongestRun,
   kTextSeconds,
   kTextAbout,
+  kTextAboutClock,  // {1} hours, minutes and seconds
   kTextHoursPart,
   kTextMinutesPart,
   kTextSecondsPart,

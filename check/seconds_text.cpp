@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "check/check_texts.h"
-#include "reports/run_texts.h"
 
 std::string SecondsText(std::int64_t ms) {
   const std::uint64_t magnitude = ms < 0 ? 0 - static_cast<std::uint64_t>(ms) : ms;
@@ -49,7 +48,8 @@ std::string TimeForPeople(std::int64_t ms, ReportLanguage language) {
   if (ms < 0) return "-" + TimeForPeople(-ms, language);
   const std::uint64_t magnitude = static_cast<std::uint64_t>(ms);
   // 59.96 s would round up to a minute's "60 s": a minute on, write the clock.
-  if (magnitude >= 59950) return RunTextIn(language, kAboutTime, {ClockParts(magnitude, language)});
+  if (magnitude >= 59950)
+    return CheckTextIn(language, kTextAboutClock, {ClockParts(magnitude, language)});
   return CheckTextIn(language, kTextSeconds,
                      {Decimal(magnitude, magnitude < 100    ? 1
                                          : magnitude < 1000 ? 10

@@ -30,7 +30,6 @@ const Texts kTexts[kRunTextCount] = {
     {"ended at the message {3}, at {1}, as when the handset is reset while it is shown",
      "メッセージ{3}の表示中に記録が終わっています（{1}。表示中に端末をリセットしたときなど）"},
     {"{1}, {2}", "北緯 {1} 度、東経 {2} 度"},
-    {"about {1}", "約 {1}"},
     {"-- summary --", "-- まとめ --"},
     {"position  {1}", "位置: {1}"},
     {"message   {1}", "メッセージ: {1}"},

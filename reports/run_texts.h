@@ -26,7 +26,6 @@ enum RunText {
   kEndCutToEnd,
   kEndAtMessage,
   kPositionDegrees,
-  kAboutTime,  // {1} hours, minutes and seconds
   // The summary.
   kSummaryHeading,
   kSummaryPosition,
