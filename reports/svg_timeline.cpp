@@ -41,7 +41,7 @@ const double kLaneHeight = 46;
 const double kAttemptStrip = 14;
 const double kAxisTop = kLanesTop + kLaneCount * kLaneHeight + kAttemptStrip;
 // Below the axis, two rows for the names of the lines across.
-const double kLegendTop = kAxisTop + 64;
+const double kLegendTop = kAxisTop + 68;
 const double kLegendRowHeight = 20;
 const double kLeastTickSpacing = 60;
 // Width of a character of the 12 px labels, near enough to lay them out.
@@ -507,7 +507,7 @@ class SvgWriter {
       svg_ += Line("message", x, kPhaseTop, x, kAxisTop + 24,
                    RunTextIn(language_, kMessageTip, {QuotedIn(language_, record_.Text(*text))}));
       const bool meetsEnd = x - 4 > endX - LabelWidth(endLabel) - 8;
-      svg_ += Text(x - 4, kAxisTop + (meetsEnd ? 51 : 34), "messagetext",
+      svg_ += Text(x - 4, kAxisTop + (meetsEnd ? 50 : 34), "messagetext",
                    RunTextIn(language_, kMessageLabel), "end");
     }
     // A record that stops short of the run's end shows where it stops.
