@@ -31,6 +31,16 @@ TraceNumber LeftOut(const RecordedTrace& trace) {
   return skipped ? skipped->value.number : 0;
 }
 
+// What a cut trace keeps after the part the recorder left out at its bound;
+// nothing for a trace that kept no last part.
+std::string CutLastPartText(const RecordedTrace& trace, ReportLanguage language) {
+  if (!trace.tail.Size()) return std::string();
+  return RunTextIn(
+      language, kVerdictCutLastPart,
+      {std::to_string(LeftOut(trace)), std::to_string(trace.tail.Size()),
+       EndOfRecordedTrace(trace).lastPartEnds ? RunTextIn(language, kLastPartToItsEnd) : ""});
+}
+
 // Why an interrupted trace stops where it does, as far as it tells.
 std::string Interruption(const RecordedTrace& trace, ReportLanguage language) {
   if (trace.brokenLine) {
@@ -110,16 +120,9 @@ std::string FormatReplayVerdict(const RecordedTrace& trace, const ReplayResult& 
                      {std::to_string(result.played), TimeAccount(trace, result, language)});
   }
   if (!result.diverged) {
-    std::string cut =
-        RunTextIn(language, kVerdictCut,
-                  {std::to_string(result.played), TimeAccount(trace, result, language)});
-    if (trace.tail.Size()) {
-      cut += RunTextIn(
-          language, kVerdictCutLastPart,
-          {std::to_string(LeftOut(trace)), std::to_string(trace.tail.Size()),
-           EndOfRecordedTrace(trace).lastPartEnds ? RunTextIn(language, kLastPartToItsEnd) : ""});
-    }
-    return cut;
+    return RunTextIn(language, kVerdictCut,
+                     {std::to_string(result.played), TimeAccount(trace, result, language)}) +
+           CutLastPartText(trace, language);
   }
   const std::string line = std::to_string(DivergenceLine(trace, result));
   std::string text = result.endDiffers ? RunTextIn(language, kDivergenceAtEndLine, {line})
@@ -157,14 +160,8 @@ std::string FormatReplayDetails(const RecordedTrace& trace, const ReplayResult& 
   if (!trace.cut) {
     return RunTextIn(language, kDetailsIdentical, {std::to_string(result.played), account});
   }
-  std::string cut = RunTextIn(language, kDetailsCut, {std::to_string(result.played), account});
-  if (trace.tail.Size()) {
-    cut += RunTextIn(
-        language, kVerdictCutLastPart,
-        {std::to_string(LeftOut(trace)), std::to_string(trace.tail.Size()),
-         EndOfRecordedTrace(trace).lastPartEnds ? RunTextIn(language, kLastPartToItsEnd) : ""});
-  }
-  return cut;
+  return RunTextIn(language, kDetailsCut, {std::to_string(result.played), account}) +
+         CutLastPartText(trace, language);
 }
 
 std::string FormatReplayHeadline(const RecordedTrace& trace, const ReplayResult& result,
