@@ -1,8 +1,10 @@
 // Arbitrary bytes as a posrelay-sim scenario: the loader either gives a
 // handset within its limits, on which a whole run ends properly, or an error
 // that names a field of the file and what is wrong with it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 #include "fuzz/fuzz_handset.h"
 #include "scenario/scenario_loader.h"
 #include "settings/launcher_settings.h"
+#include "simulator/handset_scenario.h"
 
 namespace {
 
@@ -32,6 +35,16 @@ bool ProblemFits(const Json& value, std::string_view problem) {
   if (problem == "expected true or false") return !value.is_boolean();
   if (problem == "expected a string") return !value.is_string();
   if (problem == "expected UTF-8 text") return value.is_string();
+  if (problem == "unknown fault") {
+    return value.is_string() && std::find(std::begin(kFaultNames), std::end(kFaultNames),
+                                          value.get<std::string>()) == std::end(kFaultNames);
+  }
+  const std::string_view countFromOne = "expected an integer from 1 to ";
+  if (StartsWith(problem, countFromOne)) {
+    const std::string limit(problem.substr(countFromOne.size()));
+    return !value.is_number_unsigned() || value.get<std::uint64_t>() == 0 ||
+           value.get<std::uint64_t>() > std::stoull(limit);
+  }
   const std::string_view integer = "expected an integer from 0 to ";
   const std::string_view delay = "expected null or an integer from 0 to ";
   const bool isDelay = StartsWith(problem, delay);
@@ -48,6 +61,12 @@ bool PathFits(const Json& value, std::string_view rest, bool topLevel) {
   if (StartsWith(rest, ": ") && !topLevel) return ProblemFits(value, rest.substr(2));
   if (value.is_object() && (topLevel || StartsWith(rest, "."))) {
     const std::string_view names = topLevel ? rest : rest.substr(1);
+    // A member the object lacks: "name: missing".
+    const std::string_view missing = ": missing";
+    if (names.size() > missing.size() && names.substr(names.size() - missing.size()) == missing &&
+        !value.contains(std::string(names.substr(0, names.size() - missing.size())))) {
+      return true;
+    }
     for (const auto& [name, member] : value.items()) {
       if (StartsWith(names, name) && PathFits(member, names.substr(name.size()), false)) {
         return true;

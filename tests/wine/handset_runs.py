@@ -19,6 +19,7 @@ With wine_harness/ on PYTHONPATH, as CTest runs it:
 import argparse
 import json
 import os
+import re
 import sys
 
 from plan import Paths, RunnerError
@@ -125,7 +126,8 @@ def zoomed_and_cleared(result):
 def interrupted_near_the_kill(result):
     """A run killed mid-way leaves its trace up to its last pause, which
     replays as far as it goes."""
-    if not result.replay_verdict.startswith("interrupted after operation "):
+    if not re.match(r"the record stops at [0-9.]+ s\b.*, after operation [0-9]+: ",
+                    result.replay_verdict):
         return "the killed run's trace replays as %r" % result.replay_verdict
     late = result.killed_at - os.path.getmtime(result.trace_path)
     if late > 1.0:
