@@ -86,7 +86,9 @@ TEST(SimulatedHandset, StartsNothingFromAPathNoFileCanHave) {
       {L"\\program files\\googlemaps\\GOOGLEMAPS.EXE", map, 1},
       {L"Program Files/GoogleMaps/GoogleMaps.exe  ", map, 1},
       {L"\\Program Files\\GoogleMaps\\GoogleMaps.exe\x3000", map, 0},
-      {L"\\Program Files\\GoogleMaps\\GoogleMaps\xFF0E" L"exe", map, 0},
+      {L"\\Program Files\\GoogleMaps\\GoogleMaps\xFF0E"
+       L"exe",
+       map, 0},
       {L"\\Storage Card\\GoogleMaps.exe", map, 0},
   };
   for (const auto& c : cases) {
