@@ -85,10 +85,8 @@ TEST(SimulatedHandset, StartsNothingFromAPathNoFileCanHave) {
       {L"\\a|b<c>*.exe", anywhere, 0},
       {L"\\program files\\googlemaps\\GOOGLEMAPS.EXE", map, 1},
       {L"Program Files/GoogleMaps/GoogleMaps.exe  ", map, 1},
-      {L"\\Program Files\\GoogleMaps\\GoogleMaps.exe\x3000", map, 0},
-      {L"\\Program Files\\GoogleMaps\\GoogleMaps\xFF0E"
-       L"exe",
-       map, 0},
+      {L"\\Program Files\\GoogleMaps\\GoogleMaps.exe\u3000", map, 0},
+      {L"\\Program Files\\GoogleMaps\\GoogleMaps\uFF0Eexe", map, 0},
       {L"\\Storage Card\\GoogleMaps.exe", map, 0},
   };
   for (const auto& c : cases) {
