@@ -200,7 +200,9 @@ test('a recorded trace replays identical, with its chart and summary', async () 
                               'パソコンで記録した実行ではいつもこうなり、posrelay はデータ接続を切らずに進みます']);
   // The list of every operation is made as it is opened.
   assert.equal(await page.locator('#trace-report').textContent(), '');
+  // The toggle event comes after the click returns: wait for the list.
   await page.locator('#trace-result summary').click();
+  await page.waitForFunction(() => document.querySelector('#trace-report').textContent !== '');
   assert.match(await textOf('#trace-report'), /AT@LBC\?/);
 });
 
