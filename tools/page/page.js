@@ -358,6 +358,8 @@ function start() {
     element('status').hidden = true;
     element('settings-file').disabled = false;
     element('trace-file').disabled = false;
+    // The moment the page is ready, on its own clock from the request.
+    performance.mark('posrelay-ready');
     document.body.dataset.ready = 'true';
   }, () => {
     element('status').dataset.text = 'loadFailed';

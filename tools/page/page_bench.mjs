@@ -93,10 +93,12 @@ async function timePick(input, name, file) {
 
 const inPage = {load: [], trace: [], first: [], next: []};
 for (let round = 0; round < rounds; ++round) {
-  const started = performance.now();
+  // From the request to the page ready, on the page's own clock: the
+  // driver's round trips are no part of an owner's wait.
   await page.goto(pathToFileURL(pagePath).href);
   await page.waitForSelector('body[data-ready="true"]');
-  inPage.load.push(performance.now() - started);
+  inPage.load.push(await page.evaluate(
+      () => performance.getEntriesByName('posrelay-ready')[0].startTime));
   inPage.first.push(await timePick('#settings-file', 'posrelay.ini', firstSettings));
   inPage.next.push(await timePick('#settings-file', 'posrelay.ini', nextSettings));
   inPage.trace.push(await timePick('#trace-file', 'posrelay.trace', trace));
@@ -129,7 +131,7 @@ const pageBytes = statSync(pagePath).size;
 // Today's page, before it was made as fast as posrelay-sim: no larger.
 const mostPageBytes = 820555;
 met &&= loadMs < 300 && pageBytes <= mostPageBytes;
-console.log(`| page loaded and ready | ${loadMs.toFixed(0)} ms | | | < 300 ms ` +
+console.log(`| page loaded and ready (request to ready) | ${loadMs.toFixed(0)} ms | | | < 300 ms ` +
             `${loadMs < 300 ? 'met' : 'NOT MET'} |`);
 console.log(`| page size | ${pageBytes} bytes | | | ≤ ${mostPageBytes} bytes ` +
             `${pageBytes <= mostPageBytes ? 'met' : 'NOT MET'} |`);
