@@ -3,12 +3,12 @@
 #include "reports/run_texts.h"
 #include "trace/trace_operations.h"
 
-namespace {
-
 TraceNumber NumberField(const TraceRecord& record, const TraceEvent& event, const char* name) {
   const TraceField* field = record.FindField(event, name);
   return field ? field->value.number : 0;
 }
+
+namespace {
 
 std::string TextField(const TraceRecord& record, const TraceEvent& event, const char* name) {
   const TraceField* field = record.FindField(event, name);

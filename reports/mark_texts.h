@@ -21,6 +21,9 @@ struct MarkMeaning {
   std::string text;  // what happened, in an owner's words
 };
 
+// A number field's value, or 0 when the operation has none.
+TraceNumber NumberField(const TraceRecord& record, const TraceEvent& event, const char* name);
+
 // What the operation shows happened, for its mark's hover text in
 // `language`: "地図アプリの画面を探しました（まだありません）". `phase` is the
 // phase it comes in, which tells a close request from the clear command.

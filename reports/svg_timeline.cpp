@@ -120,12 +120,6 @@ ChartLane LaneOf(TraceOp op, RunPhase phase) {
   return phase == kPhaseSettings ? kNoLane : kLaneMap;
 }
 
-// A number field's value, or 0 when the operation has none.
-TraceNumber NumberField(const TraceRecord& record, const TraceEvent& event, const char* name) {
-  const TraceField* field = record.FindField(event, name);
-  return field ? field->value.number : 0;
-}
-
 // 100 ms, 200 ms, 500 ms, 1 s, 2 s, 5 s, ...: the first step whose ticks
 // stand far enough apart.
 std::uint64_t TickStep(double pixelsPerMs) {
