@@ -10,31 +10,33 @@
 namespace {
 
 // Fields in the order the scenario format lists them.
-using Json = nlohmann::ordered_json;
+using OrderedJson = nlohmann::ordered_json;
 
 const std::size_t kLineColumns = 72;
 
-Json ModuleText(const std::string& bytes) { return WideToUtf8(Cp932ToWide(bytes)); }
+OrderedJson ModuleText(const std::string& bytes) { return WideToUtf8(Cp932ToWide(bytes)); }
 
-Json Delay(const std::optional<std::uint64_t>& ms) { return ms ? Json(*ms) : Json(nullptr); }
+OrderedJson Delay(const std::optional<std::uint64_t>& ms) {
+  return ms ? OrderedJson(*ms) : OrderedJson(nullptr);
+}
 
-Json ScenarioJson(const HandsetScenario& scenario) {
-  Json connections = Json::array();
+OrderedJson ScenarioJson(const HandsetScenario& scenario) {
+  OrderedJson connections = OrderedJson::array();
   for (const ConnectionScenario& connection : scenario.connections) {
-    Json entry = {{"name", connection.name}, {"hangUpSucceeds", connection.hangUpSucceeds}};
+    OrderedJson entry = {{"name", connection.name}, {"hangUpSucceeds", connection.hangUpSucceeds}};
     // Without a handle of its own, a connection gets a fresh one.
     if (connection.handle) entry["handle"] = *connection.handle;
     connections.push_back(entry);
   }
-  Json missing = Json::array();
+  OrderedJson missing = OrderedJson::array();
   for (const std::wstring& name : scenario.missingFunctions) missing.push_back(WideToUtf8(name));
-  Json replies = Json::array();
+  OrderedJson replies = OrderedJson::array();
   for (const std::string& reply : scenario.module.positionReplies) {
     replies.push_back(ModuleText(reply));
   }
-  Json faults = Json::array();
+  OrderedJson faults = OrderedJson::array();
   for (const FaultScenario& fault : scenario.faults) {
-    Json entry = {{"fault", kFaultNames[fault.kind]}};
+    OrderedJson entry = {{"fault", kFaultNames[fault.kind]}};
     if (fault.value) entry["value"] = *fault.value;
     if (fault.call) entry["call"] = *fault.call;
     faults.push_back(entry);
@@ -48,7 +50,8 @@ Json ScenarioJson(const HandsetScenario& scenario) {
         {"closesAfterMs", Delay(map.closesAfterMs)},
         {"executableExists", map.executableExists},
         {"appearsAfterMs", Delay(map.appearsAfterMs)},
-        {"installedAt", map.installedAt ? Json(WideToUtf8(*map.installedAt)) : Json(nullptr)}}},
+        {"installedAt",
+         map.installedAt ? OrderedJson(WideToUtf8(*map.installedAt)) : OrderedJson(nullptr)}}},
       {"rasLibrary", scenario.rasLibrary},
       {"missingFunctions", missing},
       {"connections", connections},
@@ -63,12 +66,13 @@ Json ScenarioJson(const HandsetScenario& scenario) {
       {"faults", faults}};
 }
 
-std::string Flat(const Json& value) {
-  if (!value.is_structured()) return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+std::string Flat(const OrderedJson& value) {
+  if (!value.is_structured())
+    return value.dump(-1, ' ', false, OrderedJson::error_handler_t::replace);
   std::string text = value.is_object() ? "{" : "[";
   for (auto item = value.begin(); item != value.end(); ++item) {
     if (item != value.begin()) text += ", ";
-    if (value.is_object()) text += Flat(Json(item.key())) + ": ";
+    if (value.is_object()) text += Flat(OrderedJson(item.key())) + ": ";
     text += Flat(item.value());
   }
   return text + (value.is_object() ? "}" : "]");
@@ -88,7 +92,7 @@ std::size_t ColumnAtEnd(const std::string& text) {
 
 // Appends `value` to `out`; `tail` is how many columns follow it on its last
 // line.
-void Lay(const Json& value, std::size_t tail, std::string& out) {
+void Lay(const OrderedJson& value, std::size_t tail, std::string& out) {
   if (!value.is_structured()) {
     out += Flat(value);
     return;
@@ -97,7 +101,7 @@ void Lay(const Json& value, std::size_t tail, std::string& out) {
   const std::size_t firstColumn = ColumnAtEnd(out);
   for (auto item = value.begin(); item != value.end(); ++item) {
     const bool last = std::next(item) == value.end();
-    const std::string key = value.is_object() ? Flat(Json(item.key())) + ": " : "";
+    const std::string key = value.is_object() ? Flat(OrderedJson(item.key())) + ": " : "";
     // With what follows it: its comma, or the closing bracket and the tail.
     const std::size_t width = Columns(key) + Columns(Flat(item.value())) + (last ? 1 + tail : 1);
     if (item != value.begin()) {
@@ -114,11 +118,11 @@ void Lay(const Json& value, std::size_t tail, std::string& out) {
 }  // namespace
 
 std::string WriteScenario(const HandsetScenario& scenario) {
-  const Json json = ScenarioJson(scenario);
+  const OrderedJson json = ScenarioJson(scenario);
   std::string out = "{\n";
   for (auto field = json.begin(); field != json.end(); ++field) {
     const bool last = std::next(field) == json.end();
-    out += "  " + Flat(Json(field.key())) + ": ";
+    out += "  " + Flat(OrderedJson(field.key())) + ": ";
     Lay(field.value(), last ? 0 : 1, out);
     out += last ? "\n" : ",\n";
   }
