@@ -18,9 +18,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kNoPosition = "posrelay: W-SIMからの位置情報取得に失敗しました";
-const std::string kStartTimeout = "posrelay: モバイル Google マップの起動でタイムアウトしました";
-
 // A fault on every call of its operation, or on the n-th.
 FaultScenario Fault(FaultKind kind, std::optional<std::int64_t> value = std::nullopt,
                     std::optional<std::uint64_t> call = std::nullopt) {

@@ -7,6 +7,14 @@
 
 #include "simulator/simulated_handset.h"
 
+// The four messages as the user reads them, under the executable's name.
+inline const std::string kCloseTimeout =
+    "posrelay: モバイル Google マップの停止でタイムアウトしました";
+inline const std::string kNoPosition = "posrelay: W-SIMからの位置情報取得に失敗しました";
+inline const std::string kStartFailed = "posrelay: モバイル Google マップの起動に失敗しました";
+inline const std::string kStartTimeout =
+    "posrelay: モバイル Google マップの起動でタイムアウトしました";
+
 // The handset's timeline as one line of short words, one per call, so that a
 // table row can hold a whole run of the map control:
 //   sleep:4000  find:none  find:65536  front:65537  post:65536:16:0

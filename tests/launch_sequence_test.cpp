@@ -14,12 +14,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The four messages as the user reads them, under the executable's name.
-const std::string kCloseTimeout = "posrelay: モバイル Google マップの停止でタイムアウトしました";
-const std::string kNoPosition = "posrelay: W-SIMからの位置情報取得に失敗しました";
-const std::string kStartFailed = "posrelay: モバイル Google マップの起動に失敗しました";
-const std::string kStartTimeout = "posrelay: モバイル Google マップの起動でタイムアウトしました";
-
 // A module that answers but never with a position: ten attempts of 900 ms
 // after the hang-up and connect pauses, 11 s in all. A good query takes 2.9 s.
 void NoPosition(HandsetScenario& s) { s.module.positionReplies = {"\r\nERROR\r\n"}; }
