@@ -10,7 +10,7 @@
 #include "settings/settings_file.h"
 #include "simulator/quoted_text.h"
 #include "simulator/text_encoding.h"
-#include "simulator/trace_player.h"
+#include "replay/trace_player.h"
 #include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_writer.h"

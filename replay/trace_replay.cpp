@@ -2,7 +2,7 @@
 
 #include "check/dry_run_limits.h"
 #include "settings/settings_file.h"
-#include "simulator/trace_player.h"
+#include "replay/trace_player.h"
 #include "trace/trace_recorder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "replay/trace_reader.h"
-#include "simulator/trace_player.h"
+#include "replay/trace_player.h"
 #include "tests/test_helpers.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"

@@ -1,4 +1,4 @@
-#include "simulator/trace_player.h"
+#include "replay/trace_player.h"
 
 #include <cstring>
 
