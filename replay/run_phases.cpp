@@ -9,16 +9,57 @@
 
 namespace {
 
-// The phase an operation begins, as the vocabulary gives it; `reached` is
-// the phase of the events before it, which tells a look for the map before
-// the position from one after it.
+// Each operation's place, in TraceOp's order.
+const OperationPlace kPlaces[] = {
+    {kOpExecutablePath, kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpOpenFile, kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpReadLine, kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpCloseFile, kPhaseSettings, kPhaseSettings, kNoLane},
+    {kOpOpenDevice, kPhaseModule, kPhaseModule, kLaneModule},
+    {kOpWrite, kPhaseModule, kPhaseModule, kLaneModule},
+    {kOpRead, kPhaseModule, kPhaseModule, kLaneModule},
+    {kOpCloseDevice, kPhaseModule, kPhaseModule, kLaneModule},
+    {kOpSleep, kPhaseWhereItComes, kPhaseWhereItComes, kLaneOfPhase},
+    {kOpFindWindow, kPhaseMap, kPhaseMapStart, kLaneMap},
+    {kOpForeground, kPhaseMap, kPhaseMapStart, kLaneMap},
+    {kOpPostMessage, kPhaseMap, kPhaseZoomAndClear, kLaneMap},
+    {kOpCreateProcess, kPhaseMap, kPhaseMapStart, kLaneMap},
+    {kOpKey, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpPreKey, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpPostKey, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpRegistryOpen, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpRegistrySet, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpRegistryClose, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpLoadLibrary, kPhaseConnection, kPhaseConnection, kLaneConnection},
+    {kOpFindFunction, kPhaseConnection, kPhaseConnection, kLaneConnection},
+    {kOpReleaseLibrary, kPhaseConnection, kPhaseConnection, kLaneConnection},
+    {kOpRasEnumerate, kPhaseConnection, kPhaseConnection, kLaneConnection},
+    // What the listing gave, drawn with it.
+    {kOpRasConnection, kPhaseWhereItComes, kPhaseWhereItComes, kNoLane},
+    {kOpRasHangUp, kPhaseConnection, kPhaseConnection, kLaneConnection},
+    {kOpInternetOpen, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetSetOption, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpOpenUrl, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetRead, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpInternetClose, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpMessage, kPhaseWhereItComes, kPhaseWhereItComes, kLaneAcross},
+    {kOpQuit, kPhaseWhereItComes, kPhaseWhereItComes, kLaneAcross},
+    {kOpEnd, kPhaseWhereItComes, kPhaseWhereItComes, kLaneAcross},
+    {kOpCut, kPhaseWhereItComes, kPhaseWhereItComes, kLaneAcross},
+};
+
+// The phase an operation begins, as its place gives it; `reached` is the
+// phase of the events before it, which tells a look for the map before the
+// position from one after it.
 RunPhase PhaseOf(TraceOp op, RunPhase reached) {
-  const TraceOperationShape& shape = TraceOperationOf(op);
-  const RunPhase phase = reached >= kPhaseConnection ? shape.phaseLater : shape.phase;
+  const OperationPlace& place = PlaceOf(op);
+  const RunPhase phase = reached >= kPhaseConnection ? place.phaseLater : place.phase;
   return phase == kPhaseWhereItComes ? reached : phase;
 }
 
 }  // namespace
+
+const OperationPlace& PlaceOf(TraceOp op) { return kPlaces[op]; }
 
 const char* RunPhaseName(RunPhase phase) {
   static const char* const kNames[] = {"settings", "map",       "connection",

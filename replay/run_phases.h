@@ -6,8 +6,49 @@
 #include "simulator/timeline.h"
 #include "trace/trace_vocabulary.h"
 
-// The steps of a run, RunPhase, are the trace vocabulary's
-// (trace/trace_vocabulary.h), which gives each operation's phase.
+// The steps of a run as its reader thinks of them, in the order they come;
+// kPhaseWhereItComes is for an operation that belongs to the phase it comes
+// in (a pause, the message).
+enum RunPhase {
+  kPhaseSettings,
+  kPhaseMap,
+  kPhaseConnection,
+  kPhaseModule,
+  kPhaseMapStart,
+  kPhaseZoomAndClear,
+  kRunPhaseCount,
+  kPhaseWhereItComes
+};
+
+// The chart's lanes. Besides them an operation may take the lane of its
+// phase (a pause), be drawn across the lanes (the message), or not be
+// drawn; in the zoom and clear phase every operation of neither a lane nor
+// across is drawn on the internet and keys lane.
+enum ChartLane {
+  kLaneMap,
+  kLaneConnection,
+  kLaneModule,
+  kLaneInternetAndKeys,
+  kLaneCount,
+  kLaneOfPhase,
+  kLaneAcross,
+  kNoLane
+};
+
+// Where an operation belongs in a run. Its phase is the earliest it can
+// belong to, before the data connection's phase is reached and from then on:
+// a look for the map comes before the position and again when the map is
+// started. A pause, the message and the quit belong to the phase they come
+// in; the close request comes before the position, the clear command after.
+struct OperationPlace {
+  TraceOp op;
+  RunPhase phase;
+  RunPhase phaseLater;
+  ChartLane lane;
+};
+
+const OperationPlace& PlaceOf(TraceOp op);
+
 const char* RunPhaseName(RunPhase phase);
 
 // The phase of each event of the timeline, by its operation: the settings

@@ -4,8 +4,8 @@
 
 #include "app/launch_sequence.h"
 #include "platform/system_errors.h"
+#include "replay/hex_decoding.h"
 #include "simulator/text_encoding.h"
-#include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 
 namespace {
@@ -369,3 +369,17 @@ int TracePlayer::CloseInternetHandle(InternetHandle) {
 void TracePlayer::ShowMessage(const std::wstring&, const std::wstring&) { Answer(kOpMessage); }
 
 void TracePlayer::RequestQuit(int) { Answer(kOpQuit); }
+
+bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord& b,
+                    const TraceField& y) {
+  if (std::strcmp(x.name, y.name) != 0 || x.kind != y.kind) return false;
+  switch (x.kind) {
+    case kTraceText:
+      return x.textLength == y.textLength &&
+             std::memcmp(a.TextData(x), b.TextData(y), x.textLength) == 0;
+    case kTraceReal:
+      return x.value.real == y.value.real;
+    default:
+      return x.value.number == y.value.number;
+  }
+}

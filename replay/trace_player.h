@@ -134,4 +134,8 @@ class TracePlayer : public PlatformServices, public TraceSink, public TraceClock
 // handset's code page.
 std::string RecordedBytes(const TraceRecord& record, const TraceEvent& event);
 
+// Whether two fields have the same name, kind and value.
+bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord& b,
+                    const TraceField& y);
+
 #endif

@@ -6,12 +6,12 @@
 
 #include "mapctl/connectivity_probe.h"
 #include "position/serial_channel.h"
+#include "replay/hex_decoding.h"
 #include "replay/json_line.h"
+#include "replay/trace_player.h"
 #include "settings/settings_file.h"
 #include "simulator/quoted_text.h"
 #include "simulator/text_encoding.h"
-#include "replay/trace_player.h"
-#include "trace/hex_text.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_writer.h"
 
@@ -489,4 +489,12 @@ int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error) 
   if (trace.refusal == kTraceNotRefused) trace.refusal = kTraceDamagedLine;
   trace.refusedLine = lineNumber;
   return 0;
+}
+
+const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length) {
+  for (int i = 0; i < kTraceOpCount; ++i) {
+    const TraceOperationShape& shape = TraceOperationOf(static_cast<TraceOp>(i));
+    if (std::string_view(shape.name) == std::string_view(op, length)) return &shape;
+  }
+  return nullptr;
 }

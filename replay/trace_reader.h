@@ -54,4 +54,7 @@ struct RecordedTrace {
 // with the format's other limits); `trace.refusal` then says which.
 int ReadTrace(std::string_view bytes, RecordedTrace& trace, std::string& error);
 
+// The operation of that name (the end and cut lines included), or null.
+const TraceOperationShape* FindTraceOperation(const char* op, std::size_t length);
+
 #endif

@@ -1,8 +1,8 @@
 #include "replay/trace_replay.h"
 
 #include "check/dry_run_limits.h"
-#include "settings/settings_file.h"
 #include "replay/trace_player.h"
+#include "settings/settings_file.h"
 #include "trace/trace_recorder.h"
 
 namespace {

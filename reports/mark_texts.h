@@ -4,8 +4,8 @@
 #include <string>
 
 #include "check/report_language.h"
+#include "replay/run_phases.h"
 #include "trace/trace_record.h"
-#include "trace/trace_vocabulary.h"
 
 // How an operation came out, as the chart colours its mark.
 enum MarkOutcome {

@@ -8,7 +8,7 @@
 
 #include "check/report_language.h"
 #include "position/geo_position.h"
-#include "trace/trace_vocabulary.h"
+#include "replay/run_phases.h"
 
 // Every text that tells a run or a trace to people, in each language: the
 // dry run's and the replay's summaries, the chart, the text timeline's

@@ -108,7 +108,7 @@ std::string Number(double value) {
 
 // The operation's lane, as the vocabulary gives it.
 ChartLane LaneOf(TraceOp op, RunPhase phase) {
-  const ChartLane lane = TraceOperationOf(op).lane;
+  const ChartLane lane = PlaceOf(op).lane;
   if (lane < kLaneCount) return lane;
   // The message and the end are drawn across the lanes.
   if (lane == kLaneAcross) return kNoLane;

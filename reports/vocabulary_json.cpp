@@ -105,9 +105,10 @@ std::string FormatVocabularyJson() {
     Json op;
     op["op"] = shape.name;
     op["firstVersion"] = shape.firstVersion;
-    op["phase"] = PhaseJson(shape.phase);
-    op["phaseLater"] = PhaseJson(shape.phaseLater);
-    op["lane"] = LaneJson(shape.lane);
+    const OperationPlace& place = PlaceOf(shape.op);
+    op["phase"] = PhaseJson(place.phase);
+    op["phaseLater"] = PhaseJson(place.phaseLater);
+    op["lane"] = LaneJson(place.lane);
     op["fields"] = Json::array();
     for (unsigned int f = 0; f < shape.fieldCount; ++f)
       op["fields"].push_back(FieldJson(shape.fields[f]));

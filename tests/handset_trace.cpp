@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/launch_sequence.h"
-#include "shell/res/version.h"
 #include "replay/trace_player.h"
+#include "shell/res/version.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"
 #include "trace/trace_writer.h"

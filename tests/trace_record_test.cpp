@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "replay/hex_decoding.h"
+#include "replay/trace_player.h"
 #include "simulator/operation_text.h"
 #include "trace/hex_text.h"
 #include "trace/trace_operations.h"

@@ -404,80 +404,44 @@ const TraceFieldShape kCutFields[] = {{kFieldLimit, kTraceNumber, kTraceResult, 
 #define POSRELAY_TRACE_FIELDS(fields) (fields), sizeof(fields) / sizeof((fields)[0])
 #define POSRELAY_NO_FIELDS 0, 0
 
-// Each operation in TraceOp's order: its name in the file, its fields, the
-// version that brought it, its phase before and from the data connection's
-// phase on, and its lane on the chart. A pause, the message and the quit
-// belong to the phase they come in; the close request comes before the
-// position, the clear command after it.
+// Each operation in TraceOp's order: its name in the file, its fields and
+// the version that brought it.
 const TraceOperationShape kOperations[] = {
-    {kOpExecutablePath, "executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields), 1,
-     kPhaseSettings, kPhaseSettings, kNoLane},
-    {kOpOpenFile, "open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields), 1, kPhaseSettings,
-     kPhaseSettings, kNoLane},
-    {kOpReadLine, "read_line", POSRELAY_TRACE_FIELDS(kReadLineFields), 1, kPhaseSettings,
-     kPhaseSettings, kNoLane},
-    {kOpCloseFile, "close_file", POSRELAY_NO_FIELDS, 1, kPhaseSettings, kPhaseSettings, kNoLane},
-    {kOpOpenDevice, "open_device", POSRELAY_TRACE_FIELDS(kOpenDeviceFields), 1, kPhaseModule,
-     kPhaseModule, kLaneModule},
-    {kOpWrite, "write", POSRELAY_TRACE_FIELDS(kWriteFields), 1, kPhaseModule, kPhaseModule,
-     kLaneModule},
-    {kOpRead, "read", POSRELAY_TRACE_FIELDS(kReadFields), 1, kPhaseModule, kPhaseModule,
-     kLaneModule},
-    {kOpCloseDevice, "close_device", POSRELAY_TRACE_FIELDS(kCloseDeviceFields), 1, kPhaseModule,
-     kPhaseModule, kLaneModule},
-    {kOpSleep, "sleep", POSRELAY_TRACE_FIELDS(kSleepFields), 1, kPhaseWhereItComes,
-     kPhaseWhereItComes, kLaneOfPhase},
-    {kOpFindWindow, "find_window", POSRELAY_TRACE_FIELDS(kFindWindowFields), 1, kPhaseMap,
-     kPhaseMapStart, kLaneMap},
-    {kOpForeground, "foreground", POSRELAY_TRACE_FIELDS(kForegroundFields), 1, kPhaseMap,
-     kPhaseMapStart, kLaneMap},
-    {kOpPostMessage, "post_message", POSRELAY_TRACE_FIELDS(kPostMessageFields), 1, kPhaseMap,
-     kPhaseZoomAndClear, kLaneMap},
-    {kOpCreateProcess, "create_process", POSRELAY_TRACE_FIELDS(kCreateProcessFields), 1, kPhaseMap,
-     kPhaseMapStart, kLaneMap},
-    {kOpKey, "key", POSRELAY_TRACE_FIELDS(kKeyFields), 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
-     kLaneInternetAndKeys},
-    {kOpPreKey, "pre_key", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
-     kLaneInternetAndKeys},
-    {kOpPostKey, "post_key", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear, kPhaseZoomAndClear,
-     kLaneInternetAndKeys},
-    {kOpRegistryOpen, "registry_open", POSRELAY_TRACE_FIELDS(kRegistryOpenFields), 1,
-     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpRegistrySet, "registry_set", POSRELAY_TRACE_FIELDS(kRegistrySetFields), 1,
-     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpRegistryClose, "registry_close", POSRELAY_NO_FIELDS, 1, kPhaseZoomAndClear,
-     kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpLoadLibrary, "load_library", POSRELAY_TRACE_FIELDS(kLoadLibraryFields), 1, kPhaseConnection,
-     kPhaseConnection, kLaneConnection},
-    {kOpFindFunction, "find_function", POSRELAY_TRACE_FIELDS(kFindFunctionFields), 1,
-     kPhaseConnection, kPhaseConnection, kLaneConnection},
-    {kOpReleaseLibrary, "release_library", POSRELAY_NO_FIELDS, 1, kPhaseConnection,
-     kPhaseConnection, kLaneConnection},
-    {kOpRasEnumerate, "ras_enumerate", POSRELAY_TRACE_FIELDS(kRasEnumerateFields), 1,
-     kPhaseConnection, kPhaseConnection, kLaneConnection},
-    // What the listing gave, drawn with it.
-    {kOpRasConnection, "ras_connection", POSRELAY_TRACE_FIELDS(kRasConnectionFields), 2,
-     kPhaseWhereItComes, kPhaseWhereItComes, kNoLane},
-    {kOpRasHangUp, "ras_hang_up", POSRELAY_TRACE_FIELDS(kRasHangUpFields), 1, kPhaseConnection,
-     kPhaseConnection, kLaneConnection},
-    {kOpInternetOpen, "internet_open", POSRELAY_TRACE_FIELDS(kInternetOpenFields), 1,
-     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
+    {kOpExecutablePath, "executable_path", POSRELAY_TRACE_FIELDS(kExecutablePathFields), 1},
+    {kOpOpenFile, "open_file", POSRELAY_TRACE_FIELDS(kOpenFileFields), 1},
+    {kOpReadLine, "read_line", POSRELAY_TRACE_FIELDS(kReadLineFields), 1},
+    {kOpCloseFile, "close_file", POSRELAY_NO_FIELDS, 1},
+    {kOpOpenDevice, "open_device", POSRELAY_TRACE_FIELDS(kOpenDeviceFields), 1},
+    {kOpWrite, "write", POSRELAY_TRACE_FIELDS(kWriteFields), 1},
+    {kOpRead, "read", POSRELAY_TRACE_FIELDS(kReadFields), 1},
+    {kOpCloseDevice, "close_device", POSRELAY_TRACE_FIELDS(kCloseDeviceFields), 1},
+    {kOpSleep, "sleep", POSRELAY_TRACE_FIELDS(kSleepFields), 1},
+    {kOpFindWindow, "find_window", POSRELAY_TRACE_FIELDS(kFindWindowFields), 1},
+    {kOpForeground, "foreground", POSRELAY_TRACE_FIELDS(kForegroundFields), 1},
+    {kOpPostMessage, "post_message", POSRELAY_TRACE_FIELDS(kPostMessageFields), 1},
+    {kOpCreateProcess, "create_process", POSRELAY_TRACE_FIELDS(kCreateProcessFields), 1},
+    {kOpKey, "key", POSRELAY_TRACE_FIELDS(kKeyFields), 1},
+    {kOpPreKey, "pre_key", POSRELAY_NO_FIELDS, 1},
+    {kOpPostKey, "post_key", POSRELAY_NO_FIELDS, 1},
+    {kOpRegistryOpen, "registry_open", POSRELAY_TRACE_FIELDS(kRegistryOpenFields), 1},
+    {kOpRegistrySet, "registry_set", POSRELAY_TRACE_FIELDS(kRegistrySetFields), 1},
+    {kOpRegistryClose, "registry_close", POSRELAY_NO_FIELDS, 1},
+    {kOpLoadLibrary, "load_library", POSRELAY_TRACE_FIELDS(kLoadLibraryFields), 1},
+    {kOpFindFunction, "find_function", POSRELAY_TRACE_FIELDS(kFindFunctionFields), 1},
+    {kOpReleaseLibrary, "release_library", POSRELAY_NO_FIELDS, 1},
+    {kOpRasEnumerate, "ras_enumerate", POSRELAY_TRACE_FIELDS(kRasEnumerateFields), 1},
+    {kOpRasConnection, "ras_connection", POSRELAY_TRACE_FIELDS(kRasConnectionFields), 2},
+    {kOpRasHangUp, "ras_hang_up", POSRELAY_TRACE_FIELDS(kRasHangUpFields), 1},
+    {kOpInternetOpen, "internet_open", POSRELAY_TRACE_FIELDS(kInternetOpenFields), 1},
     {kOpInternetSetOption, "internet_set_option", POSRELAY_TRACE_FIELDS(kInternetSetOptionFields),
-     1, kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpOpenUrl, "open_url", POSRELAY_TRACE_FIELDS(kOpenUrlFields), 1, kPhaseZoomAndClear,
-     kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpInternetRead, "internet_read", POSRELAY_TRACE_FIELDS(kInternetReadFields), 1,
-     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpInternetClose, "internet_close", POSRELAY_TRACE_FIELDS(kInternetCloseFields), 1,
-     kPhaseZoomAndClear, kPhaseZoomAndClear, kLaneInternetAndKeys},
-    {kOpMessage, "message", POSRELAY_TRACE_FIELDS(kMessageFields), 1, kPhaseWhereItComes,
-     kPhaseWhereItComes, kLaneAcross},
-    {kOpQuit, "quit", POSRELAY_TRACE_FIELDS(kQuitFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
-     kLaneAcross},
-    {kOpEnd, "end", POSRELAY_TRACE_FIELDS(kEndFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
-     kLaneAcross},
-    {kOpCut, "cut", POSRELAY_TRACE_FIELDS(kCutFields), 1, kPhaseWhereItComes, kPhaseWhereItComes,
-     kLaneAcross},
+     1},
+    {kOpOpenUrl, "open_url", POSRELAY_TRACE_FIELDS(kOpenUrlFields), 1},
+    {kOpInternetRead, "internet_read", POSRELAY_TRACE_FIELDS(kInternetReadFields), 1},
+    {kOpInternetClose, "internet_close", POSRELAY_TRACE_FIELDS(kInternetCloseFields), 1},
+    {kOpMessage, "message", POSRELAY_TRACE_FIELDS(kMessageFields), 1},
+    {kOpQuit, "quit", POSRELAY_TRACE_FIELDS(kQuitFields), 1},
+    {kOpEnd, "end", POSRELAY_TRACE_FIELDS(kEndFields), 1},
+    {kOpCut, "cut", POSRELAY_TRACE_FIELDS(kCutFields), 1},
 };
 
 #undef POSRELAY_NO_FIELDS
@@ -491,12 +455,4 @@ const char* TraceOpName(TraceOp op) { return kOperations[op].name; }
 
 bool TraceFieldInVersion(const TraceFieldShape& field, int version) {
   return version >= field.firstVersion && (field.lastVersion == 0 || version <= field.lastVersion);
-}
-
-const TraceOperationShape* FindTraceOperation(const char* op, size_t length) {
-  for (size_t i = 0; i < sizeof kOperations / sizeof kOperations[0]; ++i) {
-    const char* name = kOperations[i].name;
-    if (strlen(name) == length && memcmp(name, op, length) == 0) return &kOperations[i];
-  }
-  return 0;
 }

@@ -189,18 +189,10 @@ struct TraceOperationShape {
   const TraceFieldShape* fields;
   unsigned int fieldCount;
   int firstVersion;  // the trace version that brought the operation
-  // The earliest phase the operation can belong to, before the data
-  // connection's phase is reached and from then on: a look for the map
-  // comes before the position and again when the map is started.
-  RunPhase phase;
-  RunPhase phaseLater;
-  ChartLane lane;
 };
 
 const TraceOperationShape& TraceOperationOf(TraceOp op);
 const char* TraceOpName(TraceOp op);
-// The operation of that name (the end and cut lines included), or 0.
-const TraceOperationShape* FindTraceOperation(const char* op, size_t length);
 // Whether traces of `version` have the field.
 bool TraceFieldInVersion(const TraceFieldShape& field, int version);
 

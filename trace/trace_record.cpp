@@ -119,20 +119,6 @@ std::string TraceRecord::Text(const TraceField& field) const {
   return std::string(TextData(field), field.textLength);
 }
 
-bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord& b,
-                    const TraceField& y) {
-  if (strcmp(x.name, y.name) != 0 || x.kind != y.kind) return false;
-  switch (x.kind) {
-    case kTraceText:
-      return x.textLength == y.textLength &&
-             memcmp(a.TextData(x), b.TextData(y), x.textLength) == 0;
-    case kTraceReal:
-      return x.value.real == y.value.real;
-    default:
-      return x.value.number == y.value.number;
-  }
-}
-
 void AppendJsonText(const char* utf8, size_t length, std::string& json) {
   static const char kHex[] = "0123456789abcdef";
   json += '"';

@@ -83,10 +83,6 @@ class TraceRecord {
   std::string texts_;
 };
 
-// Whether two fields have the same name, kind and value.
-bool SameTraceField(const TraceRecord& a, const TraceField& x, const TraceRecord& b,
-                    const TraceField& y);
-
 // The operation as one line of JSON: {"t":ms,"op":"name",field...} and a
 // line feed. Texts keep their characters, with quotes, backslashes and
 // control characters escaped; reals take the fewest digits that read back

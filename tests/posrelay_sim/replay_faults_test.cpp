@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "replay/trace_reader.h"
 #include "replay/trace_player.h"
+#include "replay/trace_reader.h"
 #include "tests/test_helpers.h"
 #include "trace/trace_operations.h"
 #include "trace/trace_recorder.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "replay/json_line.h"
+#include "replay/run_phases.h"
 #include "replay/trace_reader.h"
 #include "reports/vocabulary_json.h"
 #include "simulator/simulated_handset.h"
@@ -39,12 +40,14 @@ TEST(TraceVocabulary, EveryOperationHasAShapeAPhaseAndALane) {
     EXPECT_EQ(FindTraceOperation(shape.name, std::strlen(shape.name)), &shape);
     EXPECT_GE(shape.firstVersion, 1);
     EXPECT_LE(shape.firstVersion, kTraceFormatVersion);
-    for (const RunPhase phase : {shape.phase, shape.phaseLater}) {
+    const OperationPlace& place = PlaceOf(op);
+    ASSERT_EQ(place.op, op) << "the places are in the enumeration's order";
+    for (const RunPhase phase : {place.phase, place.phaseLater}) {
       EXPECT_TRUE(phase < kRunPhaseCount || phase == kPhaseWhereItComes);
-      EXPECT_GE(phase, shape.phase) << "a phase once reached is not left";
+      EXPECT_GE(phase, place.phase) << "a phase once reached is not left";
     }
-    EXPECT_TRUE(shape.lane < kLaneCount || shape.lane == kLaneOfPhase ||
-                shape.lane == kLaneAcross || shape.lane == kNoLane);
+    EXPECT_TRUE(place.lane < kLaneCount || place.lane == kLaneOfPhase ||
+                place.lane == kLaneAcross || place.lane == kNoLane);
     EXPECT_EQ(shape.fields == nullptr, shape.fieldCount == 0);
     for (int version = shape.firstVersion; version <= kTraceFormatVersion; ++version) {
       std::set<std::string> fields;
