@@ -45,6 +45,9 @@ function(posrelay_layer library)
 
   if(arg_PRODUCTION)
     target_compile_options(${library} PRIVATE ${POSRELAY_PRODUCTION_OPTIONS})
+    # File by file in every build, as on the handset: each source's includes
+    # are its own, and clang-tidy finds each in the compile commands.
+    set_target_properties(${library} PROPERTIES UNITY_BUILD OFF)
     foreach(source IN LISTS arg_SOURCES)
       set_property(GLOBAL APPEND PROPERTY POSRELAY_PRODUCTION_SOURCES
                    ${CMAKE_CURRENT_SOURCE_DIR}/${source})
@@ -144,6 +147,7 @@ function(posrelay_layer_header_check library folder headers production)
     list(APPEND units ${unit})
   endforeach()
   add_library(${library}_headers OBJECT ${units})
+  set_target_properties(${library}_headers PROPERTIES UNITY_BUILD OFF)
   foreach(property IN ITEMS INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS)
     set_property(TARGET ${library}_headers PROPERTY ${property}
                  $<TARGET_PROPERTY:${library},${property}>)
