@@ -5,8 +5,10 @@ Each lane takes its steps one at a time, each as soon as what it needs is
 done:
 - configure: every preset's configure run, ahead of its build;
 - build: the builds, in an order that readies the clock's work first;
-- test: the tests that need the processors (host, host-asan, page), each
-  right after its build, while the next one builds;
+- test: the tests that need the processors (host, host-asan), each right
+  after its build, while the next one builds;
+- page: the owner's page in Chromium, as soon as its build is ready, beside
+  the sanitizers' tests that end the test lane;
 - Wine: the runs under Wine (handset, win32, win32-i686), which share one
   prefix and spend most of their time in the launcher's pauses: the handset's
   start once its program and the host's posrelay-sim are built, before the
@@ -35,6 +37,8 @@ WINE_PRESETS = ("handset", "win32", "win32-i686")
 # Each fuzz target runs for a set number of seconds, however busy the
 # machine: one at a time, so that the builds keep the other processor.
 FUZZ_PRESETS = ("fuzz",)
+# The page's test waits for no other test: it is built last.
+PAGE_PRESETS = ("page",)
 # The builds: the handset's program first (the make demo built most of it),
 # then what the Wine lane and the fuzz lane need next, then the rest.
 BUILD_ORDER = ("handset", "fuzz", "win32", "win32-i686", "host", "host-asan", "page")
@@ -174,7 +178,7 @@ def ask_wine_probe():
 def plan(presets):
     """Each preset's steps, and the lanes that take them."""
     steps = {}
-    lanes = {"configure": [], "build": [], "test": [], "wine": [], "fuzz": []}
+    lanes = {"configure": [], "build": [], "test": [], "wine": [], "fuzz": [], "page": []}
     order = [p for p in BUILD_ORDER if p in presets] + [p for p in presets if p not in BUILD_ORDER]
     for preset in order:
         configure = Step(preset, "configure", ["cmake", "--preset", preset])
@@ -201,6 +205,8 @@ def plan(presets):
         elif preset in FUZZ_PRESETS:
             lane = "fuzz"
             command += ["--parallel", "1"]
+        elif preset in PAGE_PRESETS:
+            lane = "page"
         waits = [build] + ([tool] if preset == "handset" and tool else [])
         test = Step(preset, "test", command, waits)
         steps[preset].append(test)
