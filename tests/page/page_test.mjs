@@ -79,14 +79,20 @@ function englishProse(text) {
   return findings;
 }
 
-// Everything the page shows, with every <details> opened (whose lists are
-// made as they open), and the chart's texts and tooltips (SVG <title>).
-async function visibleTexts() {
+// Opens every <details>, and waits for the lists made as they open: the
+// toggle events come after the call that opens them.
+async function openEveryDetails() {
   await page.evaluate(() => {
     document.querySelectorAll('details').forEach((details) => { details.open = true; });
   });
   await page.waitForFunction(() => [...document.querySelectorAll('details')].every(
       (details) => details.closest('[hidden]') || details.querySelector('pre').textContent));
+}
+
+// Everything the page shows, with every <details> opened, and the chart's
+// texts and tooltips (SVG <title>).
+async function visibleTexts() {
+  await openEveryDetails();
   return page.evaluate(() => {
     const chart = [...document.querySelectorAll('svg text, svg title')].map((n) => n.textContent);
     return [document.title, document.body.innerText, ...chart];
@@ -466,8 +472,6 @@ async function eachView(visit) {
                  [null, ['half of traces/normal_run.trace',
                          normal.subarray(0, Math.floor(normal.length / 2))]],
                  [null, ['traces/interrupted.trace', sample('traces/interrupted.trace')]]];
-  const openDetails = () => page.evaluate(
-      () => document.querySelectorAll('details').forEach((details) => { details.open = true; }));
   for (const language of ['ja', 'en']) {
     if (language === 'en') await page.click('#language');
     for (const width of [1024, 1280]) {
@@ -475,12 +479,12 @@ async function eachView(visit) {
       for (const [settings, trace] of views) {
         if (trace) {
           await pick('#trace-file', 'posrelay.trace', trace[1]);
-          await openDetails();
+          await openEveryDetails();
           await visit(`${language}, ${width} px, ${trace[0]}`, '#trace-chart');
           continue;
         }
         await pick('#settings-file', 'posrelay.ini', sample(settings));
-        await openDetails();
+        await openEveryDetails();
         const situations = page.locator('#situations input');
         for (let i = 0; i < await situations.count(); ++i) {
           await situations.nth(i).check();
