@@ -48,6 +48,8 @@ const OperationPlace kPlaces[] = {
     {kOpCut, kPhaseWhereItComes, kPhaseWhereItComes, kLaneAcross},
 };
 
+static_assert(sizeof kPlaces / sizeof kPlaces[0] == kTraceOpCount, "a place for each operation");
+
 // The phase an operation begins, as its place gives it; `reached` is the
 // phase of the events before it, which tells a look for the map before the
 // position from one after it.
