@@ -53,6 +53,11 @@ bool HandleLedger::IsOpen(std::size_t handle, HandleKind kind) const {
   return index < entries_.size() && entries_[index].kind == kind && !entries_[index].released;
 }
 
+std::size_t HandleLedger::Issued(HandleKind kind) const {
+  return static_cast<std::size_t>(std::count_if(
+      entries_.begin(), entries_.end(), [kind](const Entry& entry) { return entry.kind == kind; }));
+}
+
 void HandleLedger::Clear() {
   entries_.clear();
   faults_.clear();

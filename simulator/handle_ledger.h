@@ -17,6 +17,8 @@ class HandleLedger {
   // unknown, of another kind or already released.
   bool Release(std::size_t handle, HandleKind kind);
   bool IsOpen(std::size_t handle, HandleKind kind) const;
+  // How many handles of `kind` were given out.
+  std::size_t Issued(HandleKind kind) const;
   // Forgets every handle and fault; handles are given out as from the start.
   void Clear();
 

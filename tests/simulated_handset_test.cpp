@@ -158,6 +158,7 @@ TEST(SimulatedHandset, LedgerCatchesDoubleAndMismatchedReleases) {
   EXPECT_EQ(handset.Ledger().Unreleased().size(), 2u);
   handset.CloseTextFile(file);
   handset.CloseTextFile(file);
+  EXPECT_EQ(handset.Ledger().Issued(kFileHandle), 1u) << "a double release issues nothing";
   handset.CloseDevice(library);
   EXPECT_EQ(handset.Ledger().Faults().size(), 2u);
   handset.ReleaseLibrary(library);
@@ -167,6 +168,8 @@ TEST(SimulatedHandset, LedgerCatchesDoubleAndMismatchedReleases) {
   EXPECT_TRUE(handset.Ledger().Faults().empty());
   EXPECT_EQ(handset.OpenTextFile(L"\\Program Files\\posrelay\\posrelay.ini"), file)
       << "a reset handset gives out handles as a new one does";
+  EXPECT_EQ(handset.Ledger().Issued(kFileHandle), 1u);
+  EXPECT_EQ(handset.Ledger().Issued(kLibraryHandle), 0u);
 }
 
 TEST(SimulatedHandset, CoreLibraryServesItsConnections) {
