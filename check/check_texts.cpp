@@ -177,6 +177,11 @@ const Texts kTexts[kCheckTextCount] = {
      "written: as {1}; save the file as Shift-JIS",
      "ファイルが Shift-JIS ではなく UTF-8 で保存されているため、この行は書かれたとおりに"
      "読まれず、{1}と読まれます。Shift-JIS で保存してください。"},
+    {"notShiftJis",
+     "{1} value {2} holds bytes that are no Shift-JIS character ({3}), which the launcher reads "
+     "as \"・\" or as characters no one writes: {4}; save the file as Shift-JIS",
+     "{1} の値{2}に Shift-JIS の文字ではないバイト（{3}）があり、「・」などの別の文字として"
+     "読まれます。{4}。Shift-JIS で保存してください。"},
     {nullptr, "line {1}: ", "{1} 行目: "},
     {nullptr, "lines {1}", "{1} 行目"},
     {nullptr, "{1} {2} (line {3})", "{1} {2}（{3} 行目）"},
@@ -211,6 +216,11 @@ const Texts kTexts[kCheckTextCount] = {
      "この試運転では、地図アプリは{1}にあるものとしています。"},
     {nullptr, "The dry run takes the map to be missing from the handset.",
      "この試運転では、地図アプリが端末にないものとしています。"},
+    {nullptr,
+     "gpath holds bytes that are no Shift-JIS character, so the dry run cannot tell which path "
+     "was meant: it takes it that the handset has no file of the name the launcher reads.",
+     "gpath に Shift-JIS の文字ではないバイトがあるため、どのパスのつもりかはこの試運転には"
+     "わかりません。posrelay が読んだ名前のファイルは端末にないものとしています。"},
     {nullptr,
      "gpath ends in a half-width blank: the dry run takes it that the handset drops it and "
      "finds the map; whether it does is not known.",

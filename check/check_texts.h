@@ -49,6 +49,7 @@ enum CheckText {
   kWarnDryRunRefuses,
   kWarnUtf16,
   kWarnUtf8,
+  kWarnNotShiftJis,
   kWarningKindCount,
   // Parts of texts.
   kTextLine = kWarningKindCount,
@@ -73,6 +74,7 @@ enum CheckText {
   kTextMapAtDefault,
   kTextMapAt,
   kTextMapNowhere,
+  kTextMapMeantUnknown,
   kTextGpathEndBlankAssumed,
   kTextMapCloseTime,
   kTextMilliseconds,

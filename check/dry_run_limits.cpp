@@ -33,7 +33,11 @@ std::string PlaceMap(const SettingsCheck& check, HandsetScenario& scenario) {
   LauncherSettings defaults;
   SetDefaultSettings(defaults);
   std::string said;
-  if (!scenario.map.installedAt) {
+  if (!scenario.map.installedAt && check.gpathMeantUnknown) {
+    // At no path the launcher can name: the one meant is not known.
+    scenario.map.installedAt = std::wstring();
+    said = text(kTextMapMeantUnknown);
+  } else if (!scenario.map.installedAt) {
     scenario.map.installedAt = check.meantGpath;
     said = text(kTextMapAtGpath, {DisplayTextIn(check.language, WideToUtf8(check.meantGpath))});
   } else {

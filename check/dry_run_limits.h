@@ -25,7 +25,8 @@ int DryRunAccepts(const LauncherSettings& settings, ReportLanguage language, std
 // Puts the map where a dry run of the checked file takes it to be, unless
 // the handset's state places it: at the path gpath's author meant
 // (SettingsCheck::meantGpath), so that a gpath the handset reads otherwise
-// fails to start it, as on the handset. Returns what the run takes of the
+// fails to start it, as on the handset; at none where bytes of gpath are no
+// character, and what was meant is not known. Returns what the run takes of the
 // map, in sentences in the check's language, for the dry run to say.
 std::string PlaceMap(const SettingsCheck& check, HandsetScenario& scenario);
 

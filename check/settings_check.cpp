@@ -702,34 +702,101 @@ bool IsUtf8WithJapanese(const std::string& bytes, std::wstring& text) {
   return wide && Utf8ToWide(bytes, text);
 }
 
-// A file in another encoding than the handset's code page, Shift-JIS.
-void CheckEncoding(const std::string& bytes, Warnings& warnings) {
+// The file's physical lines, each with its line feed, as the launcher reads
+// them in text mode, where CR LF is LF.
+std::vector<std::string> LinesAsRead(const std::string& bytes) {
+  std::vector<std::string> lines;
+  for (std::string::size_type at = 0; at < bytes.size();) {
+    const std::string::size_type lineFeed = bytes.find('\n', at);
+    const std::string::size_type end = lineFeed == std::string::npos ? bytes.size() : lineFeed + 1;
+    std::string written = bytes.substr(at, end - at);
+    at = end;
+    const std::string::size_type crlf = written.rfind("\r\n");
+    if (crlf != std::string::npos && crlf + 2 == written.size()) written.erase(crlf, 1);
+    lines.push_back(written);
+  }
+  return lines;
+}
+
+// A file in another encoding than the handset's code page, Shift-JIS;
+// returns whether it is in one.
+bool CheckEncoding(const std::string& bytes, Warnings& warnings) {
   // ASCII in UTF-16 is every other byte zero; a byte-order mark may lead.
   const bool utf16 = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 ||
                                            bytes.compare(0, 2, "\xFE\xFF") == 0 ||
                                            (bytes[0] == '\0') != (bytes[1] == '\0'));
   if (utf16) {
     warnings.Add(1, kNoSettingsKey, kWarnUtf16, {});
-    return;
+    return true;
   }
   std::wstring text;
-  if (!IsUtf8WithJapanese(bytes, text)) return;
+  if (!IsUtf8WithJapanese(bytes, text)) return false;
   // A UTF-8 file matters only where the launcher reads a line otherwise
   // than its author wrote it: Japanese in notes changes nothing.
   int line = 1;
-  for (std::string::size_type at = 0; at < bytes.size(); ++line) {
-    const std::string::size_type lineFeed = bytes.find('\n', at);
-    const std::string::size_type end = lineFeed == std::string::npos ? bytes.size() : lineFeed + 1;
-    std::string written = bytes.substr(at, end - at);
-    at = end;
-    // Read in text mode, where CR LF is LF.
-    const std::string::size_type crlf = written.rfind("\r\n");
-    if (crlf != std::string::npos && crlf + 2 == written.size()) written.erase(crlf, 1);
+  for (const std::string& written : LinesAsRead(bytes)) {
     const std::wstring read = Cp932ToWide(written);
     std::wstring meant;
     Utf8ToWide(written, meant);
     int key = kNoSettingsKey;
     if (!ReadAlike(read, meant, key)) warnings.Add(line, key, kWarnUtf8, {warnings.Quoted(read)});
+    ++line;
+  }
+  return true;
+}
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// A unit of code page 932 that stands for no Shift-JIS character: a pair
+// the code page has none for, which the handset reads as "・" (only 81 45
+// is that character), a lead byte without its second byte, or 80, A0 or
+// FD to FF alone, which Windows reads as characters of its own.
+bool IsNoCharacter(const std::string& unit) {
+  if (unit.size() == 2) return unit != "\x81\x45" && Cp932ToWide(unit) == L"\x30FB";
+  const unsigned char byte = static_cast<unsigned char>(unit[0]);
+  return IsLeadByte(byte) || byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
+}
+
+// The units of `line` that stand for no character and whose readings lie
+// in `value`, each in hex ("FC 6C"). A lead byte and the byte after it,
+// unless that is zero, are one unit, as the handset's conversion takes them.
+std::vector<std::string> NoCharacterUnits(const std::string& line, const std::wstring& value) {
+  std::vector<std::string> units;
+  for (std::string::size_type at = 0; at < line.size();) {
+    const bool pair = IsLeadByte(static_cast<unsigned char>(line[at])) && at + 1 < line.size() &&
+                      line[at + 1] != '\0';
+    const std::string unit = line.substr(at, pair ? 2 : 1);
+    at += unit.size();
+    const std::wstring read = Cp932ToWide(unit);
+    if (!IsNoCharacter(unit) || read.empty() || value.find(read) == std::wstring::npos) continue;
+    std::string hex;
+    for (char byte : unit) {
+      char digits[4];
+      std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(byte));
+      hex += (hex.empty() ? "" : " ") + std::string(digits);
+    }
+    if (std::find(units.begin(), units.end(), hex) == units.end()) units.push_back(hex);
+  }
+  return units;
+}
+
+// A text value written in bytes that are no Shift-JIS character, in a file
+// of no other encoding the check knows: what its author meant is not known,
+// and the handset reads another character there.
+void CheckNoCharacterBytes(const std::string& bytes, SettingsCheck& check, Warnings& warnings) {
+  const std::vector<std::string> lines = LinesAsRead(bytes);
+  for (int key : {kKeyGpath, kKeyComport}) {
+    const int line = check.setOnLine[key];
+    if (line == 0 || line > static_cast<int>(lines.size())) continue;
+    const std::wstring& value = *TextSettingsField(check.settings, key);
+    const std::vector<std::string> units = NoCharacterUnits(lines[line - 1], value);
+    if (units.empty()) continue;
+    warnings.Add(line, key, kWarnNotShiftJis,
+                 {KeyName(key), warnings.Shown(value), warnings.Join(units),
+                  warnings.Text(TextValueFault(key))});
+    if (key == kKeyGpath) check.gpathMeantUnknown = true;
   }
 }
 
@@ -765,7 +832,7 @@ SettingsCheck CheckSettingsFile(const std::string& bytes, ReportLanguage languag
   check.meantGpath = MeantGpath(bytes, check.settings.gpath);
 
   CheckOutcome(check, checker.appliedOn, warnings);
-  CheckEncoding(bytes, warnings);
+  if (!CheckEncoding(bytes, warnings)) CheckNoCharacterBytes(bytes, check, warnings);
   std::stable_sort(
       check.warnings.begin(), check.warnings.end(),
       [](const SettingsWarning& a, const SettingsWarning& b) { return a.line < b.line; });

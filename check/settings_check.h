@@ -36,6 +36,9 @@ struct SettingsCheck {
   // written in a UTF-8 file, full-width forms and blanks as half-width ones,
   // without blanks or quotes at its ends.
   std::wstring meantGpath;
+  // Whether gpath holds bytes that are no Shift-JIS character, so that the
+  // path its author meant is not known.
+  bool gpathMeantUnknown = false;
 };
 
 // `bytes` are the file's contents as they would lie beside the launcher;

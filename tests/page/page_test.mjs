@@ -359,6 +359,10 @@ test('a gpath the handset cannot start from ends the dry run as on the handset',
   await pick('#settings-file', 'posrelay.ini', fileOf(blankAtEnd));
   assert.match(await textOf('#warnings'), /末尾に全角の空白があり/);
   assert.match(await textOf('#dry-run-summary'), /「モバイル Google マップの起動に失敗しました」[^]*この試運転では、地図アプリは gpath の示す「\\Program Files\\GoogleMaps\\GoogleMaps\.exe」にあるものとしています。/);
+  // A gpath saved in another encoding: what was meant is not known.
+  const notShiftJis = settingsLines.files.find((entry) => entry.warnings['1']?.[0] === 'notShiftJis');
+  await pick('#settings-file', 'posrelay.ini', fileOf(notShiftJis));
+  assert.match(await textOf('#dry-run-summary'), /「モバイル Google マップの起動に失敗しました」[^]*どのパスのつもりかはこの試運転にはわかりません。/);
   // Where the owner is unsure where the map is: at its default path only.
   await pick('#settings-file', 'posrelay.ini', Buffer.from('gpath=\\Storage Card\\GM.exe\r\n'));
   assert.doesNotMatch(await textOf('#dry-run-summary'), /起動に失敗/);

@@ -242,6 +242,8 @@ const struct {
     {"fullWidthInValue", "gpath", "モバイル Google マップの起動に失敗しました", true},
     {"fullWidthBlankAtEnds", "gpath", "モバイル Google マップの起動に失敗しました", true},
     {"utf8", "gpath", "モバイル Google マップの起動に失敗しました", true},
+    {"notShiftJis", "gpath", "モバイル Google マップの起動に失敗しました", true},
+    {"notShiftJis", "comport", "W-SIMからの位置情報取得に失敗しました", true},
     {"mapWaitShort", nullptr, "モバイル Google マップの起動でタイムアウトしました", false},
     {"waitZero", nullptr, "モバイル Google マップの起動でタイムアウトしました", false}};
 
@@ -266,6 +268,14 @@ std::string DryRunMessage(const std::string& scenario, const std::string& ini) {
     if (operation.value("op", "") == "message") message = operation["text"];
   }
   return message;
+}
+
+// Text in Windows-1252 as UTF-8, for the table's files of that encoding,
+// whose bytes over 7F all lie from A0 up, where it is Latin-1.
+std::string Windows1252ToUtf8(const std::string& bytes) {
+  std::wstring text(bytes.begin(), bytes.end());
+  for (wchar_t& c : text) c = static_cast<unsigned char>(c);
+  return WideToUtf8(text);
 }
 
 // The handset's states the owner's page offers for its dry run.
@@ -296,7 +306,10 @@ TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
     std::string lines;
     for (const std::string line : file["lines"]) lines += line + "\r\n";
     // The bytes are the lines the table shows.
-    EXPECT_EQ(file["encoding"] == "utf-8" ? bytes : WideToUtf8(Cp932ToWide(bytes)), lines);
+    EXPECT_EQ(file["encoding"] == "utf-8"          ? bytes
+              : file["encoding"] == "windows-1252" ? Windows1252ToUtf8(bytes)
+                                                   : WideToUtf8(Cp932ToWide(bytes)),
+              lines);
     const std::string path = WriteTemp(bytes);
     nlohmann::json warnings;
     for (const auto& [locale, line] :
@@ -360,7 +373,15 @@ TEST(PosrelaySim, DryRunSaysWhereItTakesTheMapToBe) {
        "GoogleMaps.exe\", whatever gpath names.\n",
        0},
       {"wait=4000\r\n", "map_does_not_start.json",
-       "The dry run takes the map to be missing from the handset.\n", 1}};
+       "The dry run takes the map to be missing from the handset.\n", 1},
+      {"gpath=\\Maps\\M\xFCller.exe\r\n", "",
+       "gpath holds bytes that are no Shift-JIS character, so the dry run cannot tell which path "
+       "was meant: it takes it that the handset has no file of the name the launcher reads.\n",
+       1},
+      {"gpath=\\Maps\\M\xFCller.exe\r\n", defaultPath.c_str(),
+       "The dry run takes the map to be at its default path, \"\\Program Files\\GoogleMaps\\"
+       "GoogleMaps.exe\", whatever gpath names.\n",
+       1}};
   for (const auto& c : cases) {
     const std::string ini = WriteTemp(c.settings);
     const std::string scenario = *c.scenario ? std::string(" --scenario '") + c.scenario + "'" : "";
