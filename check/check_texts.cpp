@@ -179,8 +179,8 @@ const Texts kTexts[kCheckTextCount] = {
      "読まれず、{1}と読まれます。Shift-JIS で保存してください。"},
     {"notShiftJis",
      "{1} value {2} holds bytes that are no Shift-JIS character ({3}), which the launcher reads "
-     "as \"・\" or as characters no one writes: {4}; save the file as Shift-JIS",
-     "{1} の値{2}に Shift-JIS の文字ではないバイト（{3}）があり、「・」などの別の文字として"
+     "as other characters than were written: {4}; save the file as Shift-JIS",
+     "{1} の値{2}に Shift-JIS の文字ではないバイト（{3}）があり、書いたものとは別の文字として"
      "読まれます。{4}。Shift-JIS で保存してください。"},
     {nullptr, "line {1}: ", "{1} 行目: "},
     {nullptr, "lines {1}", "{1} 行目"},
