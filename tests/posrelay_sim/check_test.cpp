@@ -344,6 +344,33 @@ TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
   std::remove(slowMap.c_str());
 }
 
+// Bytes in gpath that are no Shift-JIS character, named in the warning as
+// the handset's conversion takes them: a lead byte with the byte after it.
+TEST(PosrelaySim, CheckNamesTheBytesThatAreNoShiftJisCharacter) {
+  const struct {
+    const char* bytes;
+    const char* named;  // null for no warning
+  } cases[] = {{"\xFC\x6C", "FC 6C"}, {"\x81\x20", "81 20"}, {"\x9F\x7F", "9F 7F"},
+               {"\xE0\x7F", "E0 7F"}, {"\x80", "80"},        {"\xA0", "A0"},
+               {"\xFD", "FD"},        {"\xFF\xFF", "FF"},    {"\x81\x45", nullptr},
+               {"\xA1", nullptr},     {"\x9F\x40", nullptr}, {"\xE0\x40", nullptr}};
+  for (const auto& c : cases) {
+    const std::string path = WriteTemp(std::string("gpath=\\Maps\\M") + c.bytes + "p.exe\r\n");
+    const nlohmann::json warnings =
+        nlohmann::json::parse(RunTool("--check '" + path + "' --format json").out)["warnings"];
+    std::remove(path.c_str());
+    if (!c.named) {
+      EXPECT_TRUE(warnings.empty()) << c.bytes;
+      continue;
+    }
+    ASSERT_EQ(warnings.size(), 1u) << c.bytes;
+    EXPECT_EQ(warnings[0]["kind"], "notShiftJis");
+    EXPECT_NE(warnings[0]["message"].get<std::string>().find(std::string("(") + c.named + ")"),
+              std::string::npos)
+        << warnings[0]["message"];
+  }
+}
+
 // The dry run says where it takes the map to be, and what it takes of a
 // blank at gpath's end; the map at its default path starts only from there.
 TEST(PosrelaySim, DryRunSaysWhereItTakesTheMapToBe) {
