@@ -346,28 +346,33 @@ TEST(PosrelaySim, CheckGivesEachLineOfTheTableItsWarnings) {
 
 // Bytes in gpath that are no Shift-JIS character, named in the warning as
 // the handset's conversion takes them: a lead byte with the byte after it.
+// Such bytes outside the value change nothing it names.
 TEST(PosrelaySim, CheckNamesTheBytesThatAreNoShiftJisCharacter) {
   const struct {
-    const char* bytes;
-    const char* named;  // null for no warning
-  } cases[] = {{"\xFC\x6C", "FC 6C"}, {"\x81\x20", "81 20"}, {"\x9F\x7F", "9F 7F"},
-               {"\xE0\x7F", "E0 7F"}, {"\x80", "80"},        {"\xA0", "A0"},
-               {"\xFD", "FD"},        {"\xFF\xFF", "FF"},    {"\x81\x45", nullptr},
-               {"\xA1", nullptr},     {"\x9F\x40", nullptr}, {"\xE0\x40", nullptr}};
+    const char* line;
+    const char* named;  // null for no such warning
+  } cases[] = {{"gpath=\\M\xFC\x6Cp.exe", "FC 6C"}, {"gpath=\\M\x81\x20p.exe", "81 20"},
+               {"gpath=\\M\x9F\x7Fp.exe", "9F 7F"}, {"gpath=\\M\xE0\x7Fp.exe", "E0 7F"},
+               {"gpath=\\M\x80p.exe", "80"},        {"gpath=\\M\xA0p.exe", "A0"},
+               {"gpath=\\M\xFDp.exe", "FD"},        {"gpath=\\M\xFF\xFFp.exe", "FF"},
+               {"gpath=\\M\x81\x45p.exe", nullptr}, {"gpath=\\M\xA1p.exe", nullptr},
+               {"gpath=\\M\x9F\x40p.exe", nullptr}, {"gpath=\\M\xE0\x40p.exe", nullptr},
+               {"\xFC\x6C gpath=\\Mp.exe", nullptr}};
   for (const auto& c : cases) {
-    const std::string path = WriteTemp(std::string("gpath=\\Maps\\M") + c.bytes + "p.exe\r\n");
+    const std::string path = WriteTemp(std::string(c.line) + "\r\n");
     const nlohmann::json warnings =
         nlohmann::json::parse(RunTool("--check '" + path + "' --format json").out)["warnings"];
     std::remove(path.c_str());
+    std::vector<std::string> messages;
+    for (const nlohmann::json& warning : warnings) {
+      if (warning["kind"] == "notShiftJis") messages.push_back(warning["message"]);
+    }
     if (!c.named) {
-      EXPECT_TRUE(warnings.empty()) << c.bytes;
+      EXPECT_EQ(messages, std::vector<std::string>()) << c.line;
       continue;
     }
-    ASSERT_EQ(warnings.size(), 1u) << c.bytes;
-    EXPECT_EQ(warnings[0]["kind"], "notShiftJis");
-    EXPECT_NE(warnings[0]["message"].get<std::string>().find(std::string("(") + c.named + ")"),
-              std::string::npos)
-        << warnings[0]["message"];
+    ASSERT_EQ(messages.size(), 1u) << c.line;
+    EXPECT_NE(messages[0].find(std::string("(") + c.named + ")"), std::string::npos) << messages[0];
   }
 }
 
