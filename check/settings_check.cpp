@@ -745,10 +745,6 @@ bool CheckEncoding(const std::string& bytes, Warnings& warnings) {
   return true;
 }
 
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // A unit of code page 932 that stands for no Shift-JIS character: a pair
 // the code page has none for, which the handset reads as "・" (only 81 45
 // is that character), a lead byte without its second byte, or 80, A0 or
@@ -756,7 +752,7 @@ bool IsLeadByte(unsigned char byte) {
 bool IsNoCharacter(const std::string& unit) {
   if (unit.size() == 2) return unit != "\x81\x45" && Cp932ToWide(unit) == L"\x30FB";
   const unsigned char byte = static_cast<unsigned char>(unit[0]);
-  return IsLeadByte(byte) || byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
+  return IsCp932LeadByte(byte) || byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
 }
 
 // The units of `line` that stand for no character and whose readings lie
@@ -765,8 +761,8 @@ bool IsNoCharacter(const std::string& unit) {
 std::vector<std::string> NoCharacterUnits(const std::string& line, const std::wstring& value) {
   std::vector<std::string> units;
   for (std::string::size_type at = 0; at < line.size();) {
-    const bool pair = IsLeadByte(static_cast<unsigned char>(line[at])) && at + 1 < line.size() &&
-                      line[at + 1] != '\0';
+    const bool pair = IsCp932LeadByte(static_cast<unsigned char>(line[at])) &&
+                      at + 1 < line.size() && line[at + 1] != '\0';
     const std::string unit = line.substr(at, pair ? 2 : 1);
     at += unit.size();
     const std::wstring read = Cp932ToWide(unit);

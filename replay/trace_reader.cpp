@@ -140,11 +140,6 @@ int AddField(TraceRecord& record, const TraceFieldShape& shape, const JsonMember
   return 0;
 }
 
-// The bytes that begin a character of two bytes in code page 932.
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Whether `text` is what a system shows for `bytes` in code page 932: each
 // character of the code page as itself, and each byte that is none as any
 // one character, since systems differ on what they show for those. Windows
@@ -175,7 +170,7 @@ bool ShowsCodePageBytes(const std::string& bytes, const std::wstring& text) {
     std::vector<char>& afterNext = rows[(i + 2) % 3];
     std::fill(afterNext.begin(), afterNext.end(), 0);
     const bool pair =
-        i + 1 < n && IsLeadByte(static_cast<unsigned char>(bytes[i])) && bytes[i + 1] != '\0';
+        i + 1 < n && IsCp932LeadByte(static_cast<unsigned char>(bytes[i])) && bytes[i + 1] != '\0';
     bool oneNone = false;
     bool pairNone = false;
     const wchar_t one = decode(std::string_view(bytes).substr(i, 1), oneNone);

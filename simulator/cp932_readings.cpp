@@ -30,8 +30,6 @@ void AppendReading(const std::string& bytes, std::string& out) {
   out += '\n';
 }
 
-bool IsLeadByte(unsigned int byte) { return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0; }
-
 }  // namespace
 
 std::string ListCp932Readings() {
@@ -40,7 +38,8 @@ std::string ListCp932Readings() {
     AppendReading(std::string(1, static_cast<char>(byte)), out);
   }
   for (unsigned int lead = 0x81; lead <= 0xFC; ++lead) {
-    for (unsigned int trail = 0x40; IsLeadByte(lead) && trail <= 0xFC; ++trail) {
+    for (unsigned int trail = 0x40;
+         IsCp932LeadByte(static_cast<unsigned char>(lead)) && trail <= 0xFC; ++trail) {
       if (trail == 0x7F) continue;
       const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
       AppendReading(std::string(pair, 2), out);

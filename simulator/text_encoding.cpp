@@ -13,6 +13,10 @@
 #include "simulator/cp932_table.h"
 #endif
 
+bool IsCp932LeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -10,6 +10,8 @@
 // encode become '?', as the system's own conversions do by default.
 std::wstring Cp932ToWide(std::string_view bytes);
 std::string WideToCp932(std::wstring_view text);
+// The bytes that begin a character of two bytes: 0x81-0x9F and 0xE0-0xFC.
+bool IsCp932LeadByte(unsigned char byte);
 
 // UTF-8 for what the simulated handset prints and reads from its scenarios.
 std::string WideToUtf8(std::wstring_view text);
